@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QByteArray>
+#include <QRect>
+#include <QSize>
+#include <QString>
+
+#include <cstdint>
+#include <stdexcept>
+
+class QPainter;
+
+namespace tavlex::mf {
+
+// The one error of the metafile reader: the bytes are neither an enhanced metafile nor a
+// placeable Windows metafile, or they are damaged beyond reading.
+class MetafileError : public std::runtime_error {
+public:
+    MetafileError();  // the user-facing text, "メタファイルが不正です" (what() is UTF-8)
+    explicit MetafileError(const std::string& detail);  // same user text; detail for developers
+    const std::string& detail() const { return detail_; }
+
+private:
+    std::string detail_;
+};
+
+// Caps that keep any file within bounded time and memory. A page that exceeds one stops
+// playing; what was drawn until then stays.
+struct PlayLimits {
+    std::int64_t maxBitmapBytes = std::int64_t{512} << 20;  // decoded bitmap bytes per page
+    int maxSaveDepth = 1024;                                // nested SaveDC
+    int maxObjects = 65536;                                 // object table slots
+    std::int64_t maxPointsPerRecord = 4'000'000;
+    std::int64_t maxRecords = 50'000'000;
+    int maxMillis = 20'000;                                 // wall time per page
+};
+
+struct PlayResult {
+    bool complete = true;  // false: a cap or a damaged record stopped playback early
+    QString stopReason;    // developer text; empty when complete
+};
+
+// One decoded page, immutable once loaded. Holds the stored bytes and, for a placeable WMF,
+// the enhanced-metafile records it was converted into (playback always runs on EMF records).
+class Metafile {
+public:
+    enum class Kind { Enhanced, Placeable };
+
+    Metafile() = default;
+
+    // Validates and decodes; throws MetafileError for anything that is neither kind.
+    static Metafile Load(const QByteArray& bytes);
+
+    bool isNull() const { return enhanced_.isEmpty(); }
+    Kind kind() const { return kind_; }
+    const QByteArray& storedBytes() const { return stored_; }
+    const QByteArray& enhancedBytes() const { return enhanced_; }
+
+    // EMF header values (for a placeable WMF those of the converted EMF): rclFrame in 0.01 mm
+    // (inclusive), rclBounds in device units, the reference device in pixels and millimetres.
+    QRect frame() const { return frame_; }
+    QRect bounds() const { return bounds_; }
+    QSize referencePixels() const { return refPixels_; }
+    QSize referenceMillimetres() const { return refMillimetres_; }
+
+    // The picture's own size in pixels: the frame at the reference device's resolution for an
+    // enhanced metafile, at the given screen pixels per inch for a placeable WMF.
+    QSize naturalPixelSize(int screenPixelsPerInch) const;
+
+private:
+    Kind kind_ = Kind::Enhanced;
+    QByteArray stored_;
+    QByteArray enhanced_;
+    QRect frame_;
+    QRect bounds_;
+    QSize refPixels_;
+    QSize refMillimetres_;
+};
+
+// Plays the metafile so that its frame maps onto target with the right and bottom edges taken
+// one pixel inside (inclusive bounds); the aspect ratio is not preserved. The painter's state
+// is restored afterwards. Never throws for damaged records: playback stops and says why.
+PlayResult Play(const Metafile& metafile, QPainter& painter, const QRect& target,
+                const PlayLimits& limits = {});
+
+}  // namespace tavlex::mf

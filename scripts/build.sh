@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# build.sh DIR [cmake options...]: configures DIR once and builds it.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+dir=$1
+shift
+if [ ! -f "$root/$dir/build.ninja" ]; then
+    cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
+fi
+cmake --build "$root/$dir" -- -j"$(nproc)"

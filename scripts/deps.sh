@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the viewer need; does nothing when all are there.
+set -euo pipefail
+packages=(
+    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
+    fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
+    xvfb xauth python3-numpy python3-pil
+)
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO=sudo
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+fi
