@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace tavlex {
+
+// The temporary file that holds one album's inflated body: TempFolder + "Tavlex_" + n + ".TMP",
+// n = 0..30, the first name not held by another open album of this user (in this or another
+// viewer process). The file is created for this user only, never through a link, and stays
+// locked for as long as the object lives; destruction closes it (and releases the name) but does
+// not delete it: the frame deletes the temporary files when it closes.
+class BodyFile {
+  public:
+    static constexpr int kMaxNames = 31;
+
+    ~BodyFile();
+    BodyFile(const BodyFile&) = delete;
+    BodyFile& operator=(const BodyFile&) = delete;
+
+    // Takes the first free name and empties it. Throws AlbumError when none of the 31 names can
+    // be taken.
+    static std::unique_ptr<BodyFile> Create(const QString& tempFolder);
+
+    // The name a body file with number n has in folder.
+    static QString NameFor(const QString& tempFolder, int n);
+
+    const QString& Path() const { return path_; }
+    int Number() const { return number_; }
+    int Descriptor() const { return fd_; }
+
+    // Size written so far (the inflated body length once loading is done).
+    std::int64_t Size() const { return size_; }
+
+    // Appends bytes; throws AlbumError on a write failure.
+    void Append(const void* data, std::int64_t length);
+
+    // Reads exactly length bytes at offset into buffer; throws AlbumError when the range lies
+    // outside the body or the read fails.
+    void ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const;
+
+  private:
+    BodyFile(int fd, QString path, int number);
+
+    int fd_ = -1;
+    QString path_;
+    int number_ = -1;
+    std::int64_t size_ = 0;
+};
+
+}  // namespace tavlex
