@@ -1,0 +1,115 @@
+#include "metafile/Export.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMimeData>
+#include <QPainter>
+#include <QSaveFile>
+
+#include <stdexcept>
+
+#include "metafile/EmfToWmf.h"
+#include "metafile/Metafile.h"
+
+namespace tavlex::mf {
+namespace {
+
+// A natural-size bitmap larger than this is refused rather than attempted: a frame read from a
+// file may claim any size.
+constexpr qint64 kMaxBitmapBytes = qint64{512} << 20;
+
+[[noreturn]] void ThrowWriteError(const QString& path, const QString& reason) {
+    QString text = QStringLiteral("%1 に書き込めません").arg(path);
+    if (!reason.isEmpty()) text += QStringLiteral(" (%1)").arg(reason);
+    throw std::runtime_error(text.toStdString());
+}
+
+// Writes through a temporary file so that a failed write never leaves a half-written file
+// under the chosen name.
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) ThrowWriteError(path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        ThrowWriteError(path, reason);
+    }
+    if (!file.commit()) ThrowWriteError(path, file.errorString());
+}
+
+QByteArray EncodeBitmap(const QImage& image) {
+    // Qt's BMP writer emits a 40-byte info header and 24 bits per pixel for every non-indexed
+    // format; converting first keeps an indexed or monochrome image from being written at 1 or 8.
+    const QImage rgb = image.format() == QImage::Format_RGB888
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB888);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "bmp");
+    if (!writer.write(rgb)) return {};
+    return bytes;
+}
+
+}  // namespace
+
+bool IsWmfFileName(const QString& path) {
+    return QFileInfo(path).fileName().endsWith(QLatin1String(".wmf"), Qt::CaseInsensitive);
+}
+
+QByteArray MetafileFileBytes(const Metafile& metafile, const QString& path) {
+    if (IsWmfFileName(path)) return ConvertToPlaceableWmf(metafile);
+    return metafile.storedBytes();
+}
+
+void WriteStoredMetafile(const Metafile& metafile, const QString& path) {
+    WriteFileBytes(path, metafile.storedBytes());
+}
+
+void WriteMetafileFile(const Metafile& metafile, const QString& path) {
+    WriteFileBytes(path, MetafileFileBytes(metafile, path));
+}
+
+QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
+    const QSize size = metafile.naturalPixelSize(screenPixelsPerInch);
+    if (size.width() <= 0 || size.height() <= 0 ||
+        qint64{size.width()} * size.height() * 4 > kMaxBitmapBytes) {
+        throw std::runtime_error(QStringLiteral("ビットマップを作成できません (%1 x %2)")
+                                     .arg(size.width())
+                                     .arg(size.height())
+                                     .toStdString());
+    }
+    // Painting runs on the 32-bit format, which QPainter draws fastest; the result is 24-bit.
+    QImage canvas(size, QImage::Format_RGB32);
+    if (canvas.isNull()) throw std::runtime_error("ビットマップを作成できません");
+    canvas.fill(Qt::white);
+    {
+        QPainter painter(&canvas);
+        Play(metafile, painter, QRect(QPoint(0, 0), size));
+    }
+    const int dotsPerMetre = qRound(screenPixelsPerInch / 0.0254);
+    QImage result = canvas.convertToFormat(QImage::Format_RGB888);
+    result.setDotsPerMeterX(dotsPerMetre);
+    result.setDotsPerMeterY(dotsPerMetre);
+    return result;
+}
+
+void WriteBitmapFile(const QImage& image, const QString& path) {
+    const QByteArray bytes = EncodeBitmap(image);
+    if (bytes.isEmpty()) ThrowWriteError(path, QStringLiteral("bitmap encoding failed"));
+    WriteFileBytes(path, bytes);
+}
+
+void WriteNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch, const QString& path) {
+    WriteBitmapFile(RenderNaturalBitmap(metafile, screenPixelsPerInch), path);
+}
+
+std::unique_ptr<QMimeData> MakeClipboardData(const Metafile& metafile, int screenPixelsPerInch) {
+    auto data = std::make_unique<QMimeData>();
+    data->setData(QString::fromLatin1(kEmfMimeType), metafile.enhancedBytes());
+    data->setImageData(RenderNaturalBitmap(metafile, screenPixelsPerInch));
+    return data;
+}
+
+}  // namespace tavlex::mf

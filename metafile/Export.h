@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+#include <memory>
+
+class QMimeData;
+
+namespace tavlex::mf {
+
+class Metafile;
+
+// Writing a page out of the viewer: as a metafile file, as a bitmap, or as clipboard data.
+// Every write failure throws std::runtime_error whose what() (UTF-8) names the file; nothing
+// here swallows an error, so the caller's ordinary error report shows it.
+
+// True when the file name's own extension is ".wmf" in any letter case.
+bool IsWmfFileName(const QString& path);
+
+// The bytes a metafile file of this name receives: a placeable WMF for a ".wmf" name, otherwise
+// the kind in which the page is stored (the stored bytes).
+QByteArray MetafileFileBytes(const Metafile& metafile, const QString& path);
+
+// Writes the stored bytes as they are.
+void WriteStoredMetafile(const Metafile& metafile, const QString& path);
+
+// Writes MetafileFileBytes(metafile, path) to path.
+void WriteMetafileFile(const Metafile& metafile, const QString& path);
+
+// The page at its own pixel size (Metafile::naturalPixelSize), drawn at the origin over white,
+// independent of any zoom; 24 bits per pixel (QImage::Format_RGB888). Throws when the picture
+// is too large to hold as one bitmap.
+QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch);
+
+// Writes a Windows bitmap file with 24 bits per pixel and a 40-byte info header.
+void WriteBitmapFile(const QImage& image, const QString& path);
+
+// RenderNaturalBitmap followed by WriteBitmapFile.
+void WriteNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch, const QString& path);
+
+// Clipboard contents for the page: the enhanced metafile as "image/x-emf" (a page stored as a
+// WMF is given in its converted EMF form) and the natural-size bitmap for programs that do not
+// read EMF. The caller owns the result (QClipboard::setMimeData takes it over).
+std::unique_ptr<QMimeData> MakeClipboardData(const Metafile& metafile, int screenPixelsPerInch);
+
+inline constexpr char kEmfMimeType[] = "image/x-emf";
+
+}  // namespace tavlex::mf
