@@ -123,9 +123,10 @@ class AlbumSettings {
     QByteArray raw_;
 };
 
-// OLE date <-> local date and time, rounded to whole seconds. Dates before 1899-12-30 follow the
-// OLE rule (the fraction counts forward from midnight). Non-finite or absurd values give an
-// invalid QDateTime.
+// OLE date <-> wall-clock date and time (no zone: held with the UTC spec so that no daylight
+// saving shift applies), rounded to whole seconds. Before 1899-12-30 the OLE rule holds: the
+// fraction counts forward from that day's midnight. Non-finite values or dates outside years
+// 100..9999 give an invalid QDateTime.
 QDateTime OleDateToDateTime(double oleDate);
 double DateTimeToOleDate(const QDateTime& dateTime);
 

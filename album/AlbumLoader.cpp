@@ -1,0 +1,342 @@
+#include "album/AlbumLoader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QtEndian>
+
+#include <zlib.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+#include "support/Length.h"
+#include "support/Text.h"
+
+namespace tavlex {
+namespace {
+
+// Input is read in 64 KiB chunks; output leaves through a buffer of the same bounded size so
+// that the body never sits in memory whole.
+constexpr std::size_t kInputChunk = 64 * 1024;
+constexpr std::size_t kOutputChunk = 64 * 1024;
+
+// A directory this large cannot come from a real album; refusing it keeps the page table's
+// memory bounded (12 MB) whatever a small, highly compressed file claims.
+constexpr std::int32_t kMaxPageCount = 1'000'000;
+
+// Pages are handed to the metafile reader whole; a page beyond this is refused instead.
+constexpr std::int64_t kMaxPageSize = std::int64_t{1} << 30;
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+class Inflater {
+  public:
+    Inflater() {
+        if (inflateInit(&stream_) != Z_OK) throw AlbumError(QStringLiteral("zlib cannot start"));
+    }
+    ~Inflater() { inflateEnd(&stream_); }
+    Inflater(const Inflater&) = delete;
+    Inflater& operator=(const Inflater&) = delete;
+    z_stream* operator->() { return &stream_; }
+    z_stream* get() { return &stream_; }
+
+  private:
+    z_stream stream_{};
+};
+
+QString SystemError() {
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// Reads up to length bytes; short only at the end of the file.
+qint64 ReadFully(int fd, char* buffer, std::size_t length) {
+    std::size_t total = 0;
+    while (total < length) {
+        const ssize_t got = ::read(fd, buffer + total, length - total);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return -1;
+        if (got == 0) break;
+        total += static_cast<std::size_t>(got);
+    }
+    return static_cast<qint64>(total);
+}
+
+// Inflates the zlib stream that starts at the album file's current position into body. The
+// stream must end (its checksum verified) having produced exactly bodyLength bytes.
+void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QString& name) {
+    Inflater inflater;
+    std::unique_ptr<char[]> input(new char[kInputChunk]);
+    std::unique_ptr<char[]> output(new char[kOutputChunk]);
+    const auto damaged = [&](const QString& why) {
+        return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
+    };
+    bool inputEnded = false;
+    std::int64_t produced = 0;
+    int status = Z_OK;
+    while (status != Z_STREAM_END) {
+        if (inflater->avail_in == 0 && !inputEnded) {
+            const qint64 got = ReadFully(albumFd, input.get(), kInputChunk);
+            if (got < 0) {
+                throw AlbumError(
+                    QStringLiteral("cannot read the album file: %1 > %2").arg(SystemError(), name));
+            }
+            inputEnded = got < static_cast<qint64>(kInputChunk);
+            inflater->next_in = reinterpret_cast<Bytef*>(input.get());
+            inflater->avail_in = static_cast<uInt>(got);
+        }
+        if (inflater->avail_in == 0 && inputEnded) {
+            throw damaged(QStringLiteral("the compressed body ends early"));
+        }
+        inflater->next_out = reinterpret_cast<Bytef*>(output.get());
+        inflater->avail_out = static_cast<uInt>(kOutputChunk);
+        status = inflate(inflater.get(), Z_NO_FLUSH);
+        if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+            const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
+                                                 : QStringLiteral("zlib error %1").arg(status);
+            throw damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
+        }
+        const auto count = static_cast<std::int64_t>(kOutputChunk - inflater->avail_out);
+        if (count > bodyLength - produced) {
+            throw damaged(QStringLiteral("the body inflates to more than its stated %1 bytes")
+                              .arg(bodyLength));
+        }
+        body.Append(output.get(), count);
+        produced += count;
+    }
+    if (produced != bodyLength) {
+        throw damaged(QStringLiteral("the body inflates to %1 bytes, not its stated %2")
+                          .arg(produced)
+                          .arg(bodyLength));
+    }
+}
+
+// Sequential reads from the body in file order, each checked against what the body holds.
+class BodyReader {
+  public:
+    BodyReader(const BodyFile& body, QString name) : body_(body), name_(std::move(name)) {}
+
+    std::int64_t Position() const { return position_; }
+    std::int64_t Remaining() const { return body_.Size() - position_; }
+
+    QByteArray Read(std::int64_t length, const char* what) {
+        Require(length, what);
+        QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
+        body_.ReadAt(position_, bytes.data(), length);
+        position_ += length;
+        return bytes;
+    }
+
+    void Skip(std::int64_t length, const char* what) {
+        Require(length, what);
+        position_ += length;
+    }
+
+    void Require(std::int64_t length, const char* what) const {
+        if (length > Remaining()) {
+            throw AlbumError(QStringLiteral("damaged album: the body ends inside its %1 > %2")
+                                 .arg(QLatin1String(what), name_));
+        }
+    }
+
+  private:
+    const BodyFile& body_;
+    QString name_;
+    std::int64_t position_ = 0;
+};
+
+void ReadContents(BodyReader& reader, Document& document, const QString& name) {
+    const std::int32_t contentsLength =
+        qFromLittleEndian<std::int32_t>(reader.Read(4, "contents length").constData());
+    if (contentsLength < 0) {
+        throw AlbumError(QStringLiteral("damaged album: negative contents length %1 > %2")
+                             .arg(contentsLength)
+                             .arg(name));
+    }
+    reader.Require(contentsLength, "table of contents");
+    // More than 999 records is beyond the format; the first 999 are read, the rest skipped.
+    const int count = std::min(contentsLength / kContentsRecordSize, kMaxContentsRecords);
+    const QByteArray records = reader.Read(std::int64_t{count} * kContentsRecordSize, "contents");
+    reader.Skip(contentsLength - std::int64_t{count} * kContentsRecordSize, "contents");
+
+    document.ContentsEntries.reserve(static_cast<std::size_t>(count) + 1);
+    document.ContentsTextBytes.reserve(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i) {
+        const ContentsRecord record = ContentsRecord::FromBytes(QByteArrayView(records).sliced(
+            qsizetype{i} * kContentsRecordSize, kContentsRecordSize));
+        document.ContentsEntries.push_back({record.Page, record.Level});
+        QByteArray text = TrimWide(record.EntryText);
+        DecodedText decoded = DecodeShiftJis(text);
+        document.ContentsTextErrors = document.ContentsTextErrors || decoded.hadErrors;
+        document.ContentsTexts.append(std::move(decoded.text));
+        document.ContentsTextBytes.push_back(std::move(text));
+    }
+    document.ContentsEntries.push_back({0, 0});
+}
+
+void ReadDirectory(BodyReader& reader, Document& document, const QString& name) {
+    const bool oriented = document.HasPageOrientation;
+    const int entrySize = oriented ? kOrientedPageEntrySize : kPageEntrySize;
+    const PageEntry head = PageEntry::FromBytes(reader.Read(entrySize, "page directory"), oriented);
+    document.PageDirectory.assign(1, head);
+    document.PageCount = head.Size;
+    if (head.Size <= 0) return;
+
+    const auto damaged = [&](const QString& why) {
+        return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
+    };
+    if (head.Size > kMaxPageCount) {
+        throw damaged(
+            QStringLiteral("a page count of %1 is beyond what an album holds").arg(head.Size));
+    }
+    reader.Require(std::int64_t{head.Size} * entrySize, "page directory");
+    document.PageDirectory.reserve(static_cast<std::size_t>(head.Size) + 1);
+    const std::int64_t bodySize = document.BodyStream->Size();
+    constexpr int kEntriesPerRead = 4096;
+    for (std::int32_t done = 0; done < head.Size;) {
+        const int batch = std::min<std::int32_t>(kEntriesPerRead, head.Size - done);
+        const QByteArray bytes = reader.Read(std::int64_t{batch} * entrySize, "page directory");
+        for (int i = 0; i < batch; ++i) {
+            const PageEntry entry = PageEntry::FromBytes(
+                QByteArrayView(bytes).sliced(qsizetype{i} * entrySize, entrySize), oriented);
+            const std::int32_t page = done + i + 1;
+            if (entry.Offset < 0 || entry.Size < 0 ||
+                std::int64_t{entry.Offset} + entry.Size > bodySize) {
+                throw damaged(
+                    QStringLiteral("page %1 (%2 bytes at %3) lies outside the %4-byte body")
+                        .arg(page)
+                        .arg(entry.Size)
+                        .arg(entry.Offset)
+                        .arg(bodySize));
+            }
+            document.PageDirectory.push_back(entry);
+        }
+        done += batch;
+    }
+}
+
+}  // namespace
+
+AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pixelsPerInch) {
+    AlbumLoadResult result;
+    Document& document = result.document;
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    document.HasPageOrientation = HasPageOrientationName(path);
+    document.PageCount = 0;
+
+    if (path.isEmpty() || !info.isFile()) {
+        result.status = LoadStatus::NoFile;
+        result.userMessage = QStringLiteral("書類名がパラメータとして渡されていません。");
+        return result;
+    }
+    if (!IsAlbumFileName(path)) {
+        result.status = LoadStatus::NotAlbumName;
+        result.userMessage = QStringLiteral("この形式はサポートされていません。 > ") + name;
+        return result;
+    }
+
+    document.CurrentPage = 1;
+    const FileDescriptor album(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (album.get() < 0) {
+        throw AlbumError(
+            QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));
+    }
+    struct stat status {};
+    if (::fstat(album.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+        throw AlbumError(QStringLiteral("the album is not a regular file > %1").arg(name));
+    }
+    QByteArray headerBytes(kAlbumHeaderSize, '\0');
+    const qint64 headerRead = ReadFully(album.get(), headerBytes.data(), kAlbumHeaderSize);
+    if (headerRead < 0) {
+        throw AlbumError(
+            QStringLiteral("cannot read the album file: %1 > %2").arg(SystemError(), name));
+    }
+    document.AlbumHeader = AlbumHeader::FromBytes(headerBytes);
+    document.UsesLongSettings = HasLongSettings(document.AlbumHeader);
+    document.FormatLevel = GetFormatLevel(document.AlbumHeader);
+    if (document.FormatLevel < kFormatLevel1) {
+        result.status = LoadStatus::UnsupportedVersion;
+        result.userMessage = QStringLiteral("このバージョンはサポートされていません。 > ") + name;
+        return result;
+    }
+    if (headerRead < kAlbumHeaderSize) {
+        throw AlbumError(
+            QStringLiteral("damaged album: the file ends inside its header > %1").arg(name));
+    }
+    document.FileIdentity = {static_cast<std::uint64_t>(status.st_dev),
+                             static_cast<std::uint64_t>(status.st_ino),
+                             static_cast<std::int64_t>(status.st_size)};
+
+    const std::int64_t bodyLength = document.AlbumHeader.BodyLength();
+    const int settingsSize = document.UsesLongSettings ? kLongSettingsSize : kShortSettingsSize;
+    if (bodyLength < settingsSize + 4) {
+        throw AlbumError(QStringLiteral("damaged album: a body length of %1 bytes cannot hold its "
+                                        "settings > %2")
+                             .arg(bodyLength)
+                             .arg(name));
+    }
+
+    document.BodyStream = BodyFile::Create(tempFolder);
+    InflateBody(album.get(), bodyLength, *document.BodyStream, name);
+
+    BodyReader reader(*document.BodyStream, name);
+    document.AlbumSettings =
+        AlbumSettings::FromBytes(reader.Read(settingsSize, "settings"), document.UsesLongSettings);
+    const AlbumSettings& settings = document.AlbumSettings;
+    document.PageOffset = settings.PageOffset();
+    document.PaperWidth =
+        MillimetresToPixels(FixedMm{settings.PaperWidthMm()} * kFixedOne, pixelsPerInch);
+    document.PaperHeight =
+        MillimetresToPixels(FixedMm{settings.PaperHeightMm()} * kFixedOne, pixelsPerInch);
+
+    ReadContents(reader, document, name);
+    ReadDirectory(reader, document, name);
+    if (document.PageCount <= 0) {
+        result.status = LoadStatus::NoPages;
+        return result;
+    }
+
+    document.AlbumPath = info.absoluteFilePath();
+    const AlbumHeader& header = document.AlbumHeader;
+    document.EdgeOffsetTop = MillimetresToPixels(header.MarginTop(), pixelsPerInch);
+    document.EdgeOffsetBottom = MillimetresToPixels(header.MarginBottom(), pixelsPerInch);
+    document.EdgeOffsetLeft = MillimetresToPixels(header.MarginLeft(), pixelsPerInch);
+    document.EdgeOffsetRight = MillimetresToPixels(header.MarginRight(), pixelsPerInch);
+    result.status = LoadStatus::Loaded;
+    return result;
+}
+
+QByteArray ReadPageBytes(const Document& document, int page) {
+    if (!document.BodyStream) throw AlbumError(QStringLiteral("the album is not open"));
+    if (page < 1 || page > document.PageCount ||
+        static_cast<std::size_t>(page) >= document.PageDirectory.size()) {
+        throw AlbumError(QStringLiteral("page %1 is not in the album (1 to %2)")
+                             .arg(page)
+                             .arg(document.PageCount));
+    }
+    const PageEntry& entry = document.PageDirectory[static_cast<std::size_t>(page)];
+    if (entry.Size > kMaxPageSize) {
+        throw AlbumError(
+            QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size));
+    }
+    QByteArray bytes(entry.Size, Qt::Uninitialized);
+    document.BodyStream->ReadAt(entry.Offset, bytes.data(), entry.Size);
+    return bytes;
+}
+
+}  // namespace tavlex

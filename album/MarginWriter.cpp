@@ -1,0 +1,90 @@
+#include "album/MarginWriter.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <cstring>
+
+#include "album/AlbumError.h"
+#include "support/Length.h"
+
+namespace tavlex {
+namespace {
+
+QString SystemError(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+// One positioned write of the whole header; true only when every byte went out.
+bool WriteHeader(int fd, const QByteArray& bytes) {
+    ssize_t written;
+    do {
+        written = ::pwrite(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), 0);
+    } while (written < 0 && errno == EINTR);
+    if (written >= 0 && written != bytes.size()) errno = EIO;  // a short write is a failure too
+    return written == bytes.size();
+}
+
+}  // namespace
+
+void WriteMargins(Document& document, int pixelsPerInch) {
+    const QString name = QFileInfo(document.AlbumPath).fileName();
+    const auto fail = [&](const QString& why) {
+        return AlbumError(QStringLiteral("cannot write the margins: %1 > %2").arg(why, name));
+    };
+    if (document.AlbumPath.isEmpty()) throw fail(QStringLiteral("the album is not open"));
+
+    AlbumHeader updated = document.AlbumHeader;
+    updated.SetMargins(PixelsToMillimetres(document.EdgeOffsetTop, pixelsPerInch),
+                       PixelsToMillimetres(document.EdgeOffsetBottom, pixelsPerInch),
+                       PixelsToMillimetres(document.EdgeOffsetLeft, pixelsPerInch),
+                       PixelsToMillimetres(document.EdgeOffsetRight, pixelsPerInch));
+
+    // O_NOFOLLOW is not used: an album reached through a link is still the user's album; the
+    // identity check below is what makes sure it is the same file.
+    const int fd = ::open(QFile::encodeName(document.AlbumPath).constData(), O_RDWR | O_CLOEXEC);
+    if (fd < 0) throw fail(SystemError(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+
+    struct stat status {};
+    if (::fstat(fd, &status) != 0) throw fail(SystemError(errno));
+    const AlbumFileIdentity& loaded = document.FileIdentity;
+    if (!S_ISREG(status.st_mode) || static_cast<std::uint64_t>(status.st_dev) != loaded.device ||
+        static_cast<std::uint64_t>(status.st_ino) != loaded.inode ||
+        static_cast<std::int64_t>(status.st_size) != loaded.size) {
+        throw fail(QStringLiteral("the file is no longer the album that was opened"));
+    }
+    const QByteArray original = document.AlbumHeader.Bytes();
+    QByteArray onDisk(kAlbumHeaderSize, '\0');
+    ssize_t got;
+    do {
+        got = ::pread(fd, onDisk.data(), kAlbumHeaderSize, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got != kAlbumHeaderSize || onDisk != original) {
+        throw fail(QStringLiteral("the album's header changed since it was opened"));
+    }
+
+    if (!WriteHeader(fd, updated.Bytes())) {
+        const int error = errno;
+        // Put the header back so that no half-written header stays behind.
+        const bool restored = WriteHeader(fd, original);
+        throw fail(SystemError(error) + (restored ? QString()
+                                                  : QStringLiteral("; the original header could "
+                                                                   "not be restored")));
+    }
+    if (::fsync(fd) != 0 && errno != EINVAL) {
+        const int error = errno;
+        WriteHeader(fd, original);
+        throw fail(SystemError(error));
+    }
+    document.AlbumHeader = updated;
+}
+
+}  // namespace tavlex
