@@ -48,6 +48,7 @@ IniDocument::IniDocument(QByteArray bytes) {
         bytes.remove(0, 3);
     } else if (!IsValidUtf8(bytes)) {
         encoding_ = Encoding::ShiftJis;
+        decoder_ = QStringDecoder(kShiftJisCodec, QStringConverter::Flag::Stateless);
     }
     qsizetype pos = 0;
     while (pos < bytes.size()) {
@@ -100,11 +101,7 @@ void IniDocument::ParseLine(Line& line) const {
 }
 
 QString IniDocument::Decode(QByteArrayView bytes) const {
-    QStringDecoder decoder =
-        encoding_ == Encoding::Utf8
-            ? QStringDecoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless)
-            : QStringDecoder(kShiftJisCodec, QStringConverter::Flag::Stateless);
-    return decoder(bytes);
+    return decoder_(bytes);
 }
 
 std::optional<QByteArray> IniDocument::Encode(QStringView text) const {

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringView>
 
 #include <optional>
@@ -75,6 +76,8 @@ class IniDocument {
     std::size_t SectionEnd(std::size_t header) const;
     void EnsureEnding(std::size_t index);
 
+    // Stateless, so one decoder serves every call; making one per name costs more than parsing.
+    mutable QStringDecoder decoder_{QStringConverter::Utf8, QStringConverter::Flag::Stateless};
     QByteArray bom_;
     std::vector<Line> lines_;
     Encoding encoding_ = Encoding::Utf8;
