@@ -1,0 +1,10 @@
+#include "app/ViewerSettings.h"
+
+namespace tavlex {
+
+ViewerSettings& Settings() {
+    static ViewerSettings settings;
+    return settings;
+}
+
+}  // namespace tavlex
