@@ -1,0 +1,633 @@
+#include "metafile/EmfPlayer.h"
+
+#include "metafile/EmfWriter.h"
+
+#include <QPaintEngine>
+
+#include <algorithm>
+#include <cmath>
+
+namespace tavlex::mf {
+
+namespace {
+
+constexpr std::uint32_t kSmallTextOut = 108;
+constexpr std::uint32_t kSetMapperFlags = 16;
+constexpr std::uint32_t kSetTextCharExtra = 99;
+
+QColor ColourRef(std::uint32_t ref) {
+    return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
+                  static_cast<int>((ref >> 16) & 0xFF));
+}
+
+bool Finite(double v) {
+    return std::isfinite(v) && std::fabs(v) < 1e12;
+}
+
+}  // namespace
+
+EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& target,
+                     const PlayLimits& limits)
+    : metafile_(metafile), painter_(painter), limits_(limits) {
+    refPixels_ = metafile.referencePixels();
+    refMillimetres_ = metafile.referenceMillimetres();
+    if (refPixels_.width() <= 0 || refPixels_.height() <= 0 || refMillimetres_.width() <= 0 ||
+        refMillimetres_.height() <= 0) {
+        refPixels_ = QSizeF(1024, 768);  // 96 pixels per inch
+        refMillimetres_ = QSizeF(270.93, 203.2);
+    }
+    // The frame (0.01 mm, inclusive) in pixels of the reference device, mapped onto the target
+    // whose right and bottom are taken one pixel inside.
+    const double pxPerHmmX = refPixels_.width() / (refMillimetres_.width() * 100.0);
+    const double pxPerHmmY = refPixels_.height() / (refMillimetres_.height() * 100.0);
+    const QRect frame = metafile.frame();
+    double fx0 = frame.left() * pxPerHmmX;
+    double fy0 = frame.top() * pxPerHmmY;
+    double fw = (static_cast<double>(frame.right()) - frame.left()) * pxPerHmmX;
+    double fh = (static_cast<double>(frame.bottom()) - frame.top()) * pxPerHmmY;
+    const QRect bounds = metafile.bounds();
+    if (std::fabs(fw) < 1e-9 || std::fabs(fh) < 1e-9) {
+        fx0 = bounds.left();
+        fy0 = bounds.top();
+        fw = static_cast<double>(bounds.right()) - bounds.left();
+        fh = static_cast<double>(bounds.bottom()) - bounds.top();
+    }
+    const double tw = target.right() - target.left();
+    const double th = target.bottom() - target.top();
+    const double sx = std::fabs(fw) < 1e-9 ? 1.0 : tw / fw;
+    const double sy = std::fabs(fh) < 1e-9 ? 1.0 : th / fh;
+    frameToTarget_ = QTransform(sx, 0, 0, sy, target.left() - fx0 * sx, target.top() - fy0 * sy);
+    UpdateTransform();
+}
+
+PlayResult EmfPlayer::Run() {
+    clock_.start();
+    painter_.save();
+    painterBase_ = painter_.worldTransform();
+    hadClip_ = painter_.hasClipping();
+    if (hadClip_) originalClip_ = painter_.clipPath();
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, true);
+    painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
+
+    const QByteArray& bytes = metafile_.enhancedBytes();
+    const ByteView data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const std::uint32_t handles = data.U16(56).value_or(1);
+    objects_.resize(std::clamp<std::size_t>(
+        handles, 1, static_cast<std::size_t>(std::max(1, limits_.maxObjects))));
+
+    std::uint64_t offset = 0;
+    std::int64_t count = 0;
+    while (!stopped_ && offset < data.size()) {
+        const auto type = data.U32(offset);
+        const auto size = data.U32(offset + 4);
+        if (!type || !size) {
+            Stop(QStringLiteral("truncated record at %1").arg(offset));
+            break;
+        }
+        if (*size < 8 || *size % 4 != 0 || !data.Has(offset, *size)) {
+            Stop(QStringLiteral("damaged record size %1 at %2").arg(*size).arg(offset));
+            break;
+        }
+        if (++count > limits_.maxRecords) {
+            Stop(QStringLiteral("record cap reached"));
+            break;
+        }
+        if ((count & 255) == 0 && clock_.elapsed() > limits_.maxMillis) {
+            Stop(QStringLiteral("time cap reached"));
+            break;
+        }
+        if (*type == emr::Eof) break;
+        PlayRecord(*type, *data.Sub(offset, *size));
+        offset += *size;
+    }
+    painter_.restore();
+    return result_;
+}
+
+void EmfPlayer::Stop(const QString& reason) {
+    if (stopped_) return;
+    stopped_ = true;
+    result_.complete = false;
+    result_.stopReason = reason;
+}
+
+bool EmfPlayer::chargeBitmapBytes(std::int64_t bytes) {
+    if (bytes < 0 || bytes > limits_.maxBitmapBytes - bitmapBytes_) {
+        Stop(QStringLiteral("bitmap cap reached"));
+        return false;
+    }
+    bitmapBytes_ += bytes;
+    return true;
+}
+
+std::int64_t EmfPlayer::bitmapBytesLeft() const {
+    return std::max<std::int64_t>(0, limits_.maxBitmapBytes - bitmapBytes_);
+}
+
+void EmfPlayer::storePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) {
+    GdiObject* slot = Slot(index);
+    if (!slot) return;
+    BrushObject brush;
+    brush.style = 3;  // BS_PATTERN
+    brush.pattern = pattern;
+    brush.monochrome = monochrome;
+    *slot = brush;
+}
+
+QBrush EmfPlayer::currentBrush() const {
+    return MakeBrush(dc_.brush);
+}
+
+void EmfPlayer::UpdateTransform() {
+    const DcState& s = dc_;
+    const double sx = s.windowExt.width() != 0 ? s.viewportExt.width() / s.windowExt.width() : 1;
+    const double sy = s.windowExt.height() != 0 ? s.viewportExt.height() / s.windowExt.height() : 1;
+    const QTransform page(sx, 0, 0, sy, s.viewportOrg.x() - s.windowOrg.x() * sx,
+                          s.viewportOrg.y() - s.windowOrg.y() * sy);
+    full_ = s.world * page * frameToTarget_;
+}
+
+void EmfPlayer::SetMapMode(int mode) {
+    if (mode < 1 || mode > 8) return;
+    DcState& s = dc_;
+    s.mapMode = mode;
+    const double mmx = refMillimetres_.width(), mmy = refMillimetres_.height();
+    const double pxx = refPixels_.width(), pxy = refPixels_.height();
+    double units = 0;  // logical units per millimetre
+    switch (mode) {
+        case 1:  // MM_TEXT
+            s.windowExt = QSizeF(1, 1);
+            s.viewportExt = QSizeF(1, 1);
+            break;
+        case 2:
+            units = 10;
+            break;  // MM_LOMETRIC
+        case 3:
+            units = 100;
+            break;  // MM_HIMETRIC
+        case 4:
+            units = 100 / 25.4;
+            break;  // MM_LOENGLISH
+        case 5:
+            units = 1000 / 25.4;
+            break;  // MM_HIENGLISH
+        case 6:
+            units = 1440 / 25.4;
+            break;  // MM_TWIPS
+        case 7:
+            units = 10;
+            break;  // MM_ISOTROPIC starts as MM_LOMETRIC
+        default:
+            break;  // MM_ANISOTROPIC keeps the extents
+    }
+    if (units > 0) {
+        s.windowExt = QSizeF(std::round(mmx * units), std::round(mmy * units));
+        s.viewportExt = QSizeF(pxx, -pxy);
+    }
+    UpdateTransform();
+}
+
+// Keeps the isotropic aspect: shrink the viewport extent along the longer axis.
+void EmfPlayer::FixIsotropic() {
+    DcState& s = dc_;
+    if (s.mapMode != 7 || s.windowExt.width() == 0 || s.windowExt.height() == 0) return;
+    const double xdim = std::fabs(s.viewportExt.width() * refMillimetres_.width() /
+                                  (s.windowExt.width() * refPixels_.width()));
+    const double ydim = std::fabs(s.viewportExt.height() * refMillimetres_.height() /
+                                  (s.windowExt.height() * refPixels_.height()));
+    if (xdim == 0 || ydim == 0) return;
+    if (xdim > ydim) {
+        const double min = s.viewportExt.width() >= 0 ? 1 : -1;
+        double cx = std::floor(s.viewportExt.width() * ydim / xdim + 0.5);
+        s.viewportExt.setWidth(cx == 0 ? min : cx);
+    } else {
+        const double min = s.viewportExt.height() >= 0 ? 1 : -1;
+        double cy = std::floor(s.viewportExt.height() * xdim / ydim + 0.5);
+        s.viewportExt.setHeight(cy == 0 ? min : cy);
+    }
+}
+
+void EmfPlayer::SaveDc() {
+    if (static_cast<int>(saved_.size()) >= limits_.maxSaveDepth) {
+        Stop(QStringLiteral("SaveDC depth cap reached"));
+        return;
+    }
+    saved_.push_back(dc_);
+}
+
+void EmfPlayer::RestoreDc(std::int32_t relative) {
+    const std::int64_t depth = static_cast<std::int64_t>(saved_.size());
+    std::int64_t level = relative < 0 ? depth + relative : static_cast<std::int64_t>(relative) - 1;
+    if (relative == 0 || level < 0 || level >= depth) return;  // the platform refuses these
+    dc_ = saved_[static_cast<std::size_t>(level)];
+    saved_.resize(static_cast<std::size_t>(level));
+    UpdateTransform();
+    ApplyClip();
+}
+
+GdiObject* EmfPlayer::Slot(std::uint32_t index) {
+    if (index == 0 || index >= static_cast<std::uint32_t>(std::max(1, limits_.maxObjects)))
+        return nullptr;
+    if (index >= objects_.size()) objects_.resize(index + 1);  // headers undercount at times
+    return &objects_[index];
+}
+
+void EmfPlayer::SelectObject(std::uint32_t index) {
+    if (index & 0x80000000u) {
+        const std::uint32_t stock = index & 0x7FFFFFFFu;
+        BrushObject brush;
+        PenObject pen;
+        switch (stock) {
+            case 0:
+                brush.colour = Qt::white;
+                dc_.brush = brush;
+                break;
+            case 1:
+                brush.colour = QColor(192, 192, 192);
+                dc_.brush = brush;
+                break;
+            case 2:
+                brush.colour = QColor(128, 128, 128);
+                dc_.brush = brush;
+                break;
+            case 3:
+                brush.colour = QColor(64, 64, 64);
+                dc_.brush = brush;
+                break;
+            case 4:
+                brush.colour = Qt::black;
+                dc_.brush = brush;
+                break;
+            case 5:
+                brush.style = 1;
+                dc_.brush = brush;
+                break;
+            case 6:
+                pen.colour = Qt::white;
+                dc_.pen = pen;
+                break;
+            case 7:
+                pen.colour = Qt::black;
+                dc_.pen = pen;
+                break;
+            case 8:
+                pen.style = 5;
+                dc_.pen = pen;
+                break;
+            case 10:
+            case 11:
+            case 12:
+            case 13:
+            case 14:
+            case 16:
+            case 17:
+                dc_.font = FontObject();
+                dc_.font.face = stock == 10 || stock == 11 || stock == 16
+                                    ? QStringLiteral("Courier New")
+                                    : QStringLiteral("Arial");
+                break;
+            case 15:
+                dc_.palette.clear();
+                break;
+            case 18:
+                dc_.brush = brush;
+                break;  // DC_BRUSH: white by default
+            case 19:
+                dc_.pen = pen;
+                break;  // DC_PEN: black by default
+            default:
+                break;
+        }
+        return;
+    }
+    if (index == 0 || index >= objects_.size()) return;
+    const GdiObject& obj = objects_[index];
+    if (const auto* p = std::get_if<PenObject>(&obj))
+        dc_.pen = *p;
+    else if (const auto* b = std::get_if<BrushObject>(&obj))
+        dc_.brush = *b;
+    else if (const auto* f = std::get_if<FontObject>(&obj))
+        dc_.font = *f;
+    else if (const auto* pal = std::get_if<PaletteObject>(&obj))
+        dc_.palette = pal->entries;
+}
+
+void EmfPlayer::CreatePen(ByteView r) {
+    GdiObject* slot = Slot(r.U32Or(8));
+    if (!slot || !r.Has(12, 16)) return;
+    PenObject pen;
+    pen.style = r.U32Or(12);
+    pen.width = r.I32Or(16);
+    pen.colour = ColourRef(r.U32Or(24));
+    *slot = pen;
+}
+
+void EmfPlayer::ExtCreatePen(ByteView r) {
+    // ihPen, offBmi, cbBmi, offBits, cbBits, then LOGPEN_EX: style, width, brush style,
+    // colour, hatch, style entry count, entries.
+    GdiObject* slot = Slot(r.U32Or(8));
+    if (!slot || !r.Has(28, 24)) return;
+    PenObject pen;
+    pen.extended = true;
+    pen.style = r.U32Or(28);
+    pen.width = r.U32Or(32);
+    const std::uint32_t brushStyle = r.U32Or(36);
+    pen.colour = ColourRef(r.U32Or(40));
+    if (brushStyle == 1) pen.style = (pen.style & ~0xFu) | 5;  // BS_NULL: nothing is drawn
+    const std::uint32_t entries = r.U32Or(48);
+    if ((pen.style & 0xF) == 7 && entries > 0 && entries <= 64 && r.Has(52, entries * 4ull)) {
+        for (std::uint32_t i = 0; i < entries; ++i)
+            pen.userDashes.push_back(r.U32Or(52 + i * 4ull));
+    }
+    *slot = pen;
+}
+
+void EmfPlayer::CreateBrush(ByteView r) {
+    GdiObject* slot = Slot(r.U32Or(8));
+    if (!slot || !r.Has(12, 12)) return;
+    BrushObject brush;
+    brush.style = r.U32Or(12);
+    brush.colour = ColourRef(r.U32Or(16));
+    brush.hatch = r.U32Or(20);
+    if (brush.style != 0 && brush.style != 1 && brush.style != 2) brush.style = 0;
+    *slot = brush;
+}
+
+void EmfPlayer::CreateFont(ByteView r) {
+    GdiObject* slot = Slot(r.U32Or(8));
+    if (!slot || !r.Has(12, 28)) return;
+    FontObject font;
+    font.height = r.I32Or(12);
+    font.width = r.I32Or(16);
+    font.escapement = r.I32Or(20);
+    font.orientation = r.I32Or(24);
+    font.weight = r.I32Or(28);
+    font.italic = r.U8(32).value_or(0) != 0;
+    font.underline = r.U8(33).value_or(0) != 0;
+    font.strikeOut = r.U8(34).value_or(0) != 0;
+    font.charSet = r.U8(35).value_or(1);
+    font.pitchAndFamily = r.U8(39).value_or(0);
+    for (std::uint64_t i = 0; i < 32; ++i) {
+        const auto ch = r.U16(40 + 2 * i);
+        if (!ch || *ch == 0) break;
+        font.face.append(QChar(*ch));
+    }
+    *slot = font;
+}
+
+void EmfPlayer::CreatePalette(ByteView r) {
+    // ihPal, LOGPALETTE: version, count, entries (r, g, b, flags).
+    GdiObject* slot = Slot(r.U32Or(8));
+    if (!slot) return;
+    PaletteObject palette;
+    const std::uint32_t count = r.U16Or(14);
+    for (std::uint32_t i = 0; i < count && i < 256 && r.Has(16 + i * 4ull, 4); ++i) {
+        const std::uint64_t o = 16 + i * 4ull;
+        palette.entries.append(
+            qRgb(r.U8(o).value_or(0), r.U8(o + 1).value_or(0), r.U8(o + 2).value_or(0)));
+    }
+    *slot = palette;
+}
+
+void EmfPlayer::SetPaletteEntries(ByteView r) {
+    const std::uint32_t index = r.U32Or(8);
+    if (index == 0 || index >= objects_.size()) return;
+    auto* palette = std::get_if<PaletteObject>(&objects_[index]);
+    if (!palette) return;
+    const std::uint32_t start = r.U32Or(12), count = r.U32Or(16);
+    for (std::uint64_t i = 0; i < count && start + i < 256 && r.Has(20 + i * 4, 4); ++i) {
+        const std::uint64_t o = 20 + i * 4;
+        const QRgb rgb =
+            qRgb(r.U8(o).value_or(0), r.U8(o + 1).value_or(0), r.U8(o + 2).value_or(0));
+        while (palette->entries.size() <= static_cast<qsizetype>(start + i))
+            palette->entries.append(qRgb(0, 0, 0));
+        palette->entries[static_cast<qsizetype>(start + i)] = rgb;
+    }
+}
+
+void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
+    if (IsBitmapRecord(type)) {
+        // The bitmap code draws through the painter with the caller's transform.
+        painter_.setWorldTransform(painterBase_);
+        PlayBitmapRecord(*this, type, r);
+        return;
+    }
+    DcState& s = dc_;
+    switch (type) {
+        case emr::Header:
+        case emr::GdiComment:
+        case emr::SetIcmMode:
+        case emr::SetColorAdjustment:
+        case kSetMapperFlags:
+        case emr::SetLayout:
+        case emr::RealizePalette:
+        case emr::SetMetaRgn:
+            break;
+        case emr::SetMapMode:
+            SetMapMode(r.I32Or(8));
+            break;
+        case emr::SetWindowExtEx:
+        case emr::SetViewportExtEx: {
+            const std::int32_t cx = r.I32Or(8), cy = r.I32Or(12);
+            if (cx == 0 || cy == 0 || (s.mapMode != 7 && s.mapMode != 8)) break;
+            (type == emr::SetWindowExtEx ? s.windowExt : s.viewportExt) = QSizeF(cx, cy);
+            FixIsotropic();
+            UpdateTransform();
+            break;
+        }
+        case emr::SetWindowOrgEx:
+            s.windowOrg = QPointF(r.I32Or(8), r.I32Or(12));
+            UpdateTransform();
+            break;
+        case emr::SetViewportOrgEx:
+            s.viewportOrg = QPointF(r.I32Or(8), r.I32Or(12));
+            UpdateTransform();
+            break;
+        case emr::ScaleViewportExtEx:
+        case emr::ScaleWindowExtEx: {
+            if (s.mapMode != 7 && s.mapMode != 8) break;
+            const double xn = r.I32Or(8), xd = r.I32Or(12), yn = r.I32Or(16), yd = r.I32Or(20);
+            if (xd == 0 || yd == 0 || xn == 0 || yn == 0) break;
+            QSizeF& ext = type == emr::ScaleWindowExtEx ? s.windowExt : s.viewportExt;
+            ext = QSizeF(std::trunc(ext.width() * xn / xd), std::trunc(ext.height() * yn / yd));
+            if (ext.width() == 0 || ext.height() == 0) ext = QSizeF(1, 1);
+            FixIsotropic();
+            UpdateTransform();
+            break;
+        }
+        case emr::SetWorldTransform:
+        case emr::ModifyWorldTransform: {
+            const auto m11 = r.F32(8), m12 = r.F32(12), m21 = r.F32(16), m22 = r.F32(20),
+                       dx = r.F32(24), dy = r.F32(28);
+            const std::uint32_t mode = type == emr::SetWorldTransform ? 4 : r.U32Or(32);
+            if (mode == 1) {
+                s.world = QTransform();
+            } else if (m11 && m12 && m21 && m22 && dx && dy) {
+                const double v[6] = {*m11, *m12, *m21, *m22, *dx, *dy};
+                if (!std::all_of(std::begin(v), std::end(v), Finite)) break;
+                const QTransform x(v[0], v[1], v[2], v[3], v[4], v[5]);
+                if (mode == 2)
+                    s.world = x * s.world;
+                else if (mode == 3)
+                    s.world = s.world * x;
+                else if (mode == 4)
+                    s.world = x;
+            }
+            UpdateTransform();
+            break;
+        }
+        case emr::SaveDc:
+            SaveDc();
+            break;
+        case emr::RestoreDc:
+            RestoreDc(r.I32Or(8));
+            break;
+        case emr::SetBkMode:
+            s.backgroundMode = static_cast<int>(r.U32Or(8));
+            break;
+        case emr::SetPolyFillMode:
+            s.polyFillMode = static_cast<int>(r.U32Or(8));
+            break;
+        case emr::SetRop2:
+            s.rop2 = static_cast<int>(r.U32Or(8));
+            break;
+        case emr::SetStretchBltMode:
+            s.stretchBltMode = static_cast<int>(r.U32Or(8));
+            break;
+        case emr::SetTextAlign:
+            s.textAlign = r.U32Or(8);
+            break;
+        case emr::SetTextColor:
+            s.textColour = ColourRef(r.U32Or(8));
+            break;
+        case emr::SetBkColor:
+            s.backgroundColour = ColourRef(r.U32Or(8));
+            break;
+        case emr::SetArcDirection:
+            s.arcDirection = static_cast<int>(r.U32Or(8));
+            break;
+        case emr::SetMiterLimit:
+            s.miterLimit = r.U32Or(8);
+            break;
+        case kSetTextCharExtra:
+            s.textCharExtra = r.I32Or(8);
+            break;
+        case emr::SetBrushOrgEx:
+            break;
+        case emr::MoveToEx:
+            s.position = QPointF(r.I32Or(8), r.I32Or(12));
+            if (inPath_) path_.moveTo(Map(s.position));
+            break;
+        case emr::SelectObject:
+            SelectObject(r.U32Or(8));
+            break;
+        case emr::DeleteObject: {
+            const std::uint32_t index = r.U32Or(8);
+            if (index > 0 && index < objects_.size()) objects_[index] = std::monostate();
+            break;
+        }
+        case emr::CreatePen:
+            CreatePen(r);
+            break;
+        case emr::ExtCreatePen:
+            ExtCreatePen(r);
+            break;
+        case emr::CreateBrushIndirect:
+            CreateBrush(r);
+            break;
+        case emr::ExtCreateFontIndirectW:
+            CreateFont(r);
+            break;
+        case emr::CreatePalette:
+            CreatePalette(r);
+            break;
+        case emr::SetPaletteEntries:
+            SetPaletteEntries(r);
+            break;
+        case emr::SelectPalette:
+            SelectObject(r.U32Or(8));
+            break;
+        case emr::ResizePalette:
+            break;
+        case emr::SetPixelV:
+            SetPixel(r);
+            break;
+        case emr::LineTo:
+        case emr::Polygon:
+        case emr::Polyline:
+        case emr::PolyBezier:
+        case emr::PolyBezierTo:
+        case emr::PolyLineTo:
+        case emr::Polygon16:
+        case emr::Polyline16:
+        case emr::PolyBezier16:
+        case emr::PolyBezierTo16:
+        case emr::PolylineTo16:
+            PolyRecord(type, r);
+            break;
+        case emr::PolyPolyline:
+        case emr::PolyPolygon:
+        case emr::PolyPolyline16:
+        case emr::PolyPolygon16:
+            PolyPolyRecord(type, r);
+            break;
+        case emr::PolyDraw:
+            PolyDraw(r, false);
+            break;
+        case emr::PolyDraw16:
+            PolyDraw(r, true);
+            break;
+        case emr::Rectangle:
+        case emr::Ellipse:
+        case emr::RoundRect:
+            BoxRecord(type, r);
+            break;
+        case emr::Arc:
+        case emr::ArcTo:
+        case emr::Chord:
+        case emr::Pie:
+            ArcRecord(type, r);
+            break;
+        case emr::AngleArc:
+            AngleArc(r);
+            break;
+        case emr::BeginPath:
+        case emr::EndPath:
+        case emr::CloseFigure:
+        case emr::FillPath:
+        case emr::StrokeAndFillPath:
+        case emr::StrokePath:
+        case emr::FlattenPath:
+        case emr::WidenPath:
+        case emr::SelectClipPath:
+        case emr::AbortPath:
+            PathRecord(type, r);
+            break;
+        case emr::OffsetClipRgn:
+        case emr::ExcludeClipRect:
+        case emr::IntersectClipRect:
+        case emr::ExtSelectClipRgn:
+            ClipRecord(type, r);
+            break;
+        case emr::FillRgn:
+        case emr::FrameRgn:
+        case emr::InvertRgn:
+        case emr::PaintRgn:
+            RegionRecord(type, r);
+            break;
+        case emr::ExtTextOutA:
+        case emr::ExtTextOutW:
+        case emr::PolyTextOutA:
+        case emr::PolyTextOutW:
+            TextRecord(type, r);
+            break;
+        case kSmallTextOut:
+            SmallTextOut(r);
+            break;
+        default:
+            break;  // unknown records are skipped, as the platform does
+    }
+}
+
+}  // namespace tavlex::mf

@@ -1,0 +1,127 @@
+#pragma once
+
+#include "metafile/ByteView.h"
+#include "metafile/DcState.h"
+#include "metafile/EmfObjects.h"
+#include "metafile/Metafile.h"
+#include "metafile/PlaybackContext.h"
+
+#include <QElapsedTimer>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPen>
+
+#include <cstdint>
+#include <vector>
+
+namespace tavlex::mf {
+
+// Plays the records of one enhanced metafile onto a painter the way the platform's graphics
+// interface does: a device context of its own (mapping, world transform, objects, clip, path),
+// every record read through a bounded view, caps from PlayLimits.
+class EmfPlayer final : public PlaybackContext {
+  public:
+    EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& target,
+              const PlayLimits& limits);
+
+    // Plays every record; never throws.
+    PlayResult Run();
+
+    // PlaybackContext
+    QPainter& painter() override { return painter_; }
+    QTransform logicalToTarget() const override { return full_; }
+    QTransform deviceToTarget() const override { return frameToTarget_; }
+    int stretchBltMode() const override { return dc_.stretchBltMode; }
+    int rop2() const override { return dc_.rop2; }
+    QColor textColour() const override { return dc_.textColour; }
+    QColor backgroundColour() const override { return dc_.backgroundColour; }
+    int backgroundMode() const override { return dc_.backgroundMode; }
+    QBrush currentBrush() const override;
+    const QList<QRgb>& palette() const override { return dc_.palette; }
+    bool chargeBitmapBytes(std::int64_t bytes) override;
+    std::int64_t bitmapBytesLeft() const override;
+    void storePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) override;
+    const PlayLimits& limits() const override { return limits_; }
+
+  private:
+    void PlayRecord(std::uint32_t type, ByteView r);
+    void Stop(const QString& reason);
+
+    // State, mapping and objects (EmfPlayer.cpp).
+    void UpdateTransform();
+    void SetMapMode(int mode);
+    void FixIsotropic();
+    void SaveDc();
+    void RestoreDc(std::int32_t relative);
+    GdiObject* Slot(std::uint32_t index);
+    void SelectObject(std::uint32_t index);
+    void CreatePen(ByteView r);
+    void ExtCreatePen(ByteView r);
+    void CreateBrush(ByteView r);
+    void CreateFont(ByteView r);
+    void CreatePalette(ByteView r);
+    void SetPaletteEntries(ByteView r);
+
+    // Clipping (EmfPlayerClip.cpp).
+    void CombineClip(const QRegion& region, int mode);
+    void ApplyClip();
+    QRegion LogicalRectRegion(ByteView r, std::uint64_t offset) const;
+    std::optional<QRegion> ReadRegion(ByteView r, std::uint64_t offset, std::uint64_t size,
+                                      const QTransform& toTarget);
+    void ClipRecord(std::uint32_t type, ByteView r);
+    void RegionRecord(std::uint32_t type, ByteView r);
+
+    // Shapes, lines and paths (EmfPlayerShapes.cpp).
+    QPen MakePen(const PenObject& pen) const;
+    QBrush MakeBrush(const BrushObject& brush) const;
+    bool PenVisible() const;
+    void FillTarget(const QPainterPath& path, const QBrush& brush);
+    void StrokeTarget(const QPainterPath& path);
+    void Output(const QPainterPath& targetPath, bool fill, bool stroke);
+    bool ReadPoints(ByteView r, std::uint64_t offset, std::uint64_t count, bool sixteen,
+                    std::vector<QPointF>& out);
+    void PolyRecord(std::uint32_t type, ByteView r);
+    void PolyPolyRecord(std::uint32_t type, ByteView r);
+    void PolyDraw(ByteView r, bool sixteen);
+    void BoxRecord(std::uint32_t type, ByteView r);
+    void ArcRecord(std::uint32_t type, ByteView r);
+    void AngleArc(ByteView r);
+    void PathRecord(std::uint32_t type, ByteView r);
+    void SetPixel(ByteView r);
+    QPainterPath ShrunkBoxPath(const QRectF& logicalBox, std::uint32_t type, QSizeF corner);
+    QPointF Map(QPointF p) const { return full_.map(p); }
+
+    // Text (EmfPlayerText.cpp).
+    void TextRecord(std::uint32_t type, ByteView r);
+    void DrawTextRun(const QString& text, const std::vector<int>& clusterStarts,
+                     const std::vector<QPointF>& advances, QPointF reference, std::uint32_t options,
+                     const QRectF* rect, bool useCurrentPosition);
+    void SmallTextOut(ByteView r);
+
+    const Metafile& metafile_;
+    QPainter& painter_;
+    PlayLimits limits_;
+    PlayResult result_;
+    bool stopped_ = false;
+
+    QTransform frameToTarget_;
+    QTransform full_;  // logical -> target
+    QSizeF refPixels_;
+    QSizeF refMillimetres_;
+
+    DcState dc_;
+    std::vector<DcState> saved_;
+    std::vector<GdiObject> objects_;
+
+    bool inPath_ = false;
+    QPainterPath path_;  // target coordinates
+
+    bool hadClip_ = false;
+    QPainterPath originalClip_;
+    QTransform painterBase_;
+
+    std::int64_t bitmapBytes_ = 0;
+    QElapsedTimer clock_;
+};
+
+}  // namespace tavlex::mf

@@ -1,0 +1,281 @@
+#include "metafile/EmfPlayer.h"
+
+#include "metafile/EmfWriter.h"
+#include "metafile/FontMapper.h"
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace tavlex::mf {
+
+namespace {
+
+constexpr std::uint32_t kEtoOpaque = 0x2;
+constexpr std::uint32_t kEtoClipped = 0x4;
+constexpr std::uint32_t kEtoPdy = 0x2000;
+constexpr std::uint32_t kEtoNoRect = 0x100;
+constexpr std::uint32_t kEtoSmallChars = 0x200;
+
+// One string of a text record: the text, the character clusters and their advances.
+struct TextRun {
+    QString text;
+    std::vector<int> clusterStarts;  // UTF-16 index where each cluster starts
+    std::vector<QPointF> advances;   // logical advance per cluster; empty: the font's own
+    QPointF reference;
+    std::uint32_t options = 0;
+    QRectF rect;
+    bool hasRect = false;
+};
+
+// Groups UTF-16 units into clusters (surrogate pairs stay together) and sums the per-unit or
+// per-byte advances that belong to each cluster. `unitSource` gives, for each unit, the index
+// of the advance entry its character starts at.
+void BuildClusters(TextRun& run, const std::vector<int>& unitSource,
+                   const std::vector<QPointF>& sourceAdvances) {
+    const QString& t = run.text;
+    std::vector<int> starts;
+    for (int i = 0; i < t.size(); ++i) {
+        if (i > 0 && t[i].isLowSurrogate() && t[i - 1].isHighSurrogate()) continue;
+        starts.push_back(i);
+    }
+    run.clusterStarts = starts;
+    if (sourceAdvances.empty()) return;
+    run.advances.assign(starts.size(), QPointF(0, 0));
+    const int sourceCount = static_cast<int>(sourceAdvances.size());
+    for (std::size_t c = 0; c < starts.size(); ++c) {
+        const int from = unitSource[static_cast<std::size_t>(starts[c])];
+        const int to = c + 1 < starts.size() ? unitSource[static_cast<std::size_t>(starts[c + 1])]
+                                             : sourceCount;
+        for (int k = std::max(0, from); k < std::min(to, sourceCount); ++k)
+            run.advances[c] += sourceAdvances[static_cast<std::size_t>(k)];
+    }
+}
+
+}  // namespace
+
+void EmfPlayer::TextRecord(std::uint32_t type, ByteView r) {
+    const bool wide = type == emr::ExtTextOutW || type == emr::PolyTextOutW;
+    const bool poly = type == emr::PolyTextOutA || type == emr::PolyTextOutW;
+    std::uint64_t strings = poly ? r.U32Or(36) : 1;
+    const std::uint64_t first = poly ? 40 : 36;
+    if (!r.Has(first, strings * 40)) return;
+    for (std::uint64_t s = 0; s < strings && !stopped_; ++s) {
+        const std::uint64_t at = first + s * 40;
+        TextRun run;
+        run.reference = QPointF(r.I32Or(at), r.I32Or(at + 4));
+        const std::uint64_t chars = r.U32Or(at + 8);
+        const std::uint64_t offString = r.U32Or(at + 12);
+        run.options = r.U32Or(at + 16);
+        run.rect = QRectF(QPointF(r.I32Or(at + 20), r.I32Or(at + 24)),
+                          QPointF(r.I32Or(at + 28), r.I32Or(at + 32)));
+        run.hasRect = !run.rect.isNull() || (run.options & (kEtoOpaque | kEtoClipped));
+        const std::uint64_t offDx = r.U32Or(at + 36);
+        if (chars > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) {
+            Stop(QStringLiteral("too many characters in one record"));
+            return;
+        }
+        std::vector<int> unitSource;
+        if (chars > 0) {
+            if (!r.Has(offString, chars * (wide ? 2 : 1))) continue;
+            if (wide) {
+                run.text.resize(static_cast<qsizetype>(chars));
+                for (std::uint64_t i = 0; i < chars; ++i) {
+                    run.text[static_cast<qsizetype>(i)] = QChar(r.U16Or(offString + 2 * i));
+                    unitSource.push_back(static_cast<int>(i));
+                }
+            } else {
+                const QByteArrayView bytes(reinterpret_cast<const char*>(r.data() + offString),
+                                           static_cast<qsizetype>(chars));
+                run.text = FontMapper::Decode(bytes, dc_.font, &unitSource);
+            }
+        }
+        std::vector<QPointF> advances;
+        const bool pdy = (run.options & kEtoPdy) != 0;
+        if (offDx != 0 && chars > 0 && r.Has(offDx, chars * (pdy ? 8 : 4))) {
+            advances.reserve(static_cast<std::size_t>(chars));
+            for (std::uint64_t i = 0; i < chars; ++i) {
+                if (pdy)
+                    advances.emplace_back(r.I32Or(offDx + 8 * i), r.I32Or(offDx + 8 * i + 4));
+                else
+                    advances.emplace_back(r.I32Or(offDx + 4 * i), 0);
+            }
+        }
+        BuildClusters(run, unitSource, advances);
+        DrawTextRun(run.text, run.clusterStarts, run.advances, run.reference, run.options,
+                    run.hasRect ? &run.rect : nullptr, (dc_.textAlign & 1) != 0);
+    }
+}
+
+void EmfPlayer::SmallTextOut(ByteView r) {
+    const std::uint64_t chars = r.U32Or(16);
+    const std::uint32_t options = r.U32Or(20);
+    if (chars > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) return;
+    std::uint64_t at = 36;
+    QRectF rect;
+    const bool hasRect = !(options & kEtoNoRect);
+    if (hasRect) {
+        rect = QRectF(QPointF(r.I32Or(36), r.I32Or(40)), QPointF(r.I32Or(44), r.I32Or(48)));
+        at += 16;
+    }
+    TextRun run;
+    std::vector<int> unitSource;
+    if (options & kEtoSmallChars) {
+        if (!r.Has(at, chars)) return;
+        const QByteArrayView bytes(reinterpret_cast<const char*>(r.data() + at),
+                                   static_cast<qsizetype>(chars));
+        run.text = FontMapper::Decode(bytes, dc_.font, &unitSource);
+    } else {
+        if (!r.Has(at, chars * 2)) return;
+        for (std::uint64_t i = 0; i < chars; ++i) {
+            run.text.append(QChar(r.U16Or(at + 2 * i)));
+            unitSource.push_back(static_cast<int>(i));
+        }
+    }
+    BuildClusters(run, unitSource, {});
+    DrawTextRun(run.text, run.clusterStarts, {}, QPointF(r.I32Or(8), r.I32Or(12)), options,
+                hasRect ? &rect : nullptr, (dc_.textAlign & 1) != 0);
+}
+
+void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& clusterStarts,
+                            const std::vector<QPointF>& advances, QPointF reference,
+                            std::uint32_t options, const QRectF* rect, bool useCurrentPosition) {
+    if (inPath_) return;  // text in paths is not supported; the outline would be the glyphs
+    painter_.setWorldTransform(painterBase_);
+    const QPointF refLogical = useCurrentPosition ? dc_.position : reference;
+
+    if (rect && (options & kEtoOpaque)) {
+        QPainterPath box;
+        box.addPolygon(full_.map(QPolygonF(rect->normalized())));
+        painter_.fillPath(box, dc_.backgroundColour);
+    }
+    if (text.isEmpty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
+
+    // Font size in target pixels. A negative height is the em size, a positive one the cell
+    // height (ascent plus descent).
+    const FontObject& f = dc_.font;
+    const double sx = std::hypot(full_.m11(), full_.m12());
+    const double sy = std::hypot(full_.m21(), full_.m22());
+    QFont font;
+    font.setFamilies(FontMapper::Families(f));
+    font.setWeight(
+        static_cast<QFont::Weight>(std::clamp(f.weight == 0 ? 400 : f.weight, 100, 900)));
+    font.setItalic(f.italic);
+    font.setUnderline(f.underline);
+    font.setStrikeOut(f.strikeOut);
+    font.setKerning(false);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    double em;
+    if (f.height < 0) {
+        em = -static_cast<double>(f.height) * sy;
+    } else {
+        const double cell = f.height > 0 ? f.height * sy : 16 * std::fabs(frameToTarget_.m22());
+        QFont probe = font;
+        probe.setPixelSize(256);
+        const QFontMetricsF pm(probe);
+        const double h = pm.ascent() + pm.descent();
+        em = h > 0 ? cell * 256 / h : cell;
+    }
+    if (!std::isfinite(em) || em < 0.5 || em > 1e5) return;
+    const int pixels = std::max(1, static_cast<int>(std::lround(em)));
+    const double k = em / pixels;  // the rest of the size goes into the transform
+    font.setPixelSize(pixels);
+    const QFontMetricsF fm(font);
+    double stretch = 1;
+    if (f.width != 0 && fm.averageCharWidth() > 0) {
+        stretch = std::fabs(f.width) * sx / (fm.averageCharWidth() * k);
+        if (!std::isfinite(stretch) || stretch <= 0.05 || stretch > 20) stretch = 1;
+    }
+
+    const double angle = f.escapement / 10.0;
+    const double rad = angle * std::numbers::pi / 180;
+    const QPointF u(std::cos(rad), -std::sin(rad));  // along the baseline, on screen
+    const QPointF v(std::sin(rad), std::cos(rad));   // downwards, across the baseline
+
+    // Cluster offsets along the baseline (and across it for ETO_PDY), in target pixels.
+    const std::size_t n = clusterStarts.size();
+    std::vector<QPointF> offsets(n);
+    double width = 0;
+    double logicalWidth = 0;
+    if (!advances.empty()) {
+        QPointF cum(0, 0);
+        for (std::size_t i = 0; i < n; ++i) {
+            offsets[i] = u * (cum.x() * sx) + v * (cum.y() * full_.m22());
+            cum += QPointF(advances[i].x(), advances[i].y());
+        }
+        width = cum.x() * sx;
+        logicalWidth = cum.x();
+    } else {
+        width = fm.horizontalAdvance(text) * k * stretch;
+        logicalWidth = sx > 0 ? width / sx : 0;
+    }
+
+    QPointF origin = Map(refLogical);
+    const std::uint32_t align = dc_.textAlign;
+    if ((align & 6) == 6)
+        origin -= u * (width / 2);
+    else if (align & 2)
+        origin -= u * width;
+    const double ascent = fm.ascent() * k, descent = fm.descent() * k;
+    QPointF baseline = origin;
+    if ((align & 24) == 24) {
+    } else if (align & 8) {
+        baseline -= v * descent;
+    } else {
+        baseline += v * ascent;
+    }
+
+    if (useCurrentPosition) {
+        if ((align & 6) == 6) {
+        } else if (align & 2) {
+            dc_.position.rx() -= logicalWidth;
+        } else {
+            dc_.position.rx() += logicalWidth;
+        }
+    }
+
+    painter_.save();
+    if (rect && (options & kEtoClipped))
+        painter_.setClipPath(
+            [&] {
+                QPainterPath p;
+                p.addPolygon(full_.map(QPolygonF(rect->normalized())));
+                return p;
+            }(),
+            Qt::IntersectClip);
+    if (dc_.backgroundMode == 2) {
+        const QPolygonF box({baseline - v * ascent, baseline - v * ascent + u * width,
+                             baseline + v * descent + u * width, baseline + v * descent});
+        QPainterPath p;
+        p.addPolygon(box);
+        painter_.fillPath(p, dc_.backgroundColour);
+    }
+    painter_.setFont(font);
+    painter_.setPen(dc_.textColour);
+    auto place = [&](QPointF at) {
+        QTransform t;
+        t.translate(at.x(), at.y());
+        t.rotate(-angle);
+        t.scale(k * stretch, k);
+        painter_.setWorldTransform(t * painterBase_);
+    };
+    if (advances.empty()) {
+        place(baseline);
+        painter_.drawText(QPointF(0, 0), text);
+    } else {
+        for (std::size_t i = 0; i < n; ++i) {
+            const int from = clusterStarts[i];
+            const int to = i + 1 < n ? clusterStarts[i + 1] : static_cast<int>(text.size());
+            const QString cluster = text.mid(from, to - from);
+            if (cluster.trimmed().isEmpty()) continue;
+            place(baseline + offsets[i]);
+            painter_.drawText(QPointF(0, 0), cluster);
+        }
+    }
+    painter_.restore();
+}
+
+}  // namespace tavlex::mf
