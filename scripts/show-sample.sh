@@ -3,7 +3,8 @@
 set -euo pipefail
 build=$1
 sample="$build/samples/sample.YRA"
-if [ -x "$build/app/tavlex" ]; then
+# Without a display (a server, a container) the viewer cannot start: show the album's contents.
+if [ -x "$build/app/tavlex" ] && [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
     exec "$build/app/tavlex" "$sample"
 fi
 exec "$build/tools/tavlex-album" info "$sample"
