@@ -112,10 +112,15 @@ enum : std::uint32_t {
     PolyTextOutA = 96,
     PolyTextOutW = 97,
     SetIcmMode = 98,
-    SetTextCharExtra = 99,  // recorded by the WMF conversion only
-    SetLayout = 115,
+    CreateColorSpace = 99,
+    SetColorSpace = 100,
+    DeleteColorSpace = 101,
+    SmallTextOut = 108,
     AlphaBlend = 114,
+    SetLayout = 115,
     TransparentBlt = 116,
+    GradientFill = 118,
+    SetTextJustification = 120,
 };
 }  // namespace emr
 
@@ -230,6 +235,8 @@ class EmfWriter {
 
     // Number of records so far, the header included.
     int recordCount() const { return records_; }
+    // Bytes written so far.
+    qsizetype size() const { return bytes_.size(); }
 
     // Appends EMR_EOF and returns the finished bytes. The writer is spent afterwards.
     QByteArray Finish();
