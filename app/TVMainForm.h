@@ -1,0 +1,182 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include "view/ViewHost.h"
+
+class QAction;
+class QFileDialog;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QTimer;
+
+namespace tavlex {
+
+class TAlignSpeedButton_Speed;
+class TBevel;
+class TEnablePanel;
+class TLabel_Speed;
+class TNoPaintPanel_Speed;
+class TPaintComboBox;
+class TViewForm;
+
+// The frame window: the shared toolbar, the menus, the open dialog and the arrangement of the
+// document windows, one per open album. It holds no document state; the active document window
+// binds the toolbar to itself (only SB_Open is wired here).
+class TVMainForm : public QMainWindow, public ViewHost {
+    Q_OBJECT
+
+  public:
+    explicit TVMainForm(QWidget* parent = nullptr);
+    ~TVMainForm() override;
+
+    // ViewHost.
+    const FrameControls& Controls() const override { return controls_; }
+    ViewerSettings& Settings() override;
+    QString TempFolder() const override;
+    void OpenCommand() override { SB_OpenClick(); }
+    void ToolBarToggle() override { Mn_ToolBarClick(); }
+    void StatusBarToggle() override { Mn_StatusBarClick(); }
+    void ExitCommand() override { Mn_ExitClick(); }
+    // A maximised child is sent its size again (as if restored, then maximised) so that it lays
+    // itself out with its final client size; anything else is left alone.
+    void FixMaximizedChild(QMdiSubWindow* window) override;
+
+    // The open command: shows the open dialog and opens the chosen albums in its order. Returns
+    // whether the dialog was confirmed.
+    bool SB_OpenClick();
+    // Opens one album in a new document window. Returns the window, or nullptr when the loader
+    // refused the file (its message has been shown and no window is left). A load that fails
+    // with an error keeps its window (without a page) and returns it.
+    TViewForm* OpenAlbum(const QString& path);
+    // OpenAlbum for each path in order; returns the last window still open for the last path.
+    TViewForm* OpenAlbums(const QStringList& paths);
+    // The albums of the command line, opened 300 ms after the frame is first shown.
+    void SetStartFiles(const QStringList& paths);
+
+    // Window arrangement.
+    void V1Click();            // side by side
+    void T1Click();            // one above the other
+    void Cascade1Click();      // the frame's own cascade (CascadeStep apart, equal sizes)
+    void ArrangeIcon1Click();  // minimised windows in a row
+    int CascadeStep() const;
+    // Window-size presets 0..4: 640*480, 800*600, 1024*768, 1152*870, 1280*1024 (outer size).
+    void SetPresetSize(int preset);
+    static QSize PresetSize(int preset);
+
+    void Mn_ToolBarClick();    // toolbar and the line above it
+    void Mn_StatusBarClick();  // the active document window's status bar
+    void Mn_ExitClick();
+    // Disables every control that the document windows relay (SB_Open stays).
+    void DisableDocumentControls();
+
+    // The active document window (also while the frame itself is inactive), or nullptr.
+    TViewForm* ActiveDocumentWindow() const;
+    QList<TViewForm*> DocumentWindows() const;
+
+    // Controls, for the document windows and the tests.
+    TAlignSpeedButton_Speed* SB_Open() const { return sbOpen_; }
+    TAlignSpeedButton_Speed* MarjinBtn() const { return marjinBtn_; }
+    TAlignSpeedButton_Speed* PrnBtn() const { return prnBtn_; }
+    TAlignSpeedButton_Speed* PageScrollBtn() const { return pageScrollBtn_; }
+    TAlignSpeedButton_Speed* SB_JumpTree() const { return sbJumpTree_; }
+    TAlignSpeedButton_Speed* JumpBtn() const { return jumpBtn_; }
+    TAlignSpeedButton_Speed* StartBtn() const { return startBtn_; }
+    TAlignSpeedButton_Speed* BackBtn() const { return backBtn_; }
+    TAlignSpeedButton_Speed* NextBtn() const { return nextBtn_; }
+    TAlignSpeedButton_Speed* EndBtn() const { return endBtn_; }
+    TAlignSpeedButton_Speed* SmallBtn() const { return smallBtn_; }
+    TAlignSpeedButton_Speed* BigBtn() const { return bigBtn_; }
+    TEnablePanel* PL_Ritu() const { return plRitu_; }
+    TLabel_Speed* Label1() const { return label1_; }
+    TPaintComboBox* CB_Ritu() const { return cbRitu_; }
+    TNoPaintPanel_Speed* PL_Top() const { return plTop_; }
+    TBevel* Bevel() const { return bevel_; }
+    QMdiArea* MdiArea() const { return mdiArea_; }
+    QFileDialog* OpenDialog() const { return openDialog_; }
+    QMenu* File1() const { return file1_; }
+    QMenu* Show1() const { return show1_; }
+    QMenu* Mn_Window() const { return mnWindow_; }
+    QMenu* Help1() const { return help1_; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+    QAction* Mn_ToolBar() const { return mnToolBar_; }
+    QAction* Mn_StatusBar() const { return mnStatusBar_; }
+    QAction* Mn_ToolBar2() const { return mnToolBar2_; }
+    QAction* Mn_StatusBar2() const { return mnStatusBar2_; }
+    QAction* PresetAction(int preset) const;
+
+    // Updates the check marks and visibility of the toolbar/status-bar items (View menu and pop-up
+    // menu opening).
+    void Show1Click();
+    void PopupMenuPopup();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void BuildToolbar();
+    void BuildMenus();
+    void BuildOpenDialog();
+    TAlignSpeedButton_Speed* AddButton(const QString& name, const QString& hint, int tag, int glyph,
+                                       bool toggle);
+    void SetToolBarVisible(bool visible);
+    // The menu bar: the document window's File, Document and View menus in place of the frame's
+    // File and View while a document window is active; Window and Help stay.
+    void MergeMenus();
+    void FillWindowList();
+    void PostFixMenuMessage();
+    void FixMenuMessage();
+    void Timer_StartTimer();
+
+    FrameControls controls_;
+    QWidget* central_ = nullptr;
+    TBevel* bevel_ = nullptr;
+    TNoPaintPanel_Speed* plTop_ = nullptr;
+    TAlignSpeedButton_Speed* sbOpen_ = nullptr;
+    TAlignSpeedButton_Speed* marjinBtn_ = nullptr;
+    TAlignSpeedButton_Speed* prnBtn_ = nullptr;
+    TAlignSpeedButton_Speed* pageScrollBtn_ = nullptr;
+    TAlignSpeedButton_Speed* sbJumpTree_ = nullptr;
+    TAlignSpeedButton_Speed* jumpBtn_ = nullptr;
+    TAlignSpeedButton_Speed* startBtn_ = nullptr;
+    TAlignSpeedButton_Speed* backBtn_ = nullptr;
+    TAlignSpeedButton_Speed* nextBtn_ = nullptr;
+    TAlignSpeedButton_Speed* endBtn_ = nullptr;
+    TAlignSpeedButton_Speed* smallBtn_ = nullptr;
+    TAlignSpeedButton_Speed* bigBtn_ = nullptr;
+    TEnablePanel* plRitu_ = nullptr;
+    TLabel_Speed* label1_ = nullptr;
+    TPaintComboBox* cbRitu_ = nullptr;
+    QMdiArea* mdiArea_ = nullptr;
+    QFileDialog* openDialog_ = nullptr;
+
+    QMenu* file1_ = nullptr;
+    QMenu* show1_ = nullptr;
+    QMenu* mnWindow_ = nullptr;
+    QMenu* help1_ = nullptr;
+    QMenu* popupMenu_ = nullptr;
+    QAction* mnToolBar_ = nullptr;
+    QAction* mnStatusBar_ = nullptr;
+    QAction* mnToolBar2_ = nullptr;
+    QAction* mnStatusBar2_ = nullptr;
+    QList<QAction*> presets_;
+    QList<QAction*> windowListActions_;
+    QAction* windowListSeparator_ = nullptr;
+
+    QTimer* timerStart_ = nullptr;
+    bool shownOnce_ = false;
+    bool closing_ = false;
+    QStringList startFiles_;
+    QPointer<QMdiSubWindow> menusFor_;
+};
+
+// The one frame of the process (nullptr before it is created and after it is destroyed).
+TVMainForm* MainForm();
+
+}  // namespace tavlex
