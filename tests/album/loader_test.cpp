@@ -1,0 +1,384 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "album/AlbumLoader.h"
+#include "tests/album/AlbumTestSupport.h"
+
+namespace tavlex {
+namespace {
+
+using test::AlbumFromBody;
+using test::BodyWith;
+using test::Int32Bytes;
+
+class LoaderTest : public testing::Test {
+  protected:
+    QString Write(const QString& name, const QByteArray& bytes) {
+        return test::WriteFile(dir_, name, bytes);
+    }
+    AlbumLoadResult Load(const QString& path) { return LoadAlbum(path, temp_.path(), 96); }
+    AlbumLoadResult LoadBytes(const QByteArray& bytes, const QString& name = "a.YRA") {
+        return Load(Write(name, bytes));
+    }
+
+    QTemporaryDir dir_;
+    QTemporaryDir temp_;
+};
+
+TEST_F(LoaderTest, ReadsAnAlbumMadeByTheWriter) {
+    const std::vector<AlbumPage> pages = test::SamplePages(3);
+    AlbumContents contents = test::SampleContents();
+    contents.header.SetMargins(26000, -26000, 0, 132000);
+    AlbumLoadResult result = LoadBytes(BuildAlbumBytes(contents, pages), "Album.yra");
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    const Document& document = result.document;
+    EXPECT_TRUE(result.userMessage.isEmpty());
+    EXPECT_EQ(document.CurrentPage, 1);
+    EXPECT_EQ(document.PageCount, 3);
+    EXPECT_EQ(document.PageDirectory.size(), 4u);
+    EXPECT_EQ(document.PageOffset, 4);
+    EXPECT_EQ(document.PaperWidth, 794);  // 210 mm at 96 pixels per inch
+    EXPECT_EQ(document.PaperHeight, 1123);
+    EXPECT_EQ(document.EdgeOffsetTop, 10);
+    EXPECT_EQ(document.EdgeOffsetBottom, -10);
+    EXPECT_EQ(document.EdgeOffsetLeft, 0);
+    EXPECT_EQ(document.EdgeOffsetRight, 50);
+    EXPECT_EQ(document.FormatLevel, 10000);
+    EXPECT_TRUE(document.UsesLongSettings);
+    EXPECT_FALSE(document.HasPageOrientation);
+    EXPECT_EQ(document.AlbumSettings.Title(), "Title");
+    EXPECT_TRUE(document.AlbumPath.endsWith("Album.yra"));
+    // Three records give three texts and four entries, the last (0, 0); texts trimmed.
+    EXPECT_EQ(document.ContentsEntries,
+              (std::vector<ContentsEntry>{{1, 0}, {2, 1}, {3, 1}, {0, 0}}));
+    EXPECT_EQ(document.ContentsTexts, (QStringList{QStringLiteral("第1章"), "Section", ""}));
+    EXPECT_EQ(document.ContentsTextBytes[0], QByteArray("\x91\xe6\x31\x8f\xcd"));
+    EXPECT_FALSE(document.ContentsTextErrors);
+    for (int page = 1; page <= 3; ++page) {
+        EXPECT_EQ(ReadPageBytes(document, page), pages[static_cast<std::size_t>(page - 1)].data);
+    }
+    EXPECT_EQ(document.BodyStream->Size(), document.AlbumHeader.BodyLength());
+}
+
+TEST_F(LoaderTest, NineByteEntriesCarryOrientationAndShortLayoutIsUsed) {
+    const std::vector<AlbumPage> pages = test::SamplePages(2);
+    AlbumContents contents = test::SampleContents("JXB", 70000, true);
+    contents.usualOrientation = 1;
+    AlbumLoadResult result = LoadBytes(BuildAlbumBytes(contents, pages), "a.YRA.QZD");
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    const Document& document = result.document;
+    EXPECT_TRUE(document.HasPageOrientation);
+    EXPECT_FALSE(document.UsesLongSettings);
+    EXPECT_EQ(document.AlbumSettings.PaperWidthMm(), 210);
+    EXPECT_EQ(document.PageDirectory[0].Orientation, 1);
+    EXPECT_EQ(document.PageDirectory[1].Orientation, 0);
+    EXPECT_EQ(document.PageDirectory[2].Orientation, 1);
+    EXPECT_EQ(ReadPageBytes(document, 2), pages[1].data);
+}
+
+TEST_F(LoaderTest, RefusalsCarryTheirMessagesInOrder) {
+    const QByteArray album = test::SampleAlbum();
+    struct Case {
+        QString path;
+        LoadStatus status;
+        QString message;
+    };
+    const QString future = Write(
+        "Future.YRA", BuildAlbumBytes(test::SampleContents("JXA", 91000), test::SamplePages(1)));
+    const Case cases[] = {
+        {QString(), LoadStatus::NoFile,
+         QStringLiteral("書類名がパラメータとして渡されていません。")},
+        {dir_.filePath("ALBUM.YRA"), LoadStatus::NoFile,
+         QStringLiteral("書類名がパラメータとして渡されていません。")},
+        {dir_.path(), LoadStatus::NoFile,
+         QStringLiteral("書類名がパラメータとして渡されていません。")},
+        {Write("PHOTO.JPG", album), LoadStatus::NotAlbumName,
+         QStringLiteral("この形式はサポートされていません。 > PHOTO.JPG")},
+        {Write("A.QZD", album), LoadStatus::NotAlbumName,
+         QStringLiteral("この形式はサポートされていません。 > A.QZD")},
+        {future, LoadStatus::UnsupportedVersion,
+         QStringLiteral("このバージョンはサポートされていません。 > Future.YRA")},
+        // A header too short to hold a signature is a version refusal too.
+        {Write("Tiny.YRA", QByteArray("\x03JX")), LoadStatus::UnsupportedVersion,
+         QStringLiteral("このバージョンはサポートされていません。 > Tiny.YRA")},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const AlbumLoadResult result = Load(c.path);
+        EXPECT_EQ(result.status, c.status);
+        EXPECT_EQ(result.userMessage, c.message);
+        EXPECT_FALSE(result.document.BodyStream);
+        EXPECT_TRUE(result.document.AlbumPath.isEmpty());
+    }
+}
+
+TEST_F(LoaderTest, NoPagesIsRefusedWithoutMessage) {
+    for (const std::int32_t count : {0, -5}) {
+        const QByteArray body = BodyWith(0, {}, {PageEntry{0, count, 0}});
+        const AlbumLoadResult result = LoadBytes(AlbumFromBody(body));
+        EXPECT_EQ(result.status, LoadStatus::NoPages);
+        EXPECT_TRUE(result.userMessage.isEmpty());
+        EXPECT_TRUE(result.document.AlbumPath.isEmpty());
+    }
+}
+
+TEST_F(LoaderTest, ContentsLengthsWithinTheLimit) {
+    const PageEntry head{0, 1, 0};
+    struct Case {
+        std::int32_t length;
+        std::size_t records;
+    };
+    for (const Case c : {Case{0, 0}, Case{58, 0}, Case{59, 1}, Case{60, 1}, Case{58941, 999}}) {
+        SCOPED_TRACE(c.length);
+        QByteArray block;
+        for (int i = 0; i * 59 < c.length; ++i)
+            block += ContentsRecord{std::int16_t(i + 1), 0, "x"}.Bytes();
+        block.truncate(c.length);
+        QByteArray body = BodyWith(c.length, block, {head});
+        const std::int32_t pageAt = static_cast<std::int32_t>(body.size() + 8);
+        body = BodyWith(c.length, block, {head, PageEntry{pageAt, 4, 0}}) + "PAGE";
+        const AlbumLoadResult result = LoadBytes(AlbumFromBody(body));
+        ASSERT_EQ(result.status, LoadStatus::Loaded);
+        EXPECT_EQ(result.document.ContentsEntries.size(), c.records + 1);
+        EXPECT_EQ(result.document.ContentsEntries.back(), (ContentsEntry{0, 0}));
+        EXPECT_EQ(ReadPageBytes(result.document, 1),
+                  "PAGE");  // the directory was found after the skip
+    }
+}
+
+TEST_F(LoaderTest, MoreThan999RecordsKeepsTheFirst999AndFindsTheDirectory) {
+    QByteArray block;
+    for (int i = 0; i < 1001; ++i) block += ContentsRecord{std::int16_t(i + 1), 0, "t"}.Bytes();
+    const QByteArray prefix = BodyWith(static_cast<std::int32_t>(block.size()), block, {});
+    const auto pageAt = static_cast<std::int32_t>(prefix.size() + 16);
+    const QByteArray body =
+        prefix + PageEntry{0, 1, 0}.Bytes(false) + PageEntry{pageAt, 2, 0}.Bytes(false) + "OK";
+    const AlbumLoadResult result = LoadBytes(AlbumFromBody(body));
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    EXPECT_EQ(result.document.ContentsEntries.size(), 1000u);
+    EXPECT_EQ(result.document.ContentsEntries[998].Page, 999);
+    EXPECT_EQ(ReadPageBytes(result.document, 1), "OK");
+}
+
+TEST_F(LoaderTest, ContentsPagesOutsideTheAlbumAreKeptAsStored) {
+    AlbumContents contents = test::SampleContents();
+    contents.contents = {{0, 0, "zero"}, {99, 0, "far"}, {-1, 0, "neg"}};
+    const AlbumLoadResult result = LoadBytes(BuildAlbumBytes(contents, test::SamplePages(1)));
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    EXPECT_EQ(result.document.ContentsEntries[1].Page, 99);
+    EXPECT_EQ(result.document.ContentsEntries[2].Page, -1);
+}
+
+TEST_F(LoaderTest, UndecodableContentsTextIsVisible) {
+    AlbumContents contents = test::SampleContents();
+    contents.contents = {{1, 0, "a\x85\x40z"}};
+    const AlbumLoadResult result = LoadBytes(BuildAlbumBytes(contents, test::SamplePages(1)));
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    EXPECT_TRUE(result.document.ContentsTextErrors);
+    EXPECT_EQ(result.document.ContentsTexts[0], QStringLiteral("a\uFFFDz"));
+}
+
+// BodyLength 8192 and 8193 straddle the copy's block size.
+TEST_F(LoaderTest, BodiesOfBlockMultiplesAndOneMore) {
+    for (const int bodySize : {8192, 8193, 4096 * 16, 4096 * 16 + 1}) {
+        SCOPED_TRACE(bodySize);
+        const QByteArray prefix = BodyWith(0, {}, {PageEntry{0, 1, 0}});
+        const auto pageAt = static_cast<std::int32_t>(prefix.size() + 8);
+        QByteArray body = prefix + PageEntry{pageAt, bodySize - pageAt, 0}.Bytes(false);
+        body += test::PageBytes(7, bodySize - static_cast<int>(body.size()));
+        ASSERT_EQ(body.size(), bodySize);
+        const AlbumLoadResult result = LoadBytes(AlbumFromBody(body));
+        ASSERT_EQ(result.status, LoadStatus::Loaded);
+        EXPECT_EQ(result.document.BodyStream->Size(), bodySize);
+        EXPECT_EQ(ReadPageBytes(result.document, 1), body.mid(pageAt));
+    }
+}
+
+TEST_F(LoaderTest, TrailingBytesAfterTheStreamAreIgnored) {
+    const AlbumLoadResult result = LoadBytes(test::SampleAlbum() + QByteArray(100, 'j'));
+    EXPECT_EQ(result.status, LoadStatus::Loaded);
+}
+
+TEST_F(LoaderTest, ReadPageBytesRefusesPagesOutsideTheAlbum) {
+    const AlbumLoadResult result = LoadBytes(test::SampleAlbum());
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    for (const int page : {0, -1, 4, 1 << 30})
+        EXPECT_THROW(ReadPageBytes(result.document, page), AlbumError);
+    EXPECT_THROW(ReadPageBytes(Document(), 1), AlbumError);
+    Document tampered = LoadBytes(test::SampleAlbum()).document;
+    tampered.PageDirectory[1].Offset = tampered.BodyStream->Size() - 1;
+    EXPECT_THROW(ReadPageBytes(tampered, 1), AlbumError);
+}
+
+// --- damaged albums: every class must end in AlbumError, never in a crash or a wrong success.
+
+struct DamageCase {
+    const char* name;
+    QByteArray (*make)();
+};
+
+class DamagedAlbumTest : public LoaderTest, public testing::WithParamInterface<DamageCase> {};
+
+TEST_P(DamagedAlbumTest, IsAnError) {
+    const QString path = Write("damaged.YRA", GetParam().make());
+    EXPECT_THROW(Load(path), AlbumError);
+    // The temporary name is free again for the next album.
+    EXPECT_EQ(Load(Write("good.YRA", test::SampleAlbum())).document.BodyStream->Number(), 0);
+}
+
+QByteArray WithBodyLength(std::int64_t delta) {
+    const QByteArray album = test::SampleAlbum();
+    AlbumHeader header = AlbumHeader::FromBytes(album);
+    header.SetBodyLength(static_cast<std::int32_t>(header.BodyLength() + delta));
+    return header.Bytes() + album.mid(48);
+}
+
+QByteArray FlipByte(qsizetype at) {
+    QByteArray album = test::SampleAlbum();
+    album[at] = static_cast<char>(album[at] ^ 0x5A);
+    return album;
+}
+
+QByteArray PagesAt(std::int32_t offset, std::int32_t size) {
+    const QByteArray prefix = BodyWith(0, {}, {PageEntry{0, 1, 0}, PageEntry{offset, size, 0}});
+    return AlbumFromBody(prefix + QByteArray(10, 'p'));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Classes, DamagedAlbumTest,
+    testing::Values(
+        DamageCase{"header_only", [] { return test::SampleAlbum().left(48); }},
+        DamageCase{"header_cut", [] { return test::SampleAlbum().left(40); }},
+        DamageCase{"stream_cut_early", [] { return test::SampleAlbum().chopped(30); }},
+        DamageCase{"checksum_missing", [] { return test::SampleAlbum().chopped(2); }},
+        DamageCase{"stream_header_damaged", [] { return FlipByte(48); }},
+        DamageCase{"checksum_damaged", [] { return FlipByte(test::SampleAlbum().size() - 1); }},
+        DamageCase{"not_zlib", [] { return test::MakeHeader().Bytes() + QByteArray(500, 'Q'); }},
+        DamageCase{"body_longer_than_stated", [] { return WithBodyLength(-1); }},
+        DamageCase{"body_shorter_than_stated", [] { return WithBodyLength(1); }},
+        DamageCase{"body_length_negative", [] { return WithBodyLength(-(std::int64_t{1} << 31)); }},
+        DamageCase{"body_length_zero",
+                   [] { return AlbumFromBody(QByteArray(), test::MakeHeader(), 0); }},
+        DamageCase{"body_shorter_than_settings",
+                   [] { return AlbumFromBody(QByteArray(300, '\0')); }},
+        DamageCase{"body_ends_before_contents_length",
+                   [] { return AlbumFromBody(QByteArray(443, '\0')); }},
+        DamageCase{"contents_length_negative",
+                   [] {
+                       return AlbumFromBody(BodyWith(-59, {}, {PageEntry{0, 1, 0}}));
+                   }},
+        DamageCase{"contents_beyond_body",
+                   [] { return AlbumFromBody(BodyWith(590, QByteArray(59, 'c'), {})); }},
+        DamageCase{"body_ends_before_directory",
+                   [] { return AlbumFromBody(BodyWith(0, {}, {}) + "abc"); }},
+        DamageCase{"directory_beyond_body",
+                   [] {
+                       return AlbumFromBody(BodyWith(0, {}, {PageEntry{0, 1000, 0}}));
+                   }},
+        DamageCase{"page_count_absurd",
+                   [] {
+                       return AlbumFromBody(BodyWith(0, {}, {PageEntry{0, 0x7fffffff, 0}}));
+                   }},
+        DamageCase{"page_beyond_body", [] { return PagesAt(450, 100); }},
+        DamageCase{"page_offset_negative", [] { return PagesAt(-1, 4); }},
+        DamageCase{"page_size_negative", [] { return PagesAt(0, -4); }},
+        DamageCase{"page_overflowing_int32", [] { return PagesAt(0x7fffff00, 0x7fffff00); }}),
+    [](const testing::TestParamInfo<DamageCase>& info) { return std::string(info.param.name); });
+
+// Every prefix of a valid album is refused one way or another, never read as a whole album.
+TEST_F(LoaderTest, EveryTruncatedPrefixIsRefused) {
+    const QByteArray album = test::SampleAlbum();
+    for (qsizetype length = 0; length < album.size(); ++length) {
+        SCOPED_TRACE(length);
+        const QString path = Write("cut.YRA", album.left(length));
+        try {
+            const AlbumLoadResult result = Load(path);
+            EXPECT_NE(result.status, LoadStatus::Loaded);
+        } catch (const AlbumError&) {
+        }
+    }
+}
+
+// --- temporary files
+
+TEST_F(LoaderTest, TakesTheFirstFreeNameAndFreesItWhenTheDocumentGoes) {
+    const QString path = Write("a.YRA", test::SampleAlbum());
+    AlbumLoadResult first = Load(path);
+    AlbumLoadResult second = Load(path);
+    EXPECT_EQ(first.document.BodyStream->Path(), temp_.filePath("Tavlex_0.TMP"));
+    EXPECT_EQ(second.document.BodyStream->Path(), temp_.filePath("Tavlex_1.TMP"));
+    QFileInfo info(second.document.BodyStream->Path());
+    EXPECT_EQ(info.permissions() & (QFile::ReadOther | QFile::ReadGroup | QFile::WriteOther), 0);
+
+    first = AlbumLoadResult();  // closing an album frees its name
+    EXPECT_EQ(Load(path).document.BodyStream->Number(), 0);
+
+    Document moved = std::move(second.document);  // moving keeps the file open
+    EXPECT_EQ(ReadPageBytes(moved, 1), test::SamplePages()[0].data);
+    EXPECT_EQ(Load(path).document.BodyStream->Number(), 0);
+}
+
+TEST_F(LoaderTest, AllThirtyOneNamesTakenIsAnErrorUntilOneIsFreed) {
+    const QString path = Write("a.YRA", test::SampleAlbum());
+    std::vector<Document> open;
+    for (int i = 0; i < 31; ++i) {
+        AlbumLoadResult result = Load(path);
+        ASSERT_EQ(result.document.BodyStream->Number(), i);
+        open.push_back(std::move(result.document));
+    }
+    EXPECT_THROW(Load(path), AlbumError);
+    open.erase(open.begin() + 17);
+    EXPECT_EQ(Load(path).document.BodyStream->Number(), 17);
+}
+
+TEST_F(LoaderTest, NameHeldByAnotherProcessIsPassedOver) {
+    const QString held = temp_.filePath("Tavlex_0.TMP");
+    int ready[2];
+    int release[2];
+    ASSERT_EQ(pipe(ready), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t child = fork();
+    if (child == 0) {
+        const int fd = ::open(QFile::encodeName(held).constData(), O_RDWR | O_CREAT, 0600);
+        char byte = (fd >= 0 && flock(fd, LOCK_EX) == 0) ? 'y' : 'n';
+        (void)!write(ready[1], &byte, 1);
+        (void)!read(release[0], &byte, 1);
+        _exit(0);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    ASSERT_EQ(byte, 'y');
+    const AlbumLoadResult result = Load(Write("a.YRA", test::SampleAlbum()));
+    EXPECT_EQ(result.document.BodyStream->Number(), 1);
+    (void)!write(release[1], &byte, 1);
+    waitpid(child, nullptr, 0);
+    for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+
+TEST_F(LoaderTest, LinksAndForeignFilesAreNeverUsed) {
+    const QString victim = dir_.filePath("victim");
+    test::WriteFile(dir_, "victim", "keep me");
+    ASSERT_TRUE(QFile::link(victim, temp_.filePath("Tavlex_0.TMP")));
+    ASSERT_TRUE(QDir(temp_.path()).mkdir("Tavlex_1.TMP"));
+    const AlbumLoadResult result = Load(Write("a.YRA", test::SampleAlbum()));
+    EXPECT_EQ(result.document.BodyStream->Number(), 2);
+    EXPECT_EQ(test::ReadFile(victim), "keep me");
+}
+
+TEST_F(LoaderTest, AnExistingBodyFileIsEmptiedFirst) {
+    test::WriteFile(temp_, "Tavlex_0.TMP", QByteArray(1 << 16, 'o'));
+    const AlbumLoadResult result = Load(Write("a.YRA", test::SampleAlbum()));
+    EXPECT_EQ(QFileInfo(result.document.BodyStream->Path()).size(),
+              result.document.AlbumHeader.BodyLength());
+}
+
+}  // namespace
+}  // namespace tavlex
