@@ -158,7 +158,7 @@ std::optional<QByteArray> IniDocument::RawValue(QStringView section, QStringView
 
 QByteArray IniDocument::NewLineEnding() const {
     for (const Line& line : lines_)
-        if (!line.ending.isEmpty()) return line.ending == "\r" ? QByteArray("\r\n") : line.ending;
+        if (!line.ending.isEmpty()) return line.ending;
     return "\n";
 }
 

@@ -41,7 +41,9 @@ class IniDocument {
     // end of the file. Returns false, changing nothing, when a name or the value cannot be
     // written: a section name holding "]", a key name holding "=" or starting with "[", ";" or
     // "#", a name that is empty or blank, or a character the file's encoding has no form for.
-    // Line breaks and NULs in the value are stored as blanks, as one line holds one value.
+    // Line breaks and NULs in the value are stored as blanks, as one line holds one value; a
+    // value with blanks at either end or in matching quotes is stored in double quotes, so that
+    // it reads back as it was given. New lines take the ending of the file's first line.
     bool SetValue(QStringView section, QStringView key, QStringView value);
 
     // Removes every section of this name with all its lines (comments inside it included) up to

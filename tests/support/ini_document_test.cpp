@@ -48,6 +48,7 @@ const EditCase kEdits[] = {
     {"NewKeyInEmptySection", "[A]\n[B]\ny=1\n", Set("A", "x", "1"), "[A]\nx=1\n[B]\ny=1\n"},
     {"NewSectionAfterBlankLine", "[A]\nx=1\n", Set("B", "k", "v"), "[A]\nx=1\n\n[B]\nk=v\n"},
     {"EmptyFile", "", Set("View_Env", "TreePanel", "1"), "[View_Env]\nTreePanel=1\n"},
+    {"CrOnlyKept", "[A]\rx=1\r", Set("A", "y", "2"), "[A]\rx=1\ry=2\r"},
     {"NoTrailingNewline", "[A]\nx=1", Set("A", "y", "2"), "[A]\nx=1\ny=2\n"},
     {"NoTrailingNewlineCrlf", "[A]\r\nx=1", Set("A", "y", "2"), "[A]\r\nx=1\r\ny=2\r\n"},
     {"NoTrailingNewlineNewSection", "[A]\nx=1", Set("B", "k", "v"), "[A]\nx=1\n\n[B]\nk=v\n"},
