@@ -400,8 +400,9 @@ DibImage Dib::Decode(ByteView block, ByteView bits, const DibDecodeOptions& opti
     const std::vector<QRgb> table = ColourTable(h, block, options);
     if (h.compression == kBiRle8 || h.compression == kBiRle4) {
         if (!Reserve(options, std::int64_t{h.width} * h.height * 4)) return {};
-        QImage image = NewImage(h.width, h.height, true);
+        QImage image = NewImage(h.width, h.height, options.rleHolesTransparent);
         if (image.isNull()) return {};
+        if (!options.rleHolesTransparent) image.fill(table[0]);
         DecodeRle(h, bits, table, image);
         return Cut(std::move(image), region);
     }

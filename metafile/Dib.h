@@ -66,6 +66,9 @@ struct DibDecodeOptions {
     // Rows the bits actually hold, counted from the first stored row (the bottom row of a
     // bottom-up bitmap); -1: all of them. Rows beyond are left transparent.
     std::int32_t storedRows = -1;
+    // Run-length pixels the codes skip: transparent (the destination shows through), or the
+    // colour of entry 0 as when the platform stretches such a bitmap.
+    bool rleHolesTransparent = true;
 };
 
 // The decoded part of a bitmap: image pixels cover `rect` of the whole bitmap, whose top-left is

@@ -1,0 +1,212 @@
+#include "metafile/EmfBitmapRecordsDraw.h"
+
+#include "metafile/RasterOp.h"
+
+#include <QList>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QRegion>
+
+#include <cmath>
+
+namespace tavlex::mf {
+
+namespace {
+
+bool HasRasterOps(QPainter& painter) {
+    const QPaintEngine* engine = painter.paintEngine();
+    return engine != nullptr && engine->hasFeature(QPaintEngine::RasterOpModes);
+}
+
+QRgb PatternColour(const QBrush& brush) {
+    return brush.style() == Qt::NoBrush ? 0xff000000u : (brush.color().rgb() | 0xff000000u);
+}
+
+// Pixels equal to `key` become transparent; the rest keep their colour.
+QImage KeyedOut(const QImage& image, QRgb key) {
+    QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            if ((row[x] | 0xff000000u) == (key | 0xff000000u) && qAlpha(row[x]) == 255) row[x] = 0;
+        }
+    }
+    return out;
+}
+
+bool MaskSelects(const QImage& mask, int x, int y) {
+    return (mask.pixel(x, y) & 0x00ffffffu) != 0;
+}
+
+// Pixels whose mask bit differs from `value` become transparent.
+QImage MaskedOut(const QImage& image, const QImage& mask, bool value) {
+    QImage out = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < out.height(); ++y) {
+        auto* row = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x) {
+            const bool selected = x < mask.width() && y < mask.height() && MaskSelects(mask, x, y);
+            if (selected != value) row[x] = 0;
+        }
+    }
+    return out;
+}
+
+// The pixels of the mask with the given value, as a region of image coordinates.
+QRegion MaskRegion(const QImage& mask, bool value) {
+    QList<QRect> runs;
+    for (int y = 0; y < mask.height(); ++y) {
+        int start = -1;
+        for (int x = 0; x <= mask.width(); ++x) {
+            const bool in = x < mask.width() && MaskSelects(mask, x, y) == value;
+            if (in && start < 0) start = x;
+            if (!in && start >= 0) {
+                runs.append(QRect(start, y, x - start, 1));
+                start = -1;
+            }
+        }
+    }
+    QRegion region;
+    region.setRects(runs.constData(), static_cast<int>(runs.size()));
+    return region;
+}
+
+void DrawPass(PlaybackContext& context, const BitmapDraw& draw, std::uint8_t rop,
+              const QImage* mask, bool maskValue) {
+    QPainter& painter = context.painter();
+    // An operation that no composition expresses falls back to drawing the source.
+    const RasterOp::Split split = RasterOp::SplitOf(rop).value_or(RasterOp::Split{});
+    if (split.keepsDestination()) return;
+
+    QImage image = draw.image;
+    RasterOp::ApplyInner(image, split.inner, PatternColour(context.currentBrush()));
+
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    bool copyLike = true;
+    if (!split.copies()) {
+        if (HasRasterOps(painter)) {
+            mode = *split.mode();
+            copyLike = false;
+        } else if (split.outer == 0x8 || split.outer == 0x2) {
+            image = KeyedOut(image, split.outer == 0x8 ? 0xffffffffu : 0xff000000u);
+        } else if (split.outer == 0xE || split.outer == 0xB) {
+            image = KeyedOut(image, split.outer == 0xE ? 0xff000000u : 0xffffffffu);
+        }
+    }
+
+    painter.save();
+    if (mask != nullptr) {
+        if (copyLike) {
+            image = MaskedOut(image, *mask, maskValue);
+        } else {
+            // The clip is kept in device space: set it in image coordinates, then go back.
+            const QTransform before = painter.worldTransform();
+            painter.setWorldTransform(draw.toTarget, true);
+            painter.setClipRegion(MaskRegion(*mask, maskValue), Qt::IntersectClip);
+            painter.setWorldTransform(before);
+        }
+    }
+    painter.setCompositionMode(mode);
+    if (draw.opacity < 1) painter.setOpacity(painter.opacity() * draw.opacity);
+    BlitImage(painter, image, draw.source, draw.toTarget, draw.smooth);
+    painter.restore();
+}
+
+}  // namespace
+
+void BlitImage(QPainter& painter, const QImage& image, const QRectF& source,
+               const QTransform& toTarget, bool smooth) {
+    if (image.isNull() || source.isEmpty()) return;
+    const QTransform toDevice = toTarget * painter.combinedTransform();
+    const QPaintEngine* engine = painter.paintEngine();
+    const bool raster = engine != nullptr && engine->type() == QPaintEngine::Raster;
+    const bool axisAligned = toDevice.type() <= QTransform::TxScale;
+    if (!(smooth && raster && axisAligned)) {
+        painter.save();
+        painter.setWorldTransform(toTarget, true);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+        painter.drawImage(source, image, source);
+        painter.restore();
+        return;
+    }
+
+    // Scale once, straight to device pixels, and only what can be seen.
+    auto deviceRect = [&](const QRectF& rect) {
+        const QRectF mapped = toDevice.mapRect(rect);
+        const int left = qRound(mapped.left()), top = qRound(mapped.top());
+        return QRect(left, top, qRound(mapped.right()) - left, qRound(mapped.bottom()) - top);
+    };
+    const QRect whole = deviceRect(source);
+    if (whole.isEmpty()) return;
+    const QPaintDevice* device = painter.device();
+    QRect visible = whole & QRect(0, 0, device->width(), device->height());
+    if (painter.hasClipping()) {
+        visible &= painter.combinedTransform().mapRect(painter.clipBoundingRect()).toAlignedRect();
+    }
+    if (visible.isEmpty()) return;
+
+    QRect part = source.toAlignedRect() & image.rect();
+    QRect target = whole;
+    if (std::int64_t{visible.width()} * visible.height() * 4 <
+        std::int64_t{whole.width()} * whole.height() * 3) {
+        // Zoomed in: the source pixels under the visible part, with a pixel to spare for the
+        // filter at the edges.
+        const QRect back =
+            toDevice.inverted().mapRect(QRectF(visible)).toAlignedRect().adjusted(-1, -1, 1, 1);
+        part &= back;
+        if (part.isEmpty()) return;
+        target = deviceRect(QRectF(part) & source);
+        if (target.isEmpty()) return;
+    }
+    // A view on the pixels of the part, without copying them.
+    const QImage view =
+        part == image.rect()
+            ? image
+            : QImage(image.constBits() + part.y() * image.bytesPerLine() +
+                         part.x() * (image.depth() / 8),
+                     part.width(), part.height(), image.bytesPerLine(), image.format());
+    QImage scaled = view.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const bool mirrorX = toDevice.m11() < 0, mirrorY = toDevice.m22() < 0;
+    if (mirrorX || mirrorY) scaled = scaled.mirrored(mirrorX, mirrorY);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(target.topLeft(), scaled);
+    painter.restore();
+}
+
+void DrawBitmap(PlaybackContext& context, BitmapDraw draw) {
+    if (draw.image.isNull() || draw.source.isEmpty()) return;
+    if (draw.colourKey) draw.image = KeyedOut(draw.image, *draw.colourKey);
+    if (draw.mask.isNull()) {
+        DrawPass(context, draw, draw.rop, nullptr, true);
+        return;
+    }
+    DrawPass(context, draw, draw.backgroundRop, &draw.mask, false);
+    DrawPass(context, draw, draw.rop, &draw.mask, true);
+}
+
+void FillWithRop(PlaybackContext& context, const QPolygonF& area, std::uint8_t rop) {
+    QPainter& painter = context.painter();
+    const RasterOp::Split split = RasterOp::SplitOf(rop).value_or(RasterOp::Split{0xC, 0xC});
+    if (split.keepsDestination()) return;
+    const QBrush current = context.currentBrush();
+    QBrush brush = current;
+    if (split.inner != 0xC || current.style() == Qt::NoBrush) {
+        brush =
+            QBrush(QColor::fromRgb(RasterOp::InnerColour(split.inner, PatternColour(current), 0)));
+    }
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    if (!split.copies()) {
+        if (!HasRasterOps(painter)) return;  // paper keeps what is there
+        mode = *split.mode();
+    }
+    painter.save();
+    painter.setCompositionMode(mode);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(brush);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.drawPolygon(area);
+    painter.restore();
+}
+
+}  // namespace tavlex::mf
