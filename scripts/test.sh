@@ -3,16 +3,16 @@
 # under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzz target.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-"$root/scripts/deps.sh"
+bash "$root/scripts/deps.sh"
 export QT_QPA_PLATFORM=offscreen
 export TAVLEX_SCREEN_DPI=96
 jobs=$(nproc)
 
-"$root/scripts/build.sh" build-asan -DTAVLEX_GUI=OFF -DTAVLEX_SANITIZE=ON -DTAVLEX_BENCH=OFF
+bash "$root/scripts/build.sh" build-asan -DTAVLEX_GUI=OFF -DTAVLEX_SANITIZE=ON -DTAVLEX_BENCH=OFF
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 ctest -L parsing --output-on-failure -j"$jobs")
 
-CC=clang CXX=clang++ "$root/scripts/build.sh" build-fuzz -DTAVLEX_GUI=OFF -DTAVLEX_FUZZ=ON -DTAVLEX_BENCH=OFF
-"$root/scripts/fuzz-smoke.sh" "$root/build-fuzz" "${TAVLEX_FUZZ_SECONDS:-20}"
+CC=clang CXX=clang++ bash "$root/scripts/build.sh" build-fuzz -DTAVLEX_GUI=OFF -DTAVLEX_FUZZ=ON -DTAVLEX_BENCH=OFF
+bash "$root/scripts/fuzz-smoke.sh" "$root/build-fuzz" "${TAVLEX_FUZZ_SECONDS:-20}"
 
-"$root/scripts/build.sh" build
+bash "$root/scripts/build.sh" build
 (cd "$root/build" && ctest --output-on-failure -j"$jobs")
