@@ -135,42 +135,72 @@ QByteArray TrimWide(QByteArrayView text) {
     return text.sliced(start, end - start).toByteArray();
 }
 
-DecodedText DecodeShiftJis(QByteArrayView bytes) {
+// Decodes one run of non-ASCII characters; bad characters become U+FFFD and set hadErrors.
+void DecodeRun(QByteArrayView run, DecodedText& result) {
     QStringDecoder whole("windows-932", QStringConverter::Flag::Stateless);
-    DecodedText result{whole(bytes), false};
-    if (!whole.hasError()) return result;
+    const QString decoded = whole(run);
+    if (!whole.hasError()) {
+        result.text += decoded;
+        return;
+    }
     // The codec marks bad bytes with U+001A and drops a lone lead byte at the end; decode one
     // character at a time instead so that each bad character shows as U+FFFD.
-    result.text.clear();
     result.hadErrors = true;
-    for (qsizetype i = 0; i < bytes.size();) {
-        const qsizetype length = CharLength(bytes, i);
+    for (qsizetype i = 0; i < run.size();) {
+        const qsizetype length = CharLength(run, i);
         QStringDecoder one("windows-932", QStringConverter::Flag::Stateless);
-        const QString decoded = one(bytes.sliced(i, length));
+        const QString character = one(run.sliced(i, length));
         if (!one.hasError()) {
-            result.text += decoded;
+            result.text += character;
             i += length;
             continue;
         }
         result.text += QChar(QChar::ReplacementCharacter);
         // A lead byte followed by a byte that cannot trail it: the second byte starts afresh.
-        i += (length == 2 && !IsTrailByte(static_cast<unsigned char>(bytes[i + 1]))) ? 1 : length;
+        i += (length == 2 && !IsTrailByte(static_cast<unsigned char>(run[i + 1]))) ? 1 : length;
     }
+}
+
+DecodedText DecodeShiftJis(QByteArrayView bytes) {
+    // Single bytes below 0x80 are ASCII in code page 932; they are taken as they are because
+    // the codec exchanges 0x1A, 0x1C and 0x7F with other control characters.
+    DecodedText result;
+    result.text.reserve(bytes.size());
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < bytes.size();) {
+        const auto byte = static_cast<unsigned char>(bytes[i]);
+        if (byte < 0x80) {
+            if (runStart < i) DecodeRun(bytes.sliced(runStart, i - runStart), result);
+            result.text += QChar(byte);
+            runStart = ++i;
+        } else {
+            i += CharLength(bytes, i);
+        }
+    }
+    if (runStart < bytes.size()) DecodeRun(bytes.sliced(runStart), result);
     return result;
 }
 
 EncodedText EncodeShiftJis(QStringView text) {
-    QStringEncoder whole("windows-932", QStringConverter::Flag::Stateless);
-    EncodedText result{whole(text), false};
-    if (!whole.hasError()) return result;
-    // The codec substitutes its own two-byte character; use a visible '?' per character instead.
-    result.bytes.clear();
-    result.hadErrors = true;
+    EncodedText result;
+    result.bytes.reserve(text.size() * 2);
     for (qsizetype i = 0; i < text.size();) {
+        const char16_t c = text[i].unicode();
+        if (c < 0x80) {  // ASCII is itself, see DecodeShiftJis
+            result.bytes += static_cast<char>(c);
+            ++i;
+            continue;
+        }
         const qsizetype length = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
         QStringEncoder one("windows-932", QStringConverter::Flag::Stateless);
         const QByteArray encoded = one(text.sliced(i, length));
-        result.bytes += one.hasError() ? QByteArray("?") : encoded;
+        // The codec substitutes its own two-byte character; a visible '?' is used instead.
+        if (one.hasError() || encoded.isEmpty()) {
+            result.bytes += '?';
+            result.hadErrors = true;
+        } else {
+            result.bytes += encoded;
+        }
         i += length;
     }
     return result;
