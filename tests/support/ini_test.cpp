@@ -207,6 +207,16 @@ TEST_F(IniFileTest, ReadOnlyFileIsNotReplaced) {
     EXPECT_EQ(ReadFile(), QByteArray("[S]\nk=1\n"));
 }
 
+TEST_F(IniFileTest, FileTooLargeToRewriteIsLeftAlone) {
+    // Far beyond any settings file: what is not read whole is never written back.
+    const QByteArray huge = "[S]\nk=1\n" + QByteArray(17 * 1024 * 1024, ';');
+    WriteFile(huge);
+    SIniFile ini(SIniFile::kIniMode, "t.ini");
+    EXPECT_EQ(ini.GetNumber("S", "k", 5), 5);
+    EXPECT_THROW(ini.PutNumber("S", "k", 2), FileError);
+    EXPECT_EQ(QFileInfo(PathOf("t.ini")).size(), huge.size());
+}
+
 TEST(RegIniFile, SectionPathsAndDefaults) {
     const SRegIniFile reg(SRegIniFile::RootKey::LocalMachine, true, "SOFTWARE\\Maker");
     EXPECT_EQ(reg.SectionKeyPath("\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"),
