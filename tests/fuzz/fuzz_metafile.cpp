@@ -1,0 +1,42 @@
+// Reading and playback of one metafile page, as the viewer does with every page it is sent,
+// into a small image under tight caps so that each input stays quick.
+
+#include <QByteArray>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "metafile/Metafile.h"
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    // Text playback needs the font database, which needs an application object.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    new QGuiApplication(*argc, *argv);  // lives as long as the process
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
+    tavlex::mf::Metafile metafile;
+    try {
+        metafile = tavlex::mf::Metafile::Load(bytes);
+    } catch (const tavlex::mf::MetafileError&) {
+        return 0;
+    }
+    tavlex::mf::PlayLimits limits;
+    limits.maxBitmapBytes = 16 << 20;
+    limits.maxSaveDepth = 64;
+    limits.maxObjects = 1024;
+    limits.maxPointsPerRecord = 100'000;
+    limits.maxRecords = 100'000;
+    limits.maxMillis = 2000;
+    QImage image(64, 64, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    tavlex::mf::Play(metafile, painter, QRect(0, 0, 64, 64), limits);
+    return 0;
+}
