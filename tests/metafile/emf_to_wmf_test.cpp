@@ -1,0 +1,259 @@
+#include "metafile/EmfToWmf.h"
+#include "metafile/EmfWriter.h"
+#include "metafile/Metafile.h"
+#include "metafile/WmfRecords.h"
+#include "metafile/WmfToEmf.h"
+#include "metafile/WmfWriter.h"
+#include "tests/metafile/wmf_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+
+namespace tavlex::mf {
+namespace {
+
+using testing::View;
+using testing::WmfRecords;
+using testing::WmfRecordsOf;
+
+// A4 portrait at a 96-pixel-per-inch reference device whose millimetres are exact.
+EmfWriter::Header A4() {
+    EmfWriter::Header h;
+    h.frame = {0, 0, 21000, 29700};
+    h.devicePixels = QSize(960, 960);
+    h.deviceMillimetres = QSize(254, 254);
+    return h;
+}
+
+// Logical units of 0.1 mm over the page, as album pages are drawn.
+void TenthMillimetres(EmfWriter& w) {
+    w.SetMapMode(8);
+    w.SetWindowExtEx(2100, 2970);
+    w.SetViewportExtEx(794, 1123);
+}
+
+QByteArray MakeEmf(const std::function<void(EmfWriter&)>& body) {
+    EmfWriter w(A4());
+    TenthMillimetres(w);
+    body(w);
+    return w.Finish();
+}
+
+QByteArray ToWmf(const QByteArray& emf) {
+    return ConvertToPlaceableWmf(Metafile::Load(emf));
+}
+
+TEST(EmfToWmfTest, ResultIsAValidPlaceableMetafile) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        w.CreatePen(1, 0, 5, 0xFF);
+        w.SelectObject(1);
+        w.Rectangle({100, 100, 2000, 2800});
+        w.SelectObject(kStockObject | 5);  // NULL_BRUSH
+        w.Ellipse({100, 100, 500, 500});
+    }));
+    ASSERT_TRUE(IsPlaceableWmf(wmf));
+    const ByteView v = View(wmf);
+    // Box: the frame at 1440 units per inch (21 cm is 11906.6 twips).
+    EXPECT_EQ(v.I16Or(6), 0);
+    EXPECT_EQ(v.I16Or(10), 11906);
+    EXPECT_EQ(v.I16Or(12), 16838);
+    EXPECT_EQ(v.U16Or(14), 1440);
+    EXPECT_EQ(v.U16Or(22), 1);
+    EXPECT_EQ(v.U16Or(24), 9);
+    EXPECT_EQ(v.U16Or(26), 0x0300);
+    EXPECT_EQ(v.U32Or(28), static_cast<std::uint32_t>((wmf.size() - 22) / 2));
+    const auto records = WmfRecords(wmf);
+    ASSERT_FALSE(records.empty());
+    EXPECT_EQ(records.back().function, wmr::Eof);
+    std::uint32_t largest = 0;
+    for (const auto& r : records) {
+        largest =
+            std::max<std::uint32_t>(largest, static_cast<std::uint32_t>(3 + r.params.size() / 2));
+    }
+    EXPECT_EQ(v.U32Or(34), largest);
+    EXPECT_GE(v.U16Or(32), 2);  // pen and the stand-in for the stock brush
+    // The window covers the box.
+    const auto ext = WmfRecordsOf(wmf, wmr::SetWindowExt);
+    ASSERT_EQ(ext.size(), 1u);
+    EXPECT_EQ(ext[0].params.I16Or(0), 16838);
+    EXPECT_EQ(ext[0].params.I16Or(2), 11906);
+}
+
+TEST(EmfToWmfTest, LogicalCoordinatesAndWidthsAreMappedIntoTheBox) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        w.CreatePen(1, 0, 10, 0);  // 1 mm
+        w.SelectObject(1);
+        w.Rectangle({100, 200, 1100, 700});  // 1 cm, 2 cm to 11 cm, 7 cm
+    }));
+    const auto rects = WmfRecordsOf(wmf, wmr::Rectangle);
+    ASSERT_EQ(rects.size(), 1u);
+    // 1 cm is 566.9 twips; the viewport rounds 21 cm to 794 pixels, within a twip or two.
+    EXPECT_NEAR(rects[0].params.I16Or(6), 567, 3);   // left
+    EXPECT_NEAR(rects[0].params.I16Or(4), 1134, 3);  // top
+    EXPECT_NEAR(rects[0].params.I16Or(2), 6236, 8);  // right
+    EXPECT_NEAR(rects[0].params.I16Or(0), 3969, 8);  // bottom
+    const auto pens = WmfRecordsOf(wmf, wmr::CreatePenIndirect);
+    ASSERT_EQ(pens.size(), 1u);
+    EXPECT_NEAR(pens[0].params.I16Or(2), 57, 1);
+}
+
+TEST(EmfToWmfTest, WorldTransformScalesCoordinates) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        QByteArray xf;
+        for (float f : {2.0f, 0.0f, 0.0f, 2.0f, 100.0f, 0.0f}) {
+            std::uint32_t bits;
+            std::memcpy(&bits, &f, 4);
+            PutU32(xf, bits);
+        }
+        w.AddRecord(emr::SetWorldTransform, xf);
+        w.MoveToEx(0, 0);
+        w.LineTo(100, 0);  // lands at 300 tenth-millimetres
+    }));
+    const auto lines = WmfRecordsOf(wmf, wmr::LineTo);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NEAR(lines[0].params.I16Or(2), 1701, 4);  // 3 cm in twips
+}
+
+TEST(EmfToWmfTest, WideTextIsEncodedInTheFontsCharacterSet) {
+    const QString text = QStringLiteral("撮影日1");
+    const QByteArray wmf = ToWmf(MakeEmf([&](EmfWriter& w) {
+        LogFont font;
+        font.height = -40;
+        font.charSet = 128;
+        font.faceName = QStringLiteral("ＭＳ ゴシック");
+        w.ExtCreateFontIndirectW(1, font);
+        w.SelectObject(1);
+        w.ExtTextOutW(QPoint(100, 100), text, {40, 40, 40, 20});
+    }));
+    QStringEncoder sjis("windows-932", QStringConverter::Flag::Stateless);
+    const QByteArray expected = sjis(text);
+    const auto fonts = WmfRecordsOf(wmf, wmr::CreateFontIndirect);
+    ASSERT_EQ(fonts.size(), 1u);
+    EXPECT_EQ(fonts[0].params.U8(13).value_or(0), 128);
+    const QByteArray face(reinterpret_cast<const char*>(fonts[0].params.data()) + 18, 13);
+    EXPECT_EQ(face, sjis(QStringLiteral("ＭＳ ゴシック")));
+    const auto texts = WmfRecordsOf(wmf, wmr::ExtTextOut);
+    ASSERT_EQ(texts.size(), 1u);
+    const ByteView p = texts[0].params;
+    ASSERT_EQ(p.U16Or(4), expected.size());
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(p.data()) + 8, expected.size()), expected);
+    // Advances per byte: the lead byte carries the character's, the trail byte none.
+    const std::uint64_t dx = 8 + ((expected.size() + 1) & ~1);
+    ASSERT_TRUE(p.Has(dx, 2 * expected.size()));
+    EXPECT_GT(p.I16Or(dx), 0);
+    EXPECT_EQ(p.I16Or(dx + 2), 0);
+    std::int64_t total = 0;
+    for (int i = 0; i < expected.size(); ++i) total += p.I16Or(dx + 2 * i);
+    EXPECT_NEAR(total, 140 * 1440 / 254, 2);  // 14 mm in twips
+}
+
+TEST(EmfToWmfTest, BitmapsBecomeStretchDib) {
+    QImage image(4, 2, QImage::Format_RGB32);
+    image.fill(qRgb(200, 100, 50));
+    const QByteArray wmf = ToWmf(MakeEmf([&](EmfWriter& w) {
+        w.StretchDIBits({0, 0, 1050, 1485}, image);
+    }));
+    const auto dibs = WmfRecordsOf(wmf, wmr::StretchDib);
+    ASSERT_EQ(dibs.size(), 1u);
+    const ByteView p = dibs[0].params;
+    EXPECT_EQ(p.U32Or(0), 0x00CC0020u);
+    EXPECT_EQ(p.I16Or(6), 2);           // source height
+    EXPECT_EQ(p.I16Or(8), 4);           // source width
+    EXPECT_NEAR(p.I16Or(16), 5953, 8);  // destination width: half the page
+    EXPECT_EQ(p.I16Or(20), 0);          // destination x
+    EXPECT_EQ(p.U32Or(22), 40u);
+    EXPECT_EQ(p.I32Or(22 + 4), 4);
+    EXPECT_EQ(p.U16Or(22 + 14), 24);
+}
+
+TEST(EmfToWmfTest, FilledPathBecomesAPolygonWithoutOutline) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        w.AddRecord(emr::BeginPath, {});
+        w.MoveToEx(100, 100);
+        w.LineTo(1000, 100);
+        w.LineTo(1000, 1000);
+        w.AddRecord(emr::CloseFigure, {});
+        w.AddRecord(emr::EndPath, {});
+        w.AddRecord(emr::FillPath, QByteArray(16, '\0'));
+    }));
+    const auto polygons = WmfRecordsOf(wmf, wmr::Polygon);
+    ASSERT_EQ(polygons.size(), 1u);
+    EXPECT_GE(polygons[0].params.U16Or(0), 3);
+    const auto pens = WmfRecordsOf(wmf, wmr::CreatePenIndirect);
+    ASSERT_EQ(pens.size(), 1u);
+    EXPECT_EQ(pens[0].params.U16Or(0), 5);  // PS_NULL
+    EXPECT_TRUE(WmfRecordsOf(wmf, wmr::LineTo).empty());
+}
+
+TEST(EmfToWmfTest, APageStoredAsWmfIsWrittenAsStored) {
+    WmfWriter w({0, 0, 1000, 1000, 1000});
+    w.Rectangle(1, 2, 3, 4);
+    const QByteArray stored = w.Finish();
+    EXPECT_EQ(ConvertToPlaceableWmf(Metafile::Load(stored)), stored);
+}
+
+// Same pixels after EMF -> WMF -> EMF: the conversions keep geometry, colours and bitmaps.
+TEST(EmfToWmfTest, RoundTripPlaysLikeTheOriginal) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        GTEST_SKIP() << "needs a QGuiApplication";
+    }
+    QImage photo(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) photo.setPixel(x, y, qRgb(x * 4, y * 5, 128));
+    }
+    const QByteArray emf = MakeEmf([&](EmfWriter& w) {
+        w.CreatePen(1, 0, 8, 0x000000);
+        w.CreateBrushIndirect(2, 0, 0x00C0E0FF);
+        w.SelectObject(1);
+        w.SelectObject(2);
+        w.Rectangle({100, 100, 2000, 1400});
+        w.StretchDIBits({200, 200, 1000, 800}, photo);
+        w.CreatePen(3, 0, 20, 0x0000FF);
+        w.SelectObject(3);
+        w.DeleteObject(1);
+        w.Ellipse({1100, 1500, 1900, 2300});
+        w.Polyline16({{100, 2500}, {1000, 2900}, {2000, 2500}});
+        w.Polygon16({{200, 1600}, {900, 1600}, {550, 2300}});
+    });
+    const Metafile original = Metafile::Load(emf);
+    const Metafile back = Metafile::Load(ConvertToPlaceableWmf(original));
+    auto render = [](const Metafile& m) {
+        QImage image(420, 594, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        Play(m, painter, image.rect());
+        return image;
+    };
+    const QImage a = render(original), b = render(back);
+    int ink = 0, differ = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            if (p != qRgb(255, 255, 255)) ++ink;
+            const int d = std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                          std::abs(qBlue(p) - qBlue(q));
+            if (d > 90) ++differ;
+        }
+    }
+    ASSERT_GT(ink, 10000);
+    EXPECT_LT(differ, ink / 50) << differ << " of " << ink << " pixels differ";
+}
+
+}  // namespace
+}  // namespace tavlex::mf
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
