@@ -1,11 +1,10 @@
 #pragma once
 
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QPointer>
 
 #include "controls/TAlignSpeedButton.h"
-
-class QMenu;
 
 namespace tavlex {
 
