@@ -393,7 +393,11 @@ DibImage Dib::Decode(ByteView block, ByteView bits, const DibDecodeOptions& opti
                      const QRect* region) {
     const auto header = ReadHeader(block);
     if (!header || !Allocatable(header->width, header->height)) return {};
-    const DibHeader& h = *header;
+    DibHeader h = *header;
+    // Blending reads the fourth byte of ordinary 32-bit pixels as alpha, whatever the masks say.
+    if (options.keepAlpha && h.bitCount == 32 && h.compression == kBiBitfields &&
+        h.masks[0] == 0xff0000 && h.masks[1] == 0xff00 && h.masks[2] == 0xff && h.masks[3] == 0)
+        h.masks[3] = 0xff000000u;
     if (h.compression == kBiJpeg || h.compression == kBiPng)
         return DecodeEmbedded(h, bits, options, region);
 

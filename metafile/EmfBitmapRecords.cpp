@@ -351,16 +351,21 @@ bool PlaySetDiBitsToDevice(PlaybackContext& context, ByteView r) {
     }
     const ByteView band(header.data(), header.size());
 
-    // No stretching: the rectangle keeps its size in device pixels.
-    const QPointF origin = (context.logicalToTarget() * context.deviceToTarget().inverted())
-                               .map(QPointF(r.I32Or(24), r.I32Or(28)));
+    // No stretching: only the origin is mapped, and the rectangle keeps its size in pixels of
+    // the device played onto (the stretch of the whole picture does not apply to it either).
+    QPainter& painter = context.painter();
+    const QTransform targetToDevice = painter.combinedTransform();
+    if (!targetToDevice.isInvertible()) return true;
+    const QPointF origin =
+        (context.logicalToTarget() * targetToDevice).map(QPointF(r.I32Or(24), r.I32Or(28)));
     const QTransform bitmapToTarget =
-        QTransform::fromTranslate(origin.x() - double(xSrc), origin.y() - double(bandTop)) *
-        context.deviceToTarget();
+        QTransform::fromTranslate(std::round(origin.x()) - double(xSrc),
+                                  std::round(origin.y()) - double(bandTop)) *
+        targetToDevice.inverted();
     const QRectF sourceRect{double(xSrc), double(bandTop), double(cx), double(cy)};
     DibHeader bandHeader = h;
     bandHeader.height = static_cast<std::int32_t>(rle ? h.height : bandHeight);
-    const QRect region = VisibleSource(context.painter(), bitmapToTarget, sourceRect, bandHeader);
+    const QRect region = VisibleSource(painter, bitmapToTarget, sourceRect, bandHeader);
     if (region.isEmpty()) return true;
     const DibImage image =
         DecodeCharged(context, band, source->bits, OptionsFor(context, r.U32Or(64)), &region);
