@@ -168,16 +168,22 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     font.setStrikeOut(f.strikeOut);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
+    // Ascent and descent per em: the Windows face's own when known, so that recorded
+    // positions line up although a substitute draws the glyphs.
+    FontMapper::Metrics metrics = FontMapper::WindowsMetrics(f);
+    if (metrics.ascent <= 0) {
+        QFont probe = font;
+        probe.setPixelSize(256);
+        const QFontMetricsF pm(probe);
+        metrics = {pm.ascent() / 256, pm.descent() / 256};
+    }
     double em;
     if (f.height < 0) {
         em = -static_cast<double>(f.height) * sy;
     } else {
         const double cell = f.height > 0 ? f.height * sy : 16 * std::fabs(frameToTarget_.m22());
-        QFont probe = font;
-        probe.setPixelSize(256);
-        const QFontMetricsF pm(probe);
-        const double h = pm.ascent() + pm.descent();
-        em = h > 0 ? cell * 256 / h : cell;
+        const double h = metrics.ascent + metrics.descent;
+        em = h > 0 ? cell / h : cell;
     }
     if (!std::isfinite(em) || em < 0.5 || em > 1e5) return;
     const int pixels = std::max(1, static_cast<int>(std::lround(em)));
@@ -190,10 +196,15 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         if (!std::isfinite(stretch) || stretch <= 0.05 || stretch > 20) stretch = 1;
     }
 
-    const double angle = f.escapement / 10.0;
-    const double rad = angle * std::numbers::pi / 180;
-    const QPointF u(std::cos(rad), -std::sin(rad));  // along the baseline, on screen
-    const QPointF v(std::sin(rad), std::cos(rad));   // downwards, across the baseline
+    // The escapement turns counterclockwise in logical space, so a mapping that flips y turns
+    // it the other way on screen; glyphs stay upright either way.
+    const double rad = f.escapement / 10.0 * std::numbers::pi / 180;
+    QPointF u = QTransform(full_.m11(), full_.m12(), full_.m21(), full_.m22(), 0, 0)
+                    .map(QPointF(std::cos(rad), -std::sin(rad)));
+    const double ulen = std::hypot(u.x(), u.y());
+    u = ulen > 0 ? u / ulen : QPointF(1, 0);
+    const QPointF v(-u.y(), u.x());  // downwards, across the baseline
+    const double angle = std::atan2(-u.y(), u.x()) * 180 / std::numbers::pi;
 
     // Cluster offsets along the baseline (and across it for ETO_PDY), in target pixels.
     const std::size_t n = clusterStarts.size();
@@ -219,7 +230,7 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         origin -= u * (width / 2);
     else if (align & 2)
         origin -= u * width;
-    const double ascent = fm.ascent() * k, descent = fm.descent() * k;
+    const double ascent = metrics.ascent * em, descent = metrics.descent * em;
     QPointF baseline = origin;
     if ((align & 24) == 24) {
     } else if (align & 8) {

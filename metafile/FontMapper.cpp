@@ -82,6 +82,49 @@ const Substitution kSubstitutions[] = {
     {u"Lucida Console", "DejaVu Sans Mono"},
     {u"Terminal", "DejaVu Sans Mono"},
     {u"Fixedsys", "DejaVu Sans Mono"},
+    {u"Carlito", "Nimbus Sans"},
+    {u"Liberation Sans", "Nimbus Sans"},
+    {u"Liberation Serif", "Nimbus Roman"},
+    {u"Liberation Mono", "Nimbus Mono PS"},
+};
+
+struct FaceMetrics {
+    const char16_t* face;
+    double ascent, descent;  // per em, from the faces' own Windows tables
+};
+
+const FaceMetrics kMetrics[] = {
+    {u"Arial", 0.905, 0.212},
+    {u"Helvetica", 0.905, 0.212},
+    {u"Liberation Sans", 0.905, 0.212},
+    {u"Arial Narrow", 0.936, 0.212},
+    {u"Times New Roman", 0.891, 0.216},
+    {u"Times", 0.891, 0.216},
+    {u"Liberation Serif", 0.891, 0.216},
+    {u"Courier New", 0.833, 0.300},
+    {u"Courier", 0.833, 0.300},
+    {u"Liberation Mono", 0.833, 0.300},
+    {u"Calibri", 0.952, 0.269},
+    {u"Carlito", 0.952, 0.269},
+    {u"Cambria", 0.950, 0.222},
+    {u"Tahoma", 1.000, 0.207},
+    {u"Verdana", 1.005, 0.210},
+    {u"Segoe UI", 1.079, 0.251},
+    {u"Microsoft Sans Serif", 0.922, 0.210},
+    {u"MS Sans Serif", 0.922, 0.210},
+    {u"Symbol", 1.005, 0.216},
+    {u"Georgia", 0.917, 0.219},
+    {u"Century Gothic", 1.006, 0.220},
+    {u"Consolas", 0.743, 0.257},
+    {u"ＭＳ 明朝", 0.859, 0.141},
+    {u"ＭＳ Ｐ明朝", 0.859, 0.141},
+    {u"ＭＳ ゴシック", 0.859, 0.141},
+    {u"ＭＳ Ｐゴシック", 0.859, 0.141},
+    {u"MS Mincho", 0.859, 0.141},
+    {u"MS PMincho", 0.859, 0.141},
+    {u"MS Gothic", 0.859, 0.141},
+    {u"MS PGothic", 0.859, 0.141},
+    {u"MS UI Gothic", 0.859, 0.141},
 };
 
 const QHash<QString, QString>& Table() {
@@ -163,6 +206,23 @@ void FontMapper::RegisterSubstitutions() {
         for (const Substitution& s : kSubstitutions)
             QFont::insertSubstitution(QString::fromUtf16(s.face), QString::fromLatin1(s.family));
     });
+}
+
+FontMapper::Metrics FontMapper::WindowsMetrics(const FontObject& font) {
+    static const QHash<QString, Metrics> table = [] {
+        QHash<QString, Metrics> t;
+        for (const FaceMetrics& m : kMetrics)
+            t.insert(Key(QString::fromUtf16(m.face)), Metrics{m.ascent, m.descent});
+        return t;
+    }();
+    const QString key = Key(font.face);
+    if (const auto it = table.constFind(key); it != table.constEnd()) return *it;
+    const QString mapped = Table().value(key);
+    if (mapped.startsWith(u"IPA") || IsJapaneseFace(font.face)) return Metrics{0.859, 0.141};
+    if (mapped == u"Nimbus Sans") return Metrics{0.905, 0.212};
+    if (mapped == u"Nimbus Roman") return Metrics{0.891, 0.216};
+    if (mapped == u"Nimbus Mono PS") return Metrics{0.833, 0.300};
+    return Metrics{};
 }
 
 bool FontMapper::IsJapaneseFace(const QString& face) {

@@ -23,6 +23,14 @@ class FontMapper {
     // Installed families to try, best first, with a Japanese family last for missing glyphs.
     static QStringList Families(const FontObject& font);
 
+    // Ascent and descent per em of the Windows face (what the platform aligns text by), or of
+    // the installed substitute when the face is unknown; ascent <= 0 when neither is known.
+    struct Metrics {
+        double ascent = 0;
+        double descent = 0;
+    };
+    static Metrics WindowsMetrics(const FontObject& font);
+
     // True for the MS Japanese faces and faces whose names are written in Japanese.
     static bool IsJapaneseFace(const QString& face);
 
