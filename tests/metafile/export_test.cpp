@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 
 #include "metafile/EmfWriter.h"
@@ -110,8 +111,11 @@ class ExportTest : public testing::Test {
 struct NamingCase {
     const char* name;
     bool storedAsWmf;
-    bool expectPlaceable;
+    bool expectPlaceable;  // the file written is a placeable WMF
 };
+void PrintTo(const NamingCase& c, std::ostream* out) {
+    *out << c.name << (c.storedAsWmf ? " (WMF page)" : " (EMF page)");
+}
 
 class NamingRule : public ExportTest, public testing::WithParamInterface<NamingCase> {};
 
@@ -146,7 +150,7 @@ INSTANTIATE_TEST_SUITE_P(
                     NamingCase{"page.EMF", false, false}, NamingCase{"page.wmf.emf", false, false},
                     NamingCase{"page", false, false}, NamingCase{"wmf", false, false},
                     NamingCase{"x.wmf/page.emf", false, false},
-                    NamingCase{"page.emf", true, false},   // a WMF page keeps its kind
+                    NamingCase{"page.emf", true, true},    // a WMF page keeps its kind
                     NamingCase{"page.wmf", true, true}));  // and stays as stored
 
 TEST(WmfFileName, LooksOnlyAtTheFileNamesOwnExtension) {
