@@ -29,8 +29,10 @@ int main(int argc, char** argv) {
     const QString name = args.takeFirst();
     const tavlex::tool::Command* command = tavlex::tool::CommandRegistry::Find(name);
     if (command == nullptr) {
-        PrintUsage();
-        return tavlex::tool::Fail(QStringLiteral("unknown command: %1").arg(name));
+        QStringList names;
+        for (const auto& known : tavlex::tool::CommandRegistry::All()) names << known.name;
+        return tavlex::tool::Fail(
+            QStringLiteral("unknown command: %1 (one of: %2)").arg(name, names.join(", ")));
     }
     try {
         return command->run(args);
