@@ -1,0 +1,71 @@
+#include "view/LoadDocument.h"
+
+#include <QApplication>
+
+#include "album/AlbumLoader.h"
+#include "app/ViewerSettings.h"
+#include "controls/TFocusControl.h"
+#include "support/Messages.h"
+#include "view/TViewForm.h"
+#include "view/ViewHost.h"
+
+namespace tavlex {
+namespace {
+
+// The hourglass while the album is read; back to normal on every way out, exceptions included.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { Restore(); }
+    void Restore() {
+        if (!on_) return;
+        on_ = false;
+        QApplication::restoreOverrideCursor();
+    }
+
+  private:
+    bool on_ = true;
+};
+
+// Step 16 of every ending that is not an error: refresh, cursor, focus to the page area.
+void Finish(TViewForm& form, WaitCursor& cursor) {
+    form.RefreshWindowState();
+    cursor.Restore();
+    form.FocusControl()->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace
+
+bool LoadDocument(TViewForm& form, const QString& path) {
+    form.Doc().PageCount = 0;
+    form.SetZoomIndex(form.Host().Settings().ZoomIndex);
+    form.AdoptDocument(Document{});
+    WaitCursor cursor;
+
+    AlbumLoadResult result = LoadAlbum(path, form.Host().TempFolder());
+    switch (result.status) {
+        case LoadStatus::NoFile:
+        case LoadStatus::NotAlbumName:
+        case LoadStatus::UnsupportedVersion:
+            cursor.Restore();
+            ShowInfo(result.userMessage);
+            Finish(form, cursor);
+            return false;
+        case LoadStatus::NoPages:
+            // What was read stays with the window, whose destruction frees the body file.
+            form.AdoptDocument(std::move(result.document));
+            form.Doc().PageCount = 0;
+            Finish(form, cursor);
+            return false;
+        case LoadStatus::Loaded:
+            break;
+    }
+    form.AdoptDocument(std::move(result.document));
+    form.Doc().CurrentPage = 1;
+    form.LoadCurrentPage();
+    form.ScrollBoxResize();
+    Finish(form, cursor);
+    return true;
+}
+
+}  // namespace tavlex

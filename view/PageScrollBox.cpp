@@ -1,0 +1,116 @@
+#include "view/PageScrollBox.h"
+
+#include <QResizeEvent>
+#include <QScrollBar>
+#include <QStyle>
+#include <QWheelEvent>
+
+namespace tavlex {
+
+PageScrollBox::PageScrollBox(QWidget* parent) : QAbstractScrollArea(parent) {
+    setObjectName(QStringLiteral("ScrollBox"));
+    setFrameShape(QFrame::NoFrame);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    horizontalScrollBar()->setSingleStep(kHorizontalLine);
+    verticalScrollBar()->setSingleStep(kVerticalLine);
+    horizontalScrollBar()->setTracking(true);
+    verticalScrollBar()->setTracking(true);
+    horizontalScrollBar()->setRange(0, 0);
+    verticalScrollBar()->setRange(0, 0);
+    viewport()->setAutoFillBackground(true);
+    // Keys belong to the window's focus holder, not to the scroll area.
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void PageScrollBox::SetSheet(QWidget* sheet) {
+    sheet_ = sheet;
+    if (sheet_) sheet_->setParent(viewport());
+}
+
+QSize PageScrollBox::AreaSize() const {
+    return maximumViewportSize();
+}
+
+int PageScrollBox::VerticalBarWidth() const {
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, verticalScrollBar());
+}
+
+int PageScrollBox::HorizontalBarHeight() const {
+    return style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, horizontalScrollBar());
+}
+
+QSize PageScrollBox::ClientSize() const {
+    return viewport()->size();
+}
+
+void PageScrollBox::ApplyLayout(const SheetLayout& layout) {
+    applying_ = true;
+    setVerticalScrollBarPolicy(layout.verticalBar ? Qt::ScrollBarAlwaysOn : Qt::ScrollBarAlwaysOff);
+    setHorizontalScrollBarPolicy(layout.horizontalBar ? Qt::ScrollBarAlwaysOn
+                                                      : Qt::ScrollBarAlwaysOff);
+    const QSize client = layout.client;
+    horizontalScrollBar()->setPageStep(std::max(1, client.width()));
+    verticalScrollBar()->setPageStep(std::max(1, client.height()));
+    horizontalScrollBar()->setRange(0, std::max(0, layout.ranges.width() - client.width()));
+    verticalScrollBar()->setRange(0, std::max(0, layout.ranges.height() - client.height()));
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+    origin_ = layout.origin;
+    if (sheet_) sheet_->resize(layout.sheet);
+    PlaceSheet();
+    applying_ = false;
+}
+
+int PageScrollBox::HorizontalPosition() const {
+    return horizontalScrollBar()->value();
+}
+int PageScrollBox::VerticalPosition() const {
+    return verticalScrollBar()->value();
+}
+void PageScrollBox::SetHorizontalPosition(int position) {
+    horizontalScrollBar()->setValue(position);
+}
+void PageScrollBox::SetVerticalPosition(int position) {
+    verticalScrollBar()->setValue(position);
+}
+
+void PageScrollBox::SetBackground(const QColor& color) {
+    QPalette palette = viewport()->palette();
+    palette.setColor(QPalette::Window, color);
+    viewport()->setPalette(palette);
+}
+
+QColor PageScrollBox::Background() const {
+    return viewport()->palette().color(QPalette::Window);
+}
+
+void PageScrollBox::scrollContentsBy(int, int) {
+    PlaceSheet();
+}
+
+void PageScrollBox::PlaceSheet() {
+    if (!sheet_) return;
+    sheet_->move(origin_.x() - HorizontalPosition(), origin_.y() - VerticalPosition());
+}
+
+void PageScrollBox::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    if (!applying_) emit resized();
+}
+
+bool PageScrollBox::viewportEvent(QEvent* event) {
+    // The viewport's own resizes follow the bars, which the layout already accounted for.
+    if (event->type() == QEvent::Wheel) {
+        wheelEvent(static_cast<QWheelEvent*>(event));
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
+
+void PageScrollBox::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    emit wheelTurned(event);
+}
+
+}  // namespace tavlex

@@ -1,0 +1,190 @@
+#pragma once
+
+#include <QList>
+#include <QMdiSubWindow>
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+#include "album/Document.h"
+#include "metafile/Metafile.h"
+
+class QAction;
+class QKeyEvent;
+class QMdiArea;
+class QMenu;
+class QMouseEvent;
+class QSplitter;
+class QTimer;
+class QWheelEvent;
+
+namespace tavlex {
+
+class ContentsPanel;
+class PagePaintBox;
+class PageScrollBox;
+class PaperPanel;
+class TCngLstBox;
+class TFocusControl;
+class TLabel_Speed;
+class TNoPaintPanel_Speed;
+class TPanelExt;
+class ViewHost;
+
+// The document window: one album in an MDI child of the frame. It holds the album's Document,
+// the current page's metafile and its zoom; it points the frame's shared toolbar at itself
+// whenever it becomes active.
+class TViewForm : public QMdiSubWindow {
+    Q_OBJECT
+  public:
+    // Adds itself to area when one is given; opens maximised or at the remembered size.
+    explicit TViewForm(ViewHost& host, QMdiArea* area = nullptr);
+    ~TViewForm() override;
+
+    ViewHost& Host() const { return host_; }
+    Document& Doc() { return document_; }
+    const Document& Doc() const { return document_; }
+    // The current page's picture; null before a page has been loaded.
+    const mf::Metafile* PageMetafile() const {
+        return pageMetafile_.isNull() ? nullptr : &pageMetafile_;
+    }
+    int ZoomPercent() const { return zoomPercent_; }
+    int ZoomIndex() const { return zoomIndex_; }
+
+    // The loader's part: takes over a read document (body file included) and lists its contents.
+    void AdoptDocument(Document document);
+    void SetZoomIndex(int index);  // also selects it in the frame's list
+
+    // Reads the page CurrentPage names, decodes it, repaints at once and moves the contents
+    // selection. Throws AlbumError or mf::MetafileError; the picture is then empty.
+    void LoadCurrentPage();
+    // Every page change: load, lay out again for turned pages, refresh. A page that cannot be
+    // read is reported and left blank, so that the next page can still be reached.
+    void GoToPage(int page);
+    void RefreshWindowState();
+    void ScrollBoxResize();
+    void UpdateZoomButtons();
+    void SyncContentsSelection();
+    void SyncContentsButton();
+
+    // Commands (menus, the relayed toolbar, keys).
+    void NextBtnClick();
+    void BackBtnClick();
+    void StartBtnClick();
+    void EndBtnClick();
+    void Mn_JumpClick();
+    void Mn_PageScrollClick();
+    void Mn_ContentsClick();
+    void CB_RituChange(QObject* sender);
+    void Mn10Click(int tag);
+    void BigBtnClick();
+    void SmallBtnClick();
+    void FormActivate();
+    void ToggleStatusBar();
+
+    // Menu state as each menu opens.
+    void File1Click();
+    void N2Click();
+    void Show1Click();
+    void PopupMenu_PaperPopup(Qt::KeyboardModifiers modifiers);
+
+    // File, Document and View: the frame shows them in place of its own File and View menus
+    // while this window is active.
+    QList<QMenu*> DocumentMenus() const;
+    QMenu* PopupMenu_Paper() const { return popup_; }
+    QAction* MenuItem(const QString& name) const;
+
+    QWidget* PL_Bottom() const;
+    QWidget* PL_JumpTree() const;
+    ContentsPanel* Contents() const { return contents_; }
+    TCngLstBox* JumpTree() const;
+    PageScrollBox* ScrollBox() const { return scrollBox_; }
+    PaperPanel* PL_Paper() const { return paper_; }
+    PagePaintBox* PaintBox() const { return paintBox_; }
+    TFocusControl* FocusControl() const { return focusControl_; }
+    QSplitter* Splitter() const { return splitter_; }
+    QTimer* Timer() const { return timer_; }
+    QString StatusText(int panel) const;  // PL_Bottom0..2
+
+    // The page-number dialog; tests answer it themselves.
+    using PagePrompt = std::function<std::optional<QString>(
+        const QString& caption, const QString& prompt, const QString& preset)>;
+    void SetPagePrompt(PagePrompt prompt) { pagePrompt_ = std::move(prompt); }
+
+    // Handlers of the page area (public for tests driving them directly).
+    void FocusControlKeyDown(QKeyEvent* event);
+    void PageAreaWheel(QWheelEvent* event);
+    void ImageOrgMouseDown(QMouseEvent* event);
+    void ImageOrgMouseMove(QMouseEvent* event);
+    void ImageOrgMouseUp(QMouseEvent* event);
+
+  signals:
+    // Commands that the printing, margin, information, environment and output parts connect to.
+    void MarjinBtnClicked();
+    void PrnBtnClicked();
+    void S1Clicked();
+    void N4Clicked();
+    void D1Clicked();
+    void R1Clicked();
+    void Mn_FileClicked();
+    void Mn_ClipClicked();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void FormCreate();
+    void BuildControls();
+    void BuildMenus();
+    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
+                     std::function<void()> handler);
+    void ApplyScreenColours();
+    void FocusControlEnter();
+    void FocusControlExit();
+    void JumpTreeIndexChange();
+    void TimerTimer();
+    bool JumpTreeKeyDown(QKeyEvent* event);
+    void ScrollPageVertically(int delta, bool down);
+    void UpdateMenuState();
+    bool Active() const;
+    void Relay();
+
+    ViewHost& host_;
+    Document document_;
+    mf::Metafile pageMetafile_;
+    std::uint64_t pageGeneration_ = 0;
+    int zoomPercent_ = 0;
+    int zoomIndex_ = 1;
+    int wheelRemainder_ = 0;
+    bool shown_ = false;
+    PagePrompt pagePrompt_;
+
+    QWidget* client_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    ContentsPanel* contents_ = nullptr;
+    TNoPaintPanel_Speed* panel1_ = nullptr;
+    PageScrollBox* scrollBox_ = nullptr;
+    PaperPanel* paper_ = nullptr;
+    PagePaintBox* paintBox_ = nullptr;
+    TNoPaintPanel_Speed* bottom_ = nullptr;
+    std::array<TPanelExt*, 3> bottomPanels_{};
+    TFocusControl* focusControl_ = nullptr;
+    TLabel_Speed* focusLabel_ = nullptr;
+    QTimer* timer_ = nullptr;
+
+    QMenu* file1_ = nullptr;
+    QMenu* n2_ = nullptr;
+    QMenu* show1_ = nullptr;
+    QMenu* popup_ = nullptr;
+    QMenu* output_ = nullptr;
+    std::array<QAction*, 11> mnZoom_{};
+    std::array<QAction*, 11> poZoom_{};
+};
+
+}  // namespace tavlex
