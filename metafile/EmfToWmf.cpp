@@ -242,6 +242,12 @@ int EmfToWmfConverter::MakeObject(const EmfObject& o) {
             LogFont f = o.font;
             f.height = static_cast<std::int32_t>(std::lround(f.height * ScaleY()));
             f.width = static_cast<std::int32_t>(std::lround(f.width * ScaleX()));
+            // Angles turn counterclockwise in logical space; the metafile's space is not
+            // mirrored, so a mapping that mirrors turns them the other way.
+            if (Total().determinant() < 0) {
+                f.escapement = (3600 - f.escapement % 3600) % 3600;
+                f.orientation = (3600 - f.orientation % 3600) % 3600;
+            }
             return out_->CreateFontIndirect(f);
         }
         case EmfObject::Kind::Palette:
