@@ -16,6 +16,14 @@ void TEnablePanel::changeEvent(QEvent* event) {
     HandOnState(!testAttribute(Qt::WA_ForceDisabled));
 }
 
+void TEnablePanel::SetPanelEnabled(bool enabled) {
+    if (updateParent_ && parentWidget() != nullptr) {
+        parentWidget()->setEnabled(enabled);
+    }
+    setEnabled(enabled);
+    HandOnState(enabled);
+}
+
 void TEnablePanel::HandOnState(bool enabled) {
     handingOn_ = true;
     if (updateParent_ && parentWidget() != nullptr) {

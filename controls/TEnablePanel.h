@@ -13,6 +13,10 @@ class TEnablePanel : public TBevelPanel {
   public:
     explicit TEnablePanel(QWidget* parent = nullptr);
 
+    // setEnabled with the parent first when UpdateParent is on; needed when the parent is already
+    // disabled, where setEnabled alone notices no change of this panel.
+    void SetPanelEnabled(bool enabled);
+
     bool UpdateParent() const { return updateParent_; }
     void SetUpdateParent(bool on) { updateParent_ = on; }
 
