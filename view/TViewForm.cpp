@@ -66,6 +66,15 @@ DragState& Drag() {
     return state;
 }
 
+// The platform's zoom keys may already be Ctrl+plus and Ctrl+minus; one key twice is ambiguous.
+QList<QKeySequence> Distinct(const QList<QKeySequence>& keys) {
+    QList<QKeySequence> result;
+    for (const QKeySequence& key : keys) {
+        if (!key.isEmpty() && !result.contains(key)) result << key;
+    }
+    return result;
+}
+
 bool Enabled(const QWidget* control) {
     return control && control->isEnabled();
 }
@@ -227,6 +236,12 @@ void TViewForm::BuildMenus() {
     auto* close1 = AddItem(file1_, QStringLiteral("Close1"), QStringLiteral("閉じる(&C)"),
                            [this] { close(); });
     close1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
+    // The child window's own system menu would claim the same key; the File menu shows it.
+    if (QMenu* system = systemMenu()) {
+        for (QAction* action : system->actions()) {
+            if (action->shortcuts().contains(close1->shortcut())) action->setShortcuts({});
+        }
+    }
     file1_->addSeparator();
     QMenu* n10 = file1_->addMenu(QStringLiteral("現在の環境(&D)"));
     n10->menuAction()->setObjectName(QStringLiteral("N10"));
@@ -278,9 +293,11 @@ void TViewForm::BuildMenus() {
         auto* big = AddItem(menu, prefix + QStringLiteral("_Big"), QStringLiteral("拡大(&I)"),
                             [this] { BigBtnClick(); });
         if (main) {
-            small->setShortcuts({QKeySequence::ZoomOut, QKeySequence(Qt::CTRL | Qt::Key_Minus)});
-            big->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Plus),
-                               QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+            small->setShortcuts(Distinct(
+                {QKeySequence(QKeySequence::ZoomOut), QKeySequence(Qt::CTRL | Qt::Key_Minus)}));
+            big->setShortcuts(
+                Distinct({QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Plus),
+                          QKeySequence(Qt::CTRL | Qt::Key_Equal)}));
         }
         menu->addSeparator();
         auto& items = main ? mnZoom_ : poZoom_;

@@ -1,0 +1,153 @@
+#pragma once
+
+// A stand-in frame with the shared toolbar, and small albums of plain coloured pages, for
+// driving real document windows offscreen.
+
+#include <QComboBox>
+#include <QDir>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <vector>
+
+#include "album/AlbumWriter.h"
+#include "app/ViewerSettings.h"
+#include "metafile/EmfWriter.h"
+#include "support/Messages.h"
+#include "view/LoadDocument.h"
+#include "view/TViewForm.h"
+#include "view/ViewHost.h"
+#include "view/ZoomLayout.h"
+
+namespace tavlex::test {
+
+class FakeFrame : public QMainWindow, public ViewHost {
+  public:
+    FakeFrame() {
+        auto* top = new QWidget(this);
+        auto* row = new QVBoxLayout(top);
+        auto button = [&](const char* name, bool checkable = false) {
+            auto* b = new QToolButton(top);
+            b->setObjectName(QString::fromLatin1(name));
+            b->setCheckable(checkable);
+            b->setEnabled(false);
+            row->addWidget(b);
+            return b;
+        };
+        controls_.SB_Open = button("SB_Open");
+        controls_.SB_Open->setEnabled(true);
+        controls_.MarjinBtn = button("MarjinBtn");
+        controls_.PrnBtn = button("PrnBtn");
+        controls_.PageScrollBtn = button("PageScrollBtn", true);
+        controls_.SB_JumpTree = button("SB_JumpTree", true);
+        controls_.JumpBtn = button("JumpBtn");
+        controls_.StartBtn = button("StartBtn");
+        controls_.BackBtn = button("BackBtn");
+        controls_.NextBtn = button("NextBtn");
+        controls_.EndBtn = button("EndBtn");
+        controls_.SmallBtn = button("SmallBtn");
+        controls_.BigBtn = button("BigBtn");
+        controls_.PL_Ritu = new QWidget(top);
+        controls_.PL_Ritu->setEnabled(false);
+        controls_.CB_Ritu = new QComboBox(controls_.PL_Ritu);
+        for (int i = 0; i < kZoomItemCount; ++i) controls_.CB_Ritu->addItem(ZoomItemText(i));
+        row->addWidget(controls_.PL_Ritu);
+        controls_.PL_Top = top;
+        area_ = new QMdiArea(this);
+        setCentralWidget(area_);
+        setMenuWidget(top);
+        top->hide();  // keeps the page area's size independent of the button column
+        resize(1200, 900);
+        temp_.setAutoRemove(true);
+    }
+
+    const FrameControls& Controls() const override { return controls_; }
+    ViewerSettings& Settings() override { return settings_; }
+    QString TempFolder() const override { return temp_.path() + QLatin1Char('/'); }
+    void OpenCommand() override { ++opens; }
+    void ToolBarToggle() override { controls_.PL_Top->setVisible(controls_.PL_Top->isHidden()); }
+    void StatusBarToggle() override {
+        if (auto* form = qobject_cast<TViewForm*>(area_->activeSubWindow()))
+            form->ToggleStatusBar();
+    }
+    void ExitCommand() override { close(); }
+    void FixMaximizedChild(QMdiSubWindow*) override { ++fixes; }
+
+    QMdiArea* Area() const { return area_; }
+    ViewerSettings settings_;
+    int opens = 0;
+    int fixes = 0;
+
+  private:
+    FrameControls controls_;
+    QMdiArea* area_ = nullptr;
+    QTemporaryDir temp_;
+};
+
+// Records ShowInfo instead of opening a box.
+struct MessageRecorder {
+    MessageRecorder() {
+        previous = SetMessageHandlers({[this](const QString& text) { messages << text; },
+                                       [](const QString&) { return false; }});
+    }
+    ~MessageRecorder() { SetMessageHandlers(previous); }
+    QStringList messages;
+    MessageHandlers previous;
+};
+
+// An A4 page (794 x 1123 at 96 per inch) in one colour with a black diagonal, so that position
+// and scale show in the pixels.
+inline QByteArray ColouredPage(const QColor& colour, bool landscape = false) {
+    mf::EmfWriter::Header header;
+    const int w = landscape ? 1123 : 794;
+    const int h = landscape ? 794 : 1123;
+    header.frame = {0, 0, landscape ? 29700 : 21000, landscape ? 21000 : 29700};
+    header.bounds = {0, 0, w - 1, h - 1};
+    header.devicePixels = QSize(1920, 1080);
+    header.deviceMillimetres = QSize(508, 286);
+    mf::EmfWriter writer(header);
+    writer.CreateBrushIndirect(1, 0, mf::ToColorRef(colour));
+    writer.SelectObject(1);
+    writer.CreatePen(2, 0, 1, mf::ToColorRef(Qt::black));
+    writer.SelectObject(2);
+    writer.Rectangle({0, 0, w, h});
+    writer.MoveToEx(0, 0);
+    writer.LineTo(w, h);
+    return writer.Finish();
+}
+
+struct AlbumSpec {
+    int pages = 5;
+    int pageOffset = 0;
+    std::vector<ContentsRecord> contents;
+    std::vector<std::uint8_t> orientations;  // per page, for a 9-byte album
+    bool oriented = false;
+};
+
+inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name, const AlbumSpec& spec) {
+    AlbumContents contents;
+    contents.header.SetSignature("JXA");
+    contents.header.SetProductVersion(90000);
+    contents.settings = AlbumSettings(HasLongSettings(contents.header));
+    contents.settings.SetPaperWidthMm(210);
+    contents.settings.SetPaperHeightMm(297);
+    contents.settings.SetPageOffset(spec.pageOffset);
+    contents.contents = spec.contents;
+    contents.pageOrientation = spec.oriented;
+    std::vector<AlbumPage> pages;
+    for (int i = 0; i < spec.pages; ++i) {
+        const std::uint8_t turn = static_cast<std::size_t>(i) < spec.orientations.size()
+                                      ? spec.orientations[static_cast<std::size_t>(i)]
+                                      : 0;
+        pages.push_back({ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), turn != 0), turn});
+    }
+    const QString path = dir.filePath(name);
+    WriteAlbumFile(path, contents, pages);
+    return path;
+}
+
+}  // namespace tavlex::test
