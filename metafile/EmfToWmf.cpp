@@ -888,12 +888,17 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             Clip(r);
             return;
         case emr::BeginPath:
+            // A figure begun by a line starts at the current position.
             inPath_ = true;
-            path_ = QPainterPath();
+            path_ = QPainterPath(Total().map(dc_.position));
             return;
-        case emr::EndPath:
+        case emr::EndPath: {
+            // The path's own moves were not written: bring the current position up to date.
             inPath_ = false;
+            const QPoint p = Map(dc_.position.x(), dc_.position.y());
+            out_->MoveTo(p.x(), p.y());
             return;
+        }
         case emr::AbortPath:
             inPath_ = false;
             path_ = QPainterPath();

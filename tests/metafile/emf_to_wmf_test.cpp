@@ -193,6 +193,26 @@ TEST(EmfToWmfTest, FilledPathBecomesAPolygonWithoutOutline) {
     EXPECT_TRUE(WmfRecordsOf(wmf, wmr::LineTo).empty());
 }
 
+// A figure begun by a line starts at the current position, and drawing after the path
+// continues from where the path ended.
+TEST(EmfToWmfTest, StrokedPathFollowsTheCurrentPosition) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        w.MoveToEx(1000, 1000);
+        w.AddRecord(emr::BeginPath, {});
+        w.LineTo(2000, 1000);
+        w.AddRecord(emr::EndPath, {});
+        w.AddRecord(emr::StrokePath, QByteArray(16, '\0'));
+        w.LineTo(2000, 2000);
+    }));
+    const auto lines = WmfRecordsOf(wmf, wmr::Polyline);
+    ASSERT_EQ(lines.size(), 1u);
+    ASSERT_EQ(lines[0].params.U16Or(0), 2);
+    EXPECT_NEAR(lines[0].params.I16Or(2), 5669, 8);  // 10 cm in twips, not the origin
+    const auto moves = WmfRecordsOf(wmf, wmr::MoveTo);
+    ASSERT_FALSE(moves.empty());
+    EXPECT_NEAR(moves.back().params.I16Or(2), 11339, 16);  // x of the path's end
+}
+
 TEST(EmfToWmfTest, APageStoredAsWmfIsWrittenAsStored) {
     WmfWriter w({0, 0, 1000, 1000, 1000});
     w.Rectangle(1, 2, 3, 4);
