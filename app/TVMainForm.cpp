@@ -22,6 +22,7 @@
 #include <QWindow>
 
 #include "app/ProcessFolders.h"
+#include "app/StartFileList.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettings.h"
 #include "controls/TAlignSpeedButton_Speed.h"
@@ -55,7 +56,6 @@ constexpr int kToolbarHeight = 32;
 constexpr int kToolbarBorder = 2;
 constexpr int kButtonSize = 28;
 constexpr int kZoomPanelWidth = 179;
-constexpr int kMaxStartFiles = 50;
 
 QAction* AddItem(QMenu* menu, const QString& name, const QString& caption) {
     QAction* action = menu->addAction(caption);

@@ -1,0 +1,402 @@
+// The frame window driven offscreen: toolbar, menus and their merge with a document's, opening
+// albums (a refused one among them), arrangement, size presets and the wheel.
+#include <QFileDialog>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "app/ProcessFolders.h"
+#include "app/StartFileList.h"
+#include "app/TVMainForm.h"
+#include "controls/TAlignSpeedButton_Speed.h"
+#include "controls/TBevel.h"
+#include "controls/TEnablePanel.h"
+#include "controls/TLabel_Speed.h"
+#include "controls/TNoPaintPanel_Speed.h"
+#include "controls/TPaintComboBox.h"
+#include "tests/view/ViewFixture.h"
+
+using namespace tavlex;
+
+namespace {
+
+QStringList Captions(const QList<QAction*>& actions) {
+    QStringList captions;
+    for (QAction* action : actions) {
+        captions << (action->isSeparator() ? QStringLiteral("-") : action->text());
+    }
+    return captions;
+}
+
+QStringList MenuBarCaptions(QMenuBar* bar) {
+    return Captions(bar->actions());
+}
+
+// Counts the resize notices a widget receives.
+class ResizeCounter : public QObject {
+  public:
+    int count = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        count += event->type() == QEvent::Resize ? 1 : 0;
+        return false;
+    }
+};
+
+}  // namespace
+
+class FrameTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void initTestCase() {
+        QVERIFY(temp_.isValid());
+        SetProcessFolders({temp_.filePath("program"), temp_.filePath("program/VIEWFILE"),
+                           temp_.filePath("bodies")});
+        QDir().mkpath(temp_.filePath("bodies"));
+        test::AlbumSpec spec;
+        spec.pages = 3;
+        albums_ << test::WriteAlbum(temp_, "first.YRA", spec);
+        albums_ << test::WriteAlbum(temp_, "third.YRB", spec);
+        // A name the loader refuses.
+        QFile refused(temp_.filePath("notes.txt"));
+        QVERIFY(refused.open(QIODevice::WriteOnly));
+        refused.write("not an album");
+        refused.close();
+        refused_ = refused.fileName();
+    }
+
+    void init() {
+        Settings() = ViewerSettings();
+        frame_ = new TVMainForm;
+        frame_->show();
+        QVERIFY(QTest::qWaitForWindowActive(frame_));
+    }
+
+    void cleanup() {
+        delete frame_;
+        frame_ = nullptr;
+    }
+
+    void frameStartsWithOnlyOpenEnabled() {
+        QCOMPARE(frame_->windowTitle(), QStringLiteral("Pelmarkブラウザ"));
+        QCOMPARE(MainForm(), frame_);
+        QCOMPARE(frame_->PL_Top()->height(), 32);
+        QCOMPARE(frame_->PL_Ritu()->width(), 179);
+        QCOMPARE(frame_->PL_Ritu()->toolTip(), QStringLiteral("表示率"));
+        QCOMPARE(frame_->Label1()->text(), QStringLiteral("  表示率(&R): "));
+        QCOMPARE(frame_->Label1()->buddy(), frame_->CB_Ritu());
+        QVERIFY(!frame_->PL_Ritu()->isEnabled());
+        QVERIFY(!frame_->CB_Ritu()->isEnabled());
+        QCOMPARE(frame_->CB_Ritu()->count(), 11);
+        QCOMPARE(frame_->CB_Ritu()->itemText(0), QStringLiteral(" 幅に合わせる"));
+        QCOMPARE(frame_->CB_Ritu()->itemText(7), QStringLiteral(" 100 % (実寸)"));
+        QCOMPARE(frame_->CB_Ritu()->itemText(10), QStringLiteral(" 200 %"));
+
+        // Left to right, with the separators between the groups.
+        const QStringList expected = {"SB_Open|開く|1|0",
+                                      "MarjinBtn|マージン調整|0|0",
+                                      "PrnBtn|印刷|1|0",
+                                      "Bevel2",
+                                      "PageScrollBtn|ページを越えてスクロール|0|1",
+                                      "Bevel3",
+                                      "SB_JumpTree|目次|0|1",
+                                      "JumpBtn|頁指定|0|0",
+                                      "StartBtn|最初の頁|-1|0",
+                                      "BackBtn|前の頁|-1|0",
+                                      "NextBtn|次の頁|1|0",
+                                      "EndBtn|最後の頁|1|0",
+                                      "Bevel1",
+                                      "SmallBtn|縮小|0|0",
+                                      "BigBtn|拡大|0|0",
+                                      "PL_Ritu"};
+        QList<QWidget*> row;
+        for (QObject* child : frame_->PL_Top()->children()) {
+            if (auto* widget = qobject_cast<QWidget*>(child)) {
+                row << widget;
+            }
+        }
+        std::sort(row.begin(), row.end(), [](QWidget* a, QWidget* b) { return a->x() < b->x(); });
+        QStringList actual;
+        for (QWidget* widget : row) {
+            if (auto* button = qobject_cast<TAlignSpeedButton_Speed*>(widget)) {
+                actual << QStringLiteral("%1|%2|%3|%4")
+                              .arg(button->objectName(), button->toolTip())
+                              .arg(button->Tag())
+                              .arg(button->isCheckable() ? 1 : 0);
+                QCOMPARE(button->size(), QSize(28, 28));
+                QCOMPARE(button->isEnabled(), button == frame_->SB_Open());
+            } else {
+                actual << widget->objectName();
+            }
+        }
+        QCOMPARE(actual, expected);
+    }
+
+    void frameMenusWithoutADocument() {
+        QCOMPARE(MenuBarCaptions(frame_->menuBar()),
+                 (QStringList{"ファイル(&F)", "表示(&V)", "ウィンドウ(&W)", "ヘルプ(&H)"}));
+        QCOMPARE(Captions(frame_->File1()->actions()),
+                 (QStringList{"開く(&O)...", "-", "終了(&X)"}));
+        QCOMPARE(frame_->File1()->actions()[0]->shortcut(), QKeySequence(QKeySequence::Open));
+        QCOMPARE(Captions(frame_->Show1()->actions()),
+                 (QStringList{"ツールバー(&T)", "ステータスバー(&S)"}));
+        QCOMPARE(Captions(frame_->Mn_Window()->actions()),
+                 (QStringList{"横に並べて表示(&V)", "縦に並べて表示(&T)", "重ねて表示(&C)",
+                              "アイコンの整列(&A)"}));
+        const QStringList help = Captions(frame_->Help1()->actions());
+        QCOMPARE(help.size(), 6);
+        QCOMPARE(help[0], QStringLiteral("トピックの検索(&K)"));
+        QCOMPARE(help[2], QStringLiteral("ホームページ(&H)"));
+        QCOMPARE(help[3], QStringLiteral("最新のブラウザの入手(&B)"));
+        QCOMPARE(help[5], QStringLiteral("バージョン情報(&A)..."));
+        const QStringList home = Captions(frame_->Help1()->actions()[2]->menu()->actions());
+        QVERIFY(home[0].startsWith(QStringLiteral("Ranut ホームページ  ")));
+        QVERIFY(home[0].endsWith(QStringLiteral("(&K)")));
+        QVERIFY(home[2].endsWith(QStringLiteral("(&M)")));
+        QCOMPARE(home[3], QStringLiteral("Pelmarkシリーズの紹介(&C)..."));
+        QCOMPARE(Captions(frame_->PopupMenu()->actions()),
+                 (QStringList{"ツールバー(&T)", "ステータスバー(&S)", "-", "&1 640*480",
+                              "&2 800*600", "&3 1024*768", "&4 1152*870", "&5 1280*1024"}));
+
+        // No document: the status bar item is hidden, the toolbar item ticked.
+        frame_->Show1Click();
+        QVERIFY(frame_->Mn_ToolBar()->isChecked());
+        QVERIFY(!frame_->Mn_StatusBar()->isVisible());
+        QVERIFY(!frame_->Mn_StatusBar2()->isVisible());
+    }
+
+    void toolbarToggleTakesTheLineAlong() {
+        frame_->Mn_ToolBarClick();
+        QVERIFY(frame_->PL_Top()->isHidden());
+        QVERIFY(frame_->Bevel()->isHidden());
+        frame_->Mn_ToolBarClick();
+        QVERIFY(frame_->PL_Top()->isVisible());
+        QVERIFY(frame_->Bevel()->isVisible());
+        QTRY_VERIFY(frame_->Bevel()->y() < frame_->PL_Top()->y());
+        QCOMPARE(frame_->Bevel()->height(), 2);
+    }
+
+    void openDialogIsSetUpForAlbums() {
+        QFileDialog* dialog = frame_->OpenDialog();
+        QCOMPARE(dialog->windowTitle(), QStringLiteral("ブラウザファイルの読み込み"));
+        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("開く(&O)"));
+        QCOMPARE(dialog->labelText(QFileDialog::Reject), QStringLiteral("中止(&C)"));
+        QCOMPARE(dialog->nameFilters(),
+                 QStringList{QStringLiteral("ブラウザファイル (*.YRA *.YRB *.YRC *.YRD)")});
+        QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
+        QVERIFY(!(dialog->filter() & QDir::CaseSensitive));
+        QCOMPARE(dialog->defaultSuffix(), QStringLiteral("YRA"));
+    }
+
+    void openingThreeWithOneRefusedLeavesTwoWindowsInOrder() {
+        test::MessageRecorder messages;
+        QFileDialog* dialog = frame_->OpenDialog();
+        bool confirmed = false;
+        QTimer::singleShot(0, dialog, [&] {
+            dialog->setDirectory(temp_.path());
+            dialog->selectFile(QStringLiteral("\"first.YRA\" \"notes.txt\" \"third.YRB\""));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        confirmed = frame_->SB_OpenClick();
+        QVERIFY(confirmed);
+        const QList<TViewForm*> windows = frame_->DocumentWindows();
+        QCOMPARE(windows.size(), 2);
+        QCOMPARE(windows[0]->windowTitle(), QStringLiteral("first"));
+        QCOMPARE(windows[1]->windowTitle(), QStringLiteral("third"));
+        QCOMPARE(messages.messages.size(), 1);
+    }
+
+    void cancellingTheDialogOpensNothing() {
+        QFileDialog* dialog = frame_->OpenDialog();
+        QTimer::singleShot(0, dialog, &QDialog::reject);
+        QVERIFY(!frame_->SB_OpenClick());
+        QVERIFY(frame_->DocumentWindows().isEmpty());
+    }
+
+    void documentMenusTakeThePlaceOfFileAndView() {
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        QTRY_COMPARE(frame_->ActiveDocumentWindow(), form);
+        QStringList expected;
+        for (QMenu* menu : form->DocumentMenus()) {
+            expected << menu->title();
+        }
+        QCOMPARE(expected.size(), 3);
+        expected << "ウィンドウ(&W)"
+                 << "ヘルプ(&H)";
+        QCOMPARE(MenuBarCaptions(frame_->menuBar()), expected);
+        QCOMPARE(expected[0], QStringLiteral("ファイル(&F)"));
+        QVERIFY(frame_->menuBar()->actions()[0] != frame_->File1()->menuAction());
+
+        // The window list shows the open document, ticked.
+        emit frame_->Mn_Window()->aboutToShow();
+        const QList<QAction*> items = frame_->Mn_Window()->actions();
+        QCOMPARE(items.last()->text(), QStringLiteral("&1 first"));
+        QVERIFY(items.last()->isChecked());
+
+        // With a document the status bar item shows and follows its status bar.
+        frame_->PopupMenuPopup();
+        QVERIFY(frame_->Mn_StatusBar2()->isVisible());
+        const bool statusShown = !form->PL_Bottom()->isHidden();
+        QCOMPARE(frame_->Mn_StatusBar2()->isChecked(), statusShown);
+        frame_->Mn_StatusBarClick();
+        QCOMPARE(form->PL_Bottom()->isHidden(), statusShown);
+
+        form->close();
+        QTRY_VERIFY(frame_->DocumentWindows().isEmpty());
+        QTRY_COMPARE(MenuBarCaptions(frame_->menuBar()),
+                     (QStringList{"ファイル(&F)", "表示(&V)", "ウィンドウ(&W)", "ヘルプ(&H)"}));
+        // The last window gone: every relayed control is off, opening still possible.
+        for (QWidget* control :
+             {static_cast<QWidget*>(frame_->NextBtn()), static_cast<QWidget*>(frame_->BigBtn()),
+              static_cast<QWidget*>(frame_->PageScrollBtn()),
+              static_cast<QWidget*>(frame_->SB_JumpTree()),
+              static_cast<QWidget*>(frame_->PL_Ritu())}) {
+            QVERIFY2(!control->isEnabled(), qPrintable(control->objectName()));
+        }
+        QVERIFY(frame_->SB_Open()->isEnabled());
+    }
+
+    void cascadeFollowsTheFramesOwnRule() {
+        Settings().FormMaximized = false;
+        QList<TViewForm*> forms;
+        for (int i = 0; i < 4; ++i) {
+            forms << frame_->OpenAlbum(albums_[i % 2]);
+            QVERIFY(forms.last() != nullptr);
+        }
+        forms[2]->showMaximized();
+        QVERIFY(forms[2]->isMaximized());
+        frame_->Cascade1Click();
+        const int step = frame_->CascadeStep();
+        QVERIFY(step > 0);
+        QList<QMdiSubWindow*> order = frame_->MdiArea()->subWindowList(QMdiArea::StackingOrder);
+        std::reverse(order.begin(), order.end());
+        const QSize client = frame_->centralWidget()->size();
+        const QSize expected(client.width() - 4 * step,
+                             client.height() - frame_->PL_Top()->height() - 4 * step);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(!order[i]->isMaximized());
+            QCOMPARE(order[i]->geometry(), QRect(QPoint(i * step, i * step), expected));
+        }
+    }
+
+    void tilingFillsTheArea() {
+        Settings().FormMaximized = false;
+        frame_->OpenAlbum(albums_[0]);
+        frame_->OpenAlbum(albums_[1]);
+        const QRect area = frame_->MdiArea()->viewport()->rect();
+        frame_->V1Click();
+        QList<QMdiSubWindow*> windows = frame_->MdiArea()->subWindowList(QMdiArea::CreationOrder);
+        QCOMPARE(windows[0]->geometry(), QRect(0, 0, area.width() / 2, area.height()));
+        QCOMPARE(windows[1]->geometry().right(), area.right());
+        frame_->T1Click();
+        QCOMPARE(windows[0]->geometry(), QRect(0, 0, area.width(), area.height() / 2));
+        QCOMPARE(windows[1]->geometry().bottom(), area.bottom());
+    }
+
+    void sizePresetsMakeANormalWindowOfThatSize_data() {
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<QSize>("size");
+        QTest::newRow("640*480") << 0 << QSize(640, 480);
+        QTest::newRow("800*600") << 1 << QSize(800, 600);
+        QTest::newRow("1024*768") << 2 << QSize(1024, 768);
+        QTest::newRow("1152*870") << 3 << QSize(1152, 870);
+        QTest::newRow("1280*1024") << 4 << QSize(1280, 1024);
+    }
+
+    void sizePresetsMakeANormalWindowOfThatSize() {
+        QFETCH(int, preset);
+        QFETCH(QSize, size);
+        frame_->showMaximized();
+        QTRY_VERIFY(frame_->isMaximized());
+        frame_->PresetAction(preset)->trigger();
+        QTRY_VERIFY(!frame_->isMaximized());
+        QTRY_COMPARE(frame_->frameGeometry().size(), size);
+    }
+
+    void wheelNeverScrollsTheFrame() {
+        Settings().FormMaximized = false;
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        form->setGeometry(0, 3000, 300, 200);  // the area can now scroll down to it
+        QScrollBar* bar = frame_->MdiArea()->verticalScrollBar();
+        QTRY_VERIFY(bar->maximum() > 0);
+        const int before = bar->value();
+        QWidget* viewport = frame_->MdiArea()->viewport();
+        const QPoint at(5, 5);
+        QWheelEvent wheel(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &wheel);
+        QCOMPARE(bar->value(), before);
+        QVERIFY(wheel.isAccepted());
+    }
+
+    void fixMaximizedChildResizesOnlyAMaximisedWindow() {
+        Settings().FormMaximized = false;
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        ResizeCounter counter;
+        form->installEventFilter(&counter);
+        frame_->FixMaximizedChild(form);
+        QCOMPARE(counter.count, 0);
+        form->showMaximized();
+        QTRY_VERIFY(form->isMaximized());
+        counter.count = 0;
+        frame_->FixMaximizedChild(form);
+        QCOMPARE(counter.count, 2);
+    }
+
+    void commandLineAlbumsOpenAfterTheFirstShow() {
+        TVMainForm frame;
+        frame.SetStartFiles({albums_[1], refused_, albums_[0]});
+        test::MessageRecorder messages;
+        frame.show();
+        QVERIFY(frame.DocumentWindows().isEmpty());
+        QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 2, 2000);
+        QCOMPARE(frame.DocumentWindows()[0]->windowTitle(), QStringLiteral("third"));
+        QCOMPARE(messages.messages.size(), 1);
+    }
+
+    void startFileListGathersAtMostFifty() {
+        QTemporaryDir dir;
+        QStringList arguments;
+        for (int i = 0; i < 60; ++i) {
+            const QString path = dir.filePath(QStringLiteral("a%1.YRA").arg(i));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            arguments << path;
+        }
+        arguments.insert(1, dir.filePath("missing.YRA"));
+        arguments.insert(2, QString());
+        const QStringList files =
+            StartFileList(arguments, dir.filePath("tavlex"), dir.path() + "/");
+        QCOMPARE(files.size(), 50);
+        QCOMPARE(files.first(), arguments.first());
+        QCOMPARE(files.last(), dir.filePath("a49.YRA"));
+
+        // A bare name is looked for beside the program.
+        QCOMPARE(StartFileList({"a7.YRA"}, dir.filePath("tavlex"), dir.path() + "/"),
+                 QStringList{dir.path() + "/a7.YRA"});
+        // No arguments: an album named like the program.
+        QFile own(dir.filePath("tavlex.YRB"));
+        QVERIFY(own.open(QIODevice::WriteOnly));
+        QCOMPARE(StartFileList({}, dir.filePath("tavlex"), dir.path() + "/"),
+                 QStringList{dir.filePath("tavlex.YRB")});
+    }
+
+  private:
+    QTemporaryDir temp_;
+    QStringList albums_;
+    QString refused_;
+    TVMainForm* frame_ = nullptr;
+};
+
+QTEST_MAIN(FrameTest)
+#include "Frame_test.moc"
