@@ -23,6 +23,7 @@
 
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
+#include "app/TemporaryBodies.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettings.h"
 #include "controls/TAlignSpeedButton_Speed.h"
@@ -132,6 +133,8 @@ TVMainForm::~TVMainForm() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         delete *it;
     }
+    // Settings are written here (before the bodies go) once the INI support exists.
+    DeleteTemporaryBodies(tavlex::TempFolder());
     if (g_mainForm == this) {
         g_mainForm = nullptr;
     }

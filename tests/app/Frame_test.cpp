@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <sys/file.h>
+
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
 #include "app/TVMainForm.h"
@@ -362,6 +364,31 @@ class FrameTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 2, 2000);
         QCOMPARE(frame.DocumentWindows()[0]->windowTitle(), QStringLiteral("third"));
         QCOMPARE(messages.messages.size(), 1);
+    }
+
+    void destroyingTheFrameDeletesTheBodiesNoLongerInUse() {
+        QVERIFY(frame_->OpenAlbum(albums_[0]) != nullptr);
+        QVERIFY(frame_->OpenAlbum(albums_[1]) != nullptr);
+        const QString bodies = TempFolder();
+        QVERIFY(QFile::exists(bodies + "Tavlex_0.TMP"));
+        QVERIFY(QFile::exists(bodies + "Tavlex_1.TMP"));
+        QFile beyond(bodies + "Tavlex_31.TMP");
+        QVERIFY(beyond.open(QIODevice::WriteOnly));
+        beyond.close();
+        // Held by another viewer: its lock is taken.
+        QFile held(bodies + "Tavlex_5.TMP");
+        QVERIFY(held.open(QIODevice::WriteOnly));
+        QCOMPARE(::flock(held.handle(), LOCK_EX | LOCK_NB), 0);
+
+        delete frame_;
+        frame_ = nullptr;
+        QVERIFY(!QFile::exists(bodies + "Tavlex_0.TMP"));
+        QVERIFY(!QFile::exists(bodies + "Tavlex_1.TMP"));
+        QVERIFY(QFile::exists(bodies + "Tavlex_31.TMP"));
+        QVERIFY(QFile::exists(bodies + "Tavlex_5.TMP"));
+        held.close();
+        QFile::remove(bodies + "Tavlex_5.TMP");
+        QFile::remove(bodies + "Tavlex_31.TMP");
     }
 
     void startFileListGathersAtMostFifty() {
