@@ -1,0 +1,112 @@
+// Drawing the page: the page rectangle, the kept rendering against playing the page directly.
+#include <QPainter>
+#include <QtTest>
+
+#include "ViewFixture.h"
+#include "metafile/Metafile.h"
+#include "view/PagePaintBox.h"
+#include "view/PageRenderCache.h"
+
+using namespace tavlex;
+using namespace tavlex::test;
+
+class PagePaintTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void pageRectangle_data();
+    void pageRectangle();
+    void nothingBeforeAPageIsLoaded();
+    void keptRenderingHasThePlayedPixels();
+    void renderingFollowsWhatChangesThePicture();
+    void sharpAtDoubleDensity();
+};
+
+void PagePaintTest::pageRectangle_data() {
+    QTest::addColumn<int>("zoom");
+    QTest::addColumn<QMargins>("offsets");
+    QTest::addColumn<QRect>("rect");
+    QTest::newRow("none") << 50 << QMargins() << QRect(0, 0, 400, 300);
+    QTest::newRow("left 3 at 50") << 50 << QMargins(3, 0, 0, 0) << QRect(1, 0, 399, 300);
+    QTest::newRow("left -3 at 50") << 50 << QMargins(-3, 0, 0, 0) << QRect(-1, 0, 401, 300);
+    // Equal left and right offsets shift the page without changing its width.
+    QTest::newRow("left and right 3 at 50") << 50 << QMargins(3, 0, 3, 0) << QRect(1, 0, 400, 300);
+    QTest::newRow("top 7 bottom -7 at 100")
+        << 100 << QMargins(0, 7, 0, -7) << QRect(0, 7, 400, 286);
+    QTest::newRow("all 10 at 52") << 52 << QMargins(10, 10, 10, 10) << QRect(5, 5, 400, 300);
+}
+
+void PagePaintTest::pageRectangle() {
+    QFETCH(int, zoom);
+    QFETCH(QMargins, offsets);
+    QTEST(PageRectangle(QSize(400, 300), zoom, offsets), "rect");
+}
+
+void PagePaintTest::nothingBeforeAPageIsLoaded() {
+    QWidget sheet;
+    sheet.setAutoFillBackground(true);
+    sheet.setPalette(QPalette(Qt::white));
+    auto* box = new PagePaintBox(&sheet);
+    box->resize(120, 80);
+    box->SetSource([] { return PageView{}; });
+    const QImage picture = box->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(box->Cache().RenderCount(), 0);
+    for (int y = 0; y < picture.height(); y += 7)
+        for (int x = 0; x < picture.width(); x += 7)
+            QCOMPARE(picture.pixel(x, y), picture.pixel(0, 0));
+}
+
+void PagePaintTest::keptRenderingHasThePlayedPixels() {
+    const mf::Metafile page = mf::Metafile::Load(ColouredPage(QColor(30, 160, 90)));
+    PagePaintBox box;
+    box.resize(397, 561);
+    const QMargins offsets(6, -4, 2, 8);
+    box.SetSource([&] { return PageView{&page, 1, 50, offsets}; });
+    const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+
+    QImage played(box.size(), QImage::Format_RGB32);
+    played.fill(Qt::white);
+    {
+        QPainter painter(&played);
+        mf::Play(page, painter, PageRectangle(box.size(), 50, offsets));
+    }
+    QCOMPARE(shown, played);
+    box.grab();
+    box.repaint();
+    QCOMPARE(box.Cache().RenderCount(), 1);
+}
+
+void PagePaintTest::renderingFollowsWhatChangesThePicture() {
+    const mf::Metafile page = mf::Metafile::Load(ColouredPage(Qt::yellow));
+    PageRenderCache cache;
+    PageRenderCache::Key key{1, QSize(200, 280), 25, QRect(0, 0, 200, 280), 1};
+    cache.Rendering(page, key);
+    cache.Rendering(page, key);
+    QCOMPARE(cache.RenderCount(), 1);
+    QCOMPARE(cache.Bytes(), qsizetype(200 * 280 * 4));
+    auto changed = key;
+    changed.pageGeneration = 2;  // another page
+    cache.Rendering(page, changed);
+    changed.pageRect = QRect(1, 0, 200, 280);  // an edge offset moved
+    cache.Rendering(page, changed);
+    changed.size = QSize(210, 290);  // a new layout
+    cache.Rendering(page, changed);
+    QCOMPARE(cache.RenderCount(), 4);
+    // Only the current rendering is held.
+    QCOMPARE(cache.Bytes(), qsizetype(210 * 290 * 4));
+    QVERIFY(!cache.Holds(key));
+}
+
+void PagePaintTest::sharpAtDoubleDensity() {
+    const mf::Metafile page = mf::Metafile::Load(ColouredPage(Qt::cyan));
+    PageRenderCache cache;
+    const QImage& image = cache.Rendering(page, {1, QSize(100, 140), 12, QRect(0, 0, 100, 140), 2});
+    QCOMPARE(image.size(), QSize(200, 280));
+    QCOMPARE(image.devicePixelRatio(), 2.0);
+    // The diagonal is drawn at device resolution: a one-device-pixel line, not a doubled one.
+    int dark = 0;
+    for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, 140)) < 80;
+    QVERIFY2(dark >= 1 && dark <= 3, qPrintable(QString::number(dark)));
+}
+
+QTEST_MAIN(PagePaintTest)
+#include "PagePaint_test.moc"
