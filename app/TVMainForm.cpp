@@ -81,6 +81,7 @@ TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
     g_mainForm = this;
     setObjectName(QStringLiteral("TVMainForm"));
     setWindowTitle(QStringLiteral("Pelmarkブラウザ"));
+    setWindowIcon(ApplicationIcon());
     resize(870, 640);
 
     central_ = new QWidget(this);
@@ -219,6 +220,8 @@ void TVMainForm::BuildToolbar() {
         cbRitu_->addItem(ZoomItemText(i));
     }
     cbRitu_->setMaxVisibleItems(kZoomItemCount);
+    // Nothing chosen until a document puts its own zoom entry in.
+    cbRitu_->setCurrentIndex(-1);
     cbRitu_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
     label1_->setBuddy(cbRitu_);
     zoomRow->addWidget(label1_);
@@ -531,8 +534,10 @@ void TVMainForm::FillWindowList() {
         caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
         QAction* action = mnWindow_->addAction(
             (number < 10 ? QStringLiteral("&%1 ").arg(number) : QString()) + caption);
-        action->setCheckable(true);
-        action->setChecked(window == mdiArea_->currentSubWindow());
+        if (window == mdiArea_->currentSubWindow()) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
         QPointer<QMdiSubWindow> target = window;
         connect(action, &QAction::triggered, this, [this, target] {
             if (!target.isNull()) {
@@ -606,9 +611,9 @@ int TVMainForm::CascadeStep() const {
 }
 
 void TVMainForm::Cascade1Click() {
-    // Topmost window first, as the frame lists its children.
-    QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::StackingOrder);
-    std::reverse(windows.begin(), windows.end());
+    // Bottom window first, so that every caption stays visible and the active window ends in
+    // front, as a cascade is expected to look.
+    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::StackingOrder);
     const int n = int(windows.size());
     if (n == 0) {
         return;

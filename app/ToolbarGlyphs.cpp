@@ -159,7 +159,40 @@ QPixmap Render(ToolbarGlyph glyph, int scale) {
     return pixmap;
 }
 
+QPixmap RenderAlbum(int size) {
+    QPixmap pixmap(size, size);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 32.0, size / 32.0);
+    // Cover, spine and one photograph with its caption lines.
+    p.setPen(QPen(QColor(30, 60, 110), 1.5));
+    p.setBrush(QColor(50, 100, 180));
+    p.drawRoundedRect(QRectF(4, 2, 25, 28), 2, 2);
+    p.setBrush(QColor(30, 60, 110));
+    p.drawRect(QRectF(4, 2, 4, 28));
+    p.setPen(QPen(Qt::white, 1));
+    p.setBrush(QColor(140, 200, 240));
+    p.drawRect(QRectF(11.5, 6.5, 14, 10));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(70, 150, 70));
+    const QPointF hill[3] = {QPointF(12, 16.5), QPointF(18, 10), QPointF(25.5, 16.5)};
+    p.drawPolygon(hill, 3);
+    p.setPen(QPen(Qt::white, 1.5));
+    p.drawLine(QPointF(12, 20.5), QPointF(25.5, 20.5));
+    p.drawLine(QPointF(12, 24.5), QPointF(22, 24.5));
+    return pixmap;
+}
+
 }  // namespace
+
+QIcon ApplicationIcon() {
+    QIcon icon;
+    for (int size : {16, 32, 48, 64}) {
+        icon.addPixmap(RenderAlbum(size));
+    }
+    return icon;
+}
 
 QIcon ToolbarIcon(ToolbarGlyph glyph) {
     QIcon icon;

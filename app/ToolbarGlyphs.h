@@ -23,4 +23,7 @@ enum class ToolbarGlyph {
 // A 20 x 20 icon (with a sharp 2x version); its disabled form is the style's greyed one.
 QIcon ToolbarIcon(ToolbarGlyph glyph);
 
+// The program's own window icon: a photo album.
+QIcon ApplicationIcon();
+
 }  // namespace tavlex

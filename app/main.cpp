@@ -1,11 +1,15 @@
 #include <QApplication>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTranslator>
 
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
 #include "app/TVMainForm.h"
+#include "app/ToolbarGlyphs.h"
 #include "support/Messages.h"
 #include "support/ScreenResolution.h"
 
@@ -13,6 +17,14 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlex"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pelmarkブラウザ"));
+    QApplication::setWindowIcon(tavlex::ApplicationIcon());
+    // The whole user interface is Japanese, whatever the desktop's language: the standard dialogs
+    // and boxes follow.
+    QTranslator translator;
+    if (translator.load(QLocale(QLocale::Japanese, QLocale::Japan), QStringLiteral("qtbase"),
+                        QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&translator);
+    }
 
     if (!tavlex::SetUpProcessFolders(QCoreApplication::applicationFilePath())) {
         QApplication::beep();

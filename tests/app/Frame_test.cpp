@@ -278,8 +278,8 @@ class FrameTest : public QObject {
         frame_->Cascade1Click();
         const int step = frame_->CascadeStep();
         QVERIFY(step > 0);
-        QList<QMdiSubWindow*> order = frame_->MdiArea()->subWindowList(QMdiArea::StackingOrder);
-        std::reverse(order.begin(), order.end());
+        const QList<QMdiSubWindow*> order =
+            frame_->MdiArea()->subWindowList(QMdiArea::StackingOrder);
         const QSize client = frame_->centralWidget()->size();
         const QSize expected(client.width() - 4 * step,
                              client.height() - frame_->PL_Top()->height() - 4 * step);
@@ -287,6 +287,8 @@ class FrameTest : public QObject {
             QVERIFY(!order[i]->isMaximized());
             QCOMPARE(order[i]->geometry(), QRect(QPoint(i * step, i * step), expected));
         }
+        // The active window ends in front, at the last offset.
+        QCOMPARE(order.last(), frame_->MdiArea()->activeSubWindow());
     }
 
     void tilingFillsTheArea() {
