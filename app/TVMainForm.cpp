@@ -6,6 +6,8 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -13,10 +15,12 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
@@ -109,6 +113,7 @@ TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
 
     BuildMenus();
     BuildOpenDialog();
+    setAcceptDrops(true);
 
     timerStart_ = new QTimer(this);
     timerStart_->setObjectName(QStringLiteral("Timer_Start"));
@@ -380,6 +385,56 @@ TViewForm* TVMainForm::OpenAlbums(const QStringList& paths) {
         last = OpenAlbum(path);
     }
     return last;
+}
+
+void TVMainForm::DropDstFileDrop(const QStringList& paths) {
+    raise();
+    activateWindow();
+    for (const QString& path : paths) {
+        if (QFileInfo(path).isFile()) {
+            OpenAlbum(path);
+        }
+    }
+}
+
+namespace {
+
+QStringList LocalFiles(const QMimeData* data) {
+    QStringList paths;
+    if (data == nullptr || !data->hasUrls()) {
+        return paths;
+    }
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    return paths;
+}
+
+}  // namespace
+
+void TVMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TVMainForm::dragMoveEvent(QDragMoveEvent* event) {
+    if (!LocalFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void TVMainForm::dropEvent(QDropEvent* event) {
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    // Opened after the drop has completed, so that the source is not held up by the loading.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { DropDstFileDrop(paths); }, Qt::QueuedConnection);
 }
 
 void TVMainForm::SetStartFiles(const QStringList& paths) {

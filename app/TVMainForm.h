@@ -54,6 +54,9 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TViewForm* OpenAlbum(const QString& path);
     // OpenAlbum for each path in order; returns the last window still open for the last path.
     TViewForm* OpenAlbums(const QStringList& paths);
+    // Files dropped on the frame: the frame comes forward and each existing file (not a folder)
+    // is opened in the order delivered.
+    void DropDstFileDrop(const QStringList& paths);
     // The albums of the command line, opened 300 ms after the frame is first shown.
     void SetStartFiles(const QStringList& paths);
 
@@ -117,6 +120,9 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -5,6 +5,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -213,6 +214,41 @@ class FrameTest : public QObject {
         QCOMPARE(windows[0]->windowTitle(), QStringLiteral("first"));
         QCOMPARE(windows[1]->windowTitle(), QStringLiteral("third"));
         QCOMPARE(messages.messages.size(), 1);
+    }
+
+    void droppingAFolderWithTwoFilesOpensTheFiles() {
+        test::MessageRecorder messages;
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(albums_[1]), QUrl::fromLocalFile(temp_.path()),
+                      QUrl::fromLocalFile(albums_[0])});
+        const QPoint at(400, 300);
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame_, &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(frame_, &drop);
+        QTRY_COMPARE(frame_->DocumentWindows().size(), 2);
+        QCOMPARE(frame_->DocumentWindows()[0]->windowTitle(), QStringLiteral("third"));
+        QCOMPARE(frame_->DocumentWindows()[1]->windowTitle(), QStringLiteral("first"));
+        QVERIFY(messages.messages.isEmpty());
+    }
+
+    void aDamagedAlbumKeepsItsWindowWithoutAMessage() {
+        QFile source(albums_[0]);
+        QVERIFY(source.open(QIODevice::ReadOnly));
+        QByteArray bytes = source.readAll();
+        bytes.truncate(bytes.size() / 2);
+        const QString damaged = temp_.filePath("damaged.YRA");
+        QFile target(damaged);
+        QVERIFY(target.open(QIODevice::WriteOnly));
+        target.write(bytes);
+        target.close();
+        test::MessageRecorder messages;
+        TViewForm* form = frame_->OpenAlbum(damaged);
+        QVERIFY(form != nullptr);
+        QCOMPARE(frame_->DocumentWindows(), QList<TViewForm*>{form});
+        QCOMPARE(form->Doc().PageCount, 0);
+        QVERIFY(messages.messages.isEmpty());
     }
 
     void cancellingTheDialogOpensNothing() {
