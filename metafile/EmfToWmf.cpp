@@ -4,6 +4,7 @@
 #include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
 #include "metafile/WmfCharset.h"
+#include "metafile/WmfEmbeddedEmf.h"
 #include "metafile/WmfRecords.h"
 #include "metafile/WmfWriter.h"
 
@@ -202,6 +203,12 @@ QByteArray EmfToWmfConverter::Run() {
     placeable.bottom = static_cast<std::int16_t>(std::max(1, height));
     placeable.inch = static_cast<std::uint16_t>(inch);
     out_ = std::make_unique<WmfWriter>(placeable);
+    // The original travels along, as the platform's conversion carries it, for readers that
+    // take it back; the records below are for every other reader.
+    const std::uint32_t declared = emf_.U32Or(48);
+    const std::size_t keep = declared >= 88 && declared <= emf_.size() ? declared : emf_.size();
+    wmfembed::WriteEmbeddedEmf(*out_, QByteArray(reinterpret_cast<const char*>(emf_.data()),
+                                                 static_cast<qsizetype>(keep)));
     out_->SetMapMode(8);
     out_->SetWindowOrg(0, 0);
     out_->SetWindowExt(placeable.right, placeable.bottom);

@@ -5,6 +5,7 @@
 #include "metafile/Metafile.h"
 #include "metafile/WmfBitmap.h"
 #include "metafile/WmfCharset.h"
+#include "metafile/WmfEmbeddedEmf.h"
 #include "metafile/WmfRecords.h"
 
 #include <algorithm>
@@ -141,6 +142,8 @@ QByteArray WmfConverter::Run() {
         (*version != 0x0100 && *version != 0x0300)) {
         throw MetafileError("bad metafile header");
     }
+    // A metafile converted from an enhanced one may carry the original: it is the better copy.
+    if (auto embedded = wmfembed::FindEmbeddedEmf(meta)) return *embedded;
     const std::uint16_t objects = meta.U16Or(10);
     slots_.resize(objects);
 

@@ -51,6 +51,22 @@ QByteArray ToWmf(const QByteArray& emf) {
     return ConvertToPlaceableWmf(Metafile::Load(emf));
 }
 
+// The metafile without its escape records: what a reader that ignores the carried original
+// plays.
+QByteArray WithoutEscapes(const QByteArray& wmf) {
+    QByteArray out = wmf.left(22 + 18);
+    for (const auto& r : WmfRecords(wmf)) {
+        if (r.function == wmr::Escape) continue;
+        PutU32(out, static_cast<std::uint32_t>(3 + r.params.size() / 2));
+        PutU16(out, r.function);
+        out.append(reinterpret_cast<const char*>(r.params.data()),
+                   static_cast<qsizetype>(r.params.size()));
+    }
+    const std::uint32_t words = static_cast<std::uint32_t>((out.size() - 22) / 2);
+    for (int i = 0; i < 4; ++i) out[28 + i] = static_cast<char>((words >> (8 * i)) & 0xFF);
+    return out;
+}
+
 TEST(EmfToWmfTest, ResultIsAValidPlaceableMetafile) {
     const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
         w.CreatePen(1, 0, 5, 0xFF);
@@ -213,6 +229,28 @@ TEST(EmfToWmfTest, StrokedPathFollowsTheCurrentPosition) {
     EXPECT_NEAR(moves.back().params.I16Or(2), 11339, 16);  // x of the path's end
 }
 
+TEST(EmfToWmfTest, CarriesTheOriginalForReadersThatTakeItBack) {
+    QImage photo(100, 40, QImage::Format_RGB32);  // 12 kB of bits: two chunks
+    photo.fill(qRgb(10, 200, 30));
+    const QByteArray emf = MakeEmf([&](EmfWriter& w) {
+        w.StretchDIBits({0, 0, 2100, 840}, photo);
+        w.Ellipse({0, 0, 100, 100});
+    });
+    QByteArray wmf = ToWmf(emf);
+    const auto escapes = WmfRecordsOf(wmf, wmr::Escape);
+    ASSERT_EQ(escapes.size(), 2u);
+    EXPECT_EQ(escapes[0].params.U32Or(4), 0x43464D57u);  // "WMFC"
+    EXPECT_EQ(escapes[0].params.U32Or(34), static_cast<std::uint32_t>(emf.size()));
+    EXPECT_EQ(ConvertPlaceableWmfToEmf(wmf, 96), emf);
+
+    // A damaged chunk is not trusted: the records are played instead.
+    const qsizetype data = wmf.indexOf(QByteArray("WMFC")) + 34;
+    wmf[data + 200] = static_cast<char>(wmf[data + 200] ^ 0x5A);
+    const QByteArray played = ConvertPlaceableWmfToEmf(wmf, 96);
+    EXPECT_NE(played, emf);
+    EXPECT_FALSE(testing::EmfRecordsOfType(played, emr::Ellipse).empty());
+}
+
 TEST(EmfToWmfTest, APageStoredAsWmfIsWrittenAsStored) {
     WmfWriter w({0, 0, 1000, 1000, 1000});
     w.Rectangle(1, 2, 3, 4);
@@ -244,7 +282,7 @@ TEST(EmfToWmfTest, RoundTripPlaysLikeTheOriginal) {
         w.Polygon16({{200, 1600}, {900, 1600}, {550, 2300}});
     });
     const Metafile original = Metafile::Load(emf);
-    const Metafile back = Metafile::Load(ConvertToPlaceableWmf(original));
+    const Metafile back = Metafile::Load(WithoutEscapes(ConvertToPlaceableWmf(original)));
     auto render = [](const Metafile& m) {
         QImage image(420, 594, QImage::Format_RGB32);
         image.fill(Qt::white);
