@@ -21,6 +21,7 @@ namespace tavlex::mf {
 namespace {
 
 using testing::View;
+using testing::WithoutEscapes;
 using testing::WmfRecords;
 using testing::WmfRecordsOf;
 
@@ -49,22 +50,6 @@ QByteArray MakeEmf(const std::function<void(EmfWriter&)>& body) {
 
 QByteArray ToWmf(const QByteArray& emf) {
     return ConvertToPlaceableWmf(Metafile::Load(emf));
-}
-
-// The metafile without its escape records: what a reader that ignores the carried original
-// plays.
-QByteArray WithoutEscapes(const QByteArray& wmf) {
-    QByteArray out = wmf.left(22 + 18);
-    for (const auto& r : WmfRecords(wmf)) {
-        if (r.function == wmr::Escape) continue;
-        PutU32(out, static_cast<std::uint32_t>(3 + r.params.size() / 2));
-        PutU16(out, r.function);
-        out.append(reinterpret_cast<const char*>(r.params.data()),
-                   static_cast<qsizetype>(r.params.size()));
-    }
-    const std::uint32_t words = static_cast<std::uint32_t>((out.size() - 22) / 2);
-    for (int i = 0; i < 4; ++i) out[28 + i] = static_cast<char>((words >> (8 * i)) & 0xFF);
-    return out;
 }
 
 TEST(EmfToWmfTest, ResultIsAValidPlaceableMetafile) {

@@ -76,7 +76,8 @@ TEST(WmfCorpusTest, EveryReadableEnhancedFileExportsAsAPlaceableWmfThatReadsBack
         EXPECT_EQ(records.back().function, wmr::Eof) << name.toStdString();
         EXPECT_EQ(View(wmf).U32Or(28), static_cast<std::uint32_t>((wmf.size() - 22) / 2))
             << name.toStdString();
-        ExpectWellFormedEmf(ConvertPlaceableWmfToEmf(wmf, 96), name);
+        // Without the carried original, the records themselves must read back.
+        ExpectWellFormedEmf(ConvertPlaceableWmfToEmf(testing::WithoutEscapes(wmf), 96), name);
         ++exported;
     }
     EXPECT_GE(exported, 200);

@@ -71,4 +71,24 @@ inline std::vector<WmfRecord> WmfRecordsOf(const QByteArray& bytes, std::uint16_
     return out;
 }
 
+inline void PutLe(QByteArray& out, int width, std::uint32_t value) {
+    for (int i = 0; i < width; ++i) out.append(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// The metafile without its escape records: what a reader that ignores the carried original
+// plays.
+inline QByteArray WithoutEscapes(const QByteArray& wmf) {
+    QByteArray out = wmf.left(22 + 18);
+    for (const auto& r : WmfRecords(wmf)) {
+        if (r.function == 0x0626) continue;
+        PutLe(out, 4, static_cast<std::uint32_t>(3 + r.params.size() / 2));
+        PutLe(out, 2, r.function);
+        out.append(reinterpret_cast<const char*>(r.params.data()),
+                   static_cast<qsizetype>(r.params.size()));
+    }
+    const std::uint32_t words = static_cast<std::uint32_t>((out.size() - 22) / 2);
+    for (int i = 0; i < 4; ++i) out[28 + i] = static_cast<char>((words >> (8 * i)) & 0xFF);
+    return out;
+}
+
 }  // namespace tavlex::mf::testing
