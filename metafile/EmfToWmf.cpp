@@ -715,6 +715,10 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             EmfObject o = PenObject(static_cast<std::uint16_t>(style & 0xFFFF),
                                     (style & 0x10000) ? double(u32(32)) : 0.0, u32(40) & 0xFFFFFF);
             if (u32(36) == kBsNull) o.style = kPsNull;
+            // Dash patterns of the pen's own and alternate pixels have no Windows-metafile
+            // form: dashes and dots come closest.
+            if ((o.style & 0xF) == 7) o.style = static_cast<std::uint16_t>((o.style & ~0xF) | 1);
+            if ((o.style & 0xF) == 8) o.style = static_cast<std::uint16_t>((o.style & ~0xF) | 2);
             objects_[u32(8)] = o;
             return;
         }
