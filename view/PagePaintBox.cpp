@@ -30,12 +30,18 @@ QRect PageRectangle(QSize box, int zoomPercent, const QMargins& edgeOffsets) {
 PagePaintBox::PagePaintBox(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("PaintBox"));
     setAttribute(Qt::WA_TransparentForMouseEvents);
+    // It covers itself completely (the page or the white sheet), so the panels beneath are not
+    // painted again on every scroll step.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void PagePaintBox::paintEvent(QPaintEvent* event) {
-    if (!source_) return;
-    const PageView view = source_();
-    if (!view.metafile || view.metafile->isNull()) return;
+    const PageView view = source_ ? source_() : PageView{};
+    if (!view.metafile || view.metafile->isNull()) {
+        // No page: only the white of the sheet.
+        QPainter(this).fillRect(event->rect(), Qt::white);
+        return;
+    }
     PageRenderCache::Key key;
     key.pageGeneration = view.generation;
     key.size = size();

@@ -10,22 +10,25 @@ namespace tavlex {
 
 const QImage& PageRenderCache::Rendering(const mf::Metafile& metafile, const Key& key) {
     if (Holds(key)) return image_;
-    image_ = QImage();  // the old page's pixels go before the new ones are allocated
     const QSize device(static_cast<int>(std::ceil(key.size.width() * key.devicePixelRatio)),
                        static_cast<int>(std::ceil(key.size.height() * key.devicePixelRatio)));
+    key_ = key;
     if (device.isEmpty()) {
-        key_ = key;
+        image_ = QImage();
         return image_;
     }
-    QImage image(device, QImage::Format_RGB32);
-    image.setDevicePixelRatio(key.devicePixelRatio);
-    image.fill(Qt::white);
+    // A page turn at the same size draws into the same pixels; otherwise the old picture goes
+    // before the new one is allocated.
+    if (image_.size() != device) {
+        image_ = QImage();
+        image_ = QImage(device, QImage::Format_RGB32);
+    }
+    image_.setDevicePixelRatio(key.devicePixelRatio);
+    image_.fill(Qt::white);
     {
-        QPainter painter(&image);
+        QPainter painter(&image_);
         mf::Play(metafile, painter, key.pageRect);
     }
-    image_ = std::move(image);
-    key_ = key;
     ++renders_;
     return image_;
 }

@@ -790,7 +790,9 @@ void TViewForm::ImageOrgMouseMove(QMouseEvent* event) {
             moved = true;
         }
     }
-    if (moved) paintBox_->repaint();
+    // Painted now, not at the next idle moment; the sheet's pixels were moved along with it,
+    // so only the uncovered strip is drawn (from the kept rendering).
+    if (moved) QApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
 }
 
 void TViewForm::ImageOrgMouseUp(QMouseEvent*) {

@@ -1,0 +1,184 @@
+// Page turn at whole page in a 1920 x 1080 window against loading and playing the same page
+// alone; a scroll step at 200 % with the kept rendering against a full render.
+//
+//   bench_view_page [ALBUM]     (default: the build's sample album; QT_QPA_PLATFORM=offscreen)
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QMainWindow>
+#include <QMdiArea>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+#include "album/AlbumLoader.h"
+#include "app/ViewerSettings.h"
+#include "metafile/Metafile.h"
+#include "view/LoadDocument.h"
+#include "view/PagePaintBox.h"
+#include "view/PageScrollBox.h"
+#include "view/TViewForm.h"
+#include "view/ViewHost.h"
+#include "view/ZoomLayout.h"
+
+using namespace tavlex;
+
+namespace {
+
+class BenchFrame : public QMainWindow, public ViewHost {
+  public:
+    BenchFrame() {
+        auto* top = new QWidget(this);
+        for (QAbstractButton** b : {&c_.SB_Open, &c_.MarjinBtn, &c_.PrnBtn, &c_.PageScrollBtn,
+                                    &c_.SB_JumpTree, &c_.JumpBtn, &c_.StartBtn, &c_.BackBtn,
+                                    &c_.NextBtn, &c_.EndBtn, &c_.SmallBtn, &c_.BigBtn}) {
+            *b = new QToolButton(top);
+            (*b)->setCheckable(true);
+        }
+        c_.PL_Ritu = new QWidget(top);
+        c_.CB_Ritu = new QComboBox(c_.PL_Ritu);
+        for (int i = 0; i < kZoomItemCount; ++i) c_.CB_Ritu->addItem(ZoomItemText(i));
+        c_.PL_Top = top;
+        top->hide();
+        area_ = new QMdiArea(this);
+        setCentralWidget(area_);
+        settings_.FormMaximized = true;
+    }
+    const FrameControls& Controls() const override { return c_; }
+    ViewerSettings& Settings() override { return settings_; }
+    QString TempFolder() const override { return temp_.path() + QLatin1Char('/'); }
+    void OpenCommand() override {}
+    void ToolBarToggle() override {}
+    void StatusBarToggle() override {}
+    void ExitCommand() override {}
+    void FixMaximizedChild(QMdiSubWindow*) override {}
+    QMdiArea* Area() const { return area_; }
+
+  private:
+    FrameControls c_;
+    ViewerSettings settings_;
+    QMdiArea* area_;
+    QTemporaryDir temp_;
+};
+
+// Median of repeated runs, in microseconds.
+double Median(int runs, const std::function<void()>& work) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        times.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    const QString album =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(TAVLEX_SAMPLE_ALBUM);
+    if (!QFileInfo::exists(album)) {
+        std::printf("skipped: no album at %s (build the tavlex_samples target)\n",
+                    qPrintable(album));
+        return 0;
+    }
+    BenchFrame frame;
+    frame.resize(1920, 1080);
+    frame.show();
+    auto* form = new TViewForm(frame, frame.Area());
+    form->show();
+    if (!LoadDocument(*form, album)) {
+        std::printf("the album was refused\n");
+        return 1;
+    }
+    QApplication::processEvents();
+    const int pages = form->Doc().PageCount;
+    PagePaintBox* box = form->PaintBox();
+    std::printf("album %s: %d pages, whole page %d %% in a %dx%d page area, sheet %dx%d\n",
+                qPrintable(QFileInfo(album).fileName()), pages, form->ZoomPercent(),
+                form->ScrollBox()->width(), form->ScrollBox()->height(), box->width(),
+                box->height());
+
+    // A page turn (read, decode, paint at once, contents, status) against the engine alone
+    // (decode the stored bytes and play them into an image of the same size), run alternately
+    // so that both see the same load on the machine. Two pages take turns.
+    const int a = std::min(2, pages);
+    const int b = std::min(3, pages);
+    const QByteArray bytesA = ReadPageBytes(form->Doc(), a);
+    const QByteArray bytesB = ReadPageBytes(form->Doc(), b);
+    const QSize size = box->size();
+    const QMargins offsets(form->Doc().EdgeOffsetLeft, form->Doc().EdgeOffsetTop,
+                           form->Doc().EdgeOffsetRight, form->Doc().EdgeOffsetBottom);
+    const QRect target = PageRectangle(size, form->ZoomPercent(), offsets);
+    auto render = [&](const mf::Metafile& page, QSize at, const QRect& rect) {
+        QImage image(at, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        mf::Play(page, painter, rect);
+    };
+    const int runs = 21;
+    std::vector<double> turns;
+    std::vector<double> engines;
+    bool useA = true;
+    for (int i = 0; i < runs; ++i) {
+        turns.push_back(Median(1, [&] { form->GoToPage(useA ? a : b); }));
+        engines.push_back(
+            Median(1, [&] { render(mf::Metafile::Load(useA ? bytesA : bytesB), size, target); }));
+        useA = !useA;
+    }
+    std::sort(turns.begin(), turns.end());
+    std::sort(engines.begin(), engines.end());
+    const double turn = turns[turns.size() / 2];
+    const double engine = engines[engines.size() / 2];
+    // Where a turn's time goes.
+    const double read = Median(runs, [&] { ReadPageBytes(form->Doc(), useA ? a : b); });
+    const double refresh = Median(runs, [&] { form->RefreshWindowState(); });
+    const double paint = Median(runs, [&] {
+        box->DropRendering();
+        box->repaint();
+    });
+    std::printf("  read page bytes %.0f us, refresh %.0f us, render + paint %.0f us\n", read,
+                refresh, paint);
+    std::printf(
+        "page turn (load + paint, whole page): %.0f us; engine load + render alone: %.0f "
+        "us; ratio %.2f (target <= 1.2)\n",
+        turn, engine, turn / engine);
+
+    // A scroll step at 200 %: the paint reuses the kept rendering.
+    form->Mn10Click(kZoomItemCount - 1);
+    QApplication::processEvents();
+    box->repaint();  // the rendering at the new size
+    PageScrollBox* scroll = form->ScrollBox();
+    int direction = 1;
+    const double step = Median(41, [&] {
+        const int before = scroll->VerticalPosition();
+        scroll->SetVerticalPosition(before + direction * PageScrollBox::kVerticalLine);
+        if (scroll->VerticalPosition() == before) direction = -direction;
+        // The moved sheet and the strip it uncovers are painted now, as the event loop would.
+        QApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        QApplication::processEvents();
+    });
+    const mf::Metafile current = *form->PageMetafile();
+    const QSize big = box->size();
+    const QRect bigTarget = PageRectangle(big, form->ZoomPercent(), offsets);
+    const double full = Median(7, [&] { render(current, big, bigTarget); });
+    std::printf(
+        "scroll step at 200 %% (sheet %dx%d): %.0f us; full render: %.0f us; ratio %.3f "
+        "(target < 0.1); pictures rendered in all: %d\n",
+        big.width(), big.height(), step, full, step / full, box->Cache().RenderCount());
+    delete form;
+    return 0;
+}
