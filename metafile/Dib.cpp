@@ -3,11 +3,18 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QImageReader>
+#include <QSemaphore>
+#include <QThreadPool>
 
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cmath>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace tavlex::mf {
 
@@ -95,35 +102,42 @@ const std::uint8_t* StoredRow(const Layout& layout, int y) {
     return layout.bits.data() + stored * layout.stride;
 }
 
-// Converts the rows and columns of `rect` of an uncompressed bitmap.
-void ConvertRows(const Layout& layout, const QRect& rect, const std::vector<QRgb>& table,
-                 const DibDecodeOptions& options, QImage& out) {
-    const DibHeader& h = layout.header;
-    const int x0 = rect.left();
-    const int w = rect.width();
-    const bool fields = h.compression == kBiBitfields || h.compression == kBiAlphaBitfields;
-    std::uint32_t masks[4] = {h.masks[0], h.masks[1], h.masks[2], h.masks[3]};
-    if (!fields) {
-        if (h.bitCount == 16) {
-            masks[0] = 0x7c00, masks[1] = 0x03e0, masks[2] = 0x001f;
-        } else {
-            masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
+// Converts rows of an uncompressed bitmap, columns [x0, x0 + w), into 32-bit pixels.
+class RowConverter {
+  public:
+    RowConverter(const Layout& layout, const std::vector<QRgb>& table,
+                 const DibDecodeOptions& options, bool transparent, int x0, int w)
+        : layout_(layout), table_(table), x0_(x0), w_(w) {
+        const DibHeader& h = layout.header;
+        const bool fields = h.compression == kBiBitfields || h.compression == kBiAlphaBitfields;
+        std::uint32_t masks[4] = {h.masks[0], h.masks[1], h.masks[2], h.masks[3]};
+        if (!fields) {
+            if (h.bitCount == 16) {
+                masks[0] = 0x7c00, masks[1] = 0x03e0, masks[2] = 0x001f;
+            } else {
+                masks[0] = 0xff0000, masks[1] = 0xff00, masks[2] = 0xff;
+            }
+            masks[3] = 0;
         }
-        masks[3] = 0;
+        useAlpha_ = options.keepAlpha && transparent;
+        if (h.bitCount == 16 || h.bitCount == 32) {
+            red_ = Channel(masks[0]), green_ = Channel(masks[1]), blue_ = Channel(masks[2]);
+            alpha_ = Channel(masks[3]);
+        }
+        plain32_ = h.bitCount == 32 && masks[0] == 0xff0000 && masks[1] == 0xff00 &&
+                   masks[2] == 0xff && (!useAlpha_ || !fields || masks[3] == 0xff000000u);
     }
-    const bool useAlpha = options.keepAlpha && out.hasAlphaChannel();
-    const Channel red(masks[0]), green(masks[1]), blue(masks[2]), alpha(masks[3]);
-    const bool plain32 = h.bitCount == 32 && masks[0] == 0xff0000 && masks[1] == 0xff00 &&
-                         masks[2] == 0xff && (!useAlpha || !fields || masks[3] == 0xff000000u);
 
-    for (int y = rect.top(); y <= rect.bottom(); ++y) {
-        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y - rect.top()));
-        const std::uint8_t* src = StoredRow(layout, y);
+    // Row y of the bitmap, counted from the top.
+    void Convert(int y, QRgb* dst) const {
+        const int x0 = x0_, w = w_;
+        const std::vector<QRgb>& table = table_;
+        const std::uint8_t* src = StoredRow(layout_, y);
         if (src == nullptr) {
             std::fill(dst, dst + w, QRgb{0});  // the bitmap ended before this row
-            continue;
+            return;
         }
-        switch (h.bitCount) {
+        switch (layout_.header.bitCount) {
             case 1:
                 for (int i = 0; i < w; ++i) {
                     const int x = x0 + i;
@@ -143,9 +157,7 @@ void ConvertRows(const Layout& layout, const QRect& rect, const std::vector<QRgb
             case 16:
                 for (int i = 0; i < w; ++i) {
                     const std::uint32_t p = src[2 * (x0 + i)] | (src[2 * (x0 + i) + 1] << 8);
-                    dst[i] = useAlpha && alpha.present()
-                                 ? Premultiplied(red(p), green(p), blue(p), alpha(p))
-                                 : qRgb(red(p), green(p), blue(p));
+                    dst[i] = Fields(p);
                 }
                 break;
             case 24: {
@@ -159,22 +171,20 @@ void ConvertRows(const Layout& layout, const QRect& rect, const std::vector<QRgb
             }
             case 32: {
                 const std::uint8_t* s = src + 4 * std::int64_t{x0};
-                if (plain32 && !useAlpha) {
+                if (plain32_ && !useAlpha_) {
                     for (int i = 0; i < w; ++i, s += 4) {
                         std::uint32_t p;
                         std::memcpy(&p, s, 4);
                         dst[i] = p | 0xff000000u;
                     }
-                } else if (plain32) {
+                } else if (plain32_) {
                     for (int i = 0; i < w; ++i, s += 4)
                         dst[i] = Premultiplied(s[2], s[1], s[0], s[3]);
                 } else {
                     for (int i = 0; i < w; ++i, s += 4) {
                         std::uint32_t p;
                         std::memcpy(&p, s, 4);
-                        dst[i] = useAlpha && alpha.present()
-                                     ? Premultiplied(red(p), green(p), blue(p), alpha(p))
-                                     : qRgb(red(p), green(p), blue(p));
+                        dst[i] = Fields(p);
                     }
                 }
                 break;
@@ -183,6 +193,29 @@ void ConvertRows(const Layout& layout, const QRect& rect, const std::vector<QRgb
                 break;
         }
     }
+
+  private:
+    QRgb Fields(std::uint32_t p) const {
+        return useAlpha_ && alpha_.present()
+                   ? Premultiplied(red_(p), green_(p), blue_(p), alpha_(p))
+                   : qRgb(red_(p), green_(p), blue_(p));
+    }
+
+    const Layout& layout_;
+    const std::vector<QRgb>& table_;
+    int x0_, w_;
+    bool useAlpha_ = false;
+    bool plain32_ = false;
+    Channel red_{0}, green_{0}, blue_{0}, alpha_{0};
+};
+
+// Converts the rows and columns of `rect` of an uncompressed bitmap.
+void ConvertRows(const Layout& layout, const QRect& rect, const std::vector<QRgb>& table,
+                 const DibDecodeOptions& options, QImage& out) {
+    const RowConverter converter(layout, table, options, out.hasAlphaChannel(), rect.left(),
+                                 rect.width());
+    for (int y = rect.top(); y <= rect.bottom(); ++y)
+        converter.Convert(y, reinterpret_cast<QRgb*>(out.scanLine(y - rect.top())));
 }
 
 // Plays the run-length codes into a transparent image: pixels the codes skip stay transparent,
@@ -280,6 +313,53 @@ DibImage DecodeEmbedded(const DibHeader& h, ByteView bits, const DibDecodeOption
     }
     if (image.isNull()) return {};
     return Cut(std::move(image), region);
+}
+
+// For each of `out` pixels, the run of the `in` source pixels it covers and their weights in
+// 1/256, summing to 256 exactly, so that 8-bit values weighted twice stay within 32 bits.
+struct Spans {
+    std::vector<int> first;
+    std::vector<int> offset;  // into weight; offset[i + 1] - offset[i] pixels
+    std::vector<std::uint16_t> weight;
+
+    Spans(int in, int out) {
+        const double scale = double(in) / out;
+        first.resize(out);
+        offset.resize(out + 1);
+        for (int o = 0; o < out; ++o) {
+            const double a = o * scale, b = std::min<double>(in, (o + 1) * scale);
+            const int lo = std::min(in - 1, static_cast<int>(a));
+            const int hi = std::max(lo, std::min(in - 1, static_cast<int>(std::ceil(b)) - 1));
+            first[o] = lo;
+            offset[o] = static_cast<int>(weight.size());
+            for (int k = lo; k <= hi; ++k) {
+                const double from = std::max<double>(a, k), to = std::min<double>(b, k + 1);
+                const long end = std::lround(256 * (to - a) / (b - a));
+                const long start = std::lround(256 * (from - a) / (b - a));
+                weight.push_back(static_cast<std::uint16_t>(std::max(0L, end - start)));
+            }
+        }
+        offset[out] = static_cast<int>(weight.size());
+    }
+};
+
+// acc[i] += bytes[i] × weight over a line; the sums stay within 16 bits (weights total 256).
+void AddWeighted(const std::uint8_t* bytes, std::uint16_t weight, std::uint16_t* acc,
+                 std::size_t count) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i w = _mm_set1_epi16(static_cast<short>(weight));
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 16 <= count; i += 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes + i));
+        __m128i* out = reinterpret_cast<__m128i*>(acc + i);
+        const __m128i lo = _mm_mullo_epi16(_mm_unpacklo_epi8(b, zero), w);
+        const __m128i hi = _mm_mullo_epi16(_mm_unpackhi_epi8(b, zero), w);
+        _mm_storeu_si128(out, _mm_add_epi16(_mm_loadu_si128(out), lo));
+        _mm_storeu_si128(out + 1, _mm_add_epi16(_mm_loadu_si128(out + 1), hi));
+    }
+#endif
+    for (; i < count; ++i) acc[i] = static_cast<std::uint16_t>(acc[i] + bytes[i] * weight);
 }
 
 }  // namespace
@@ -431,6 +511,90 @@ DibImage Dib::Decode(ByteView block, ByteView bits, const DibDecodeOptions& opti
     if (image.isNull()) return {};
     ConvertRows(Layout{h, bits, stride, rows}, rect, table, options, image);
     return {std::move(image), rect};
+}
+
+QImage Dib::DecodeScaled(ByteView block, ByteView bits, const DibDecodeOptions& options,
+                         const QRect& source, const QSize& size) {
+    const auto header = ReadHeader(block);
+    if (!header || !Allocatable(header->width, header->height)) return {};
+    const DibHeader& h = *header;
+    if (h.compression != kBiRgb && h.compression != kBiBitfields &&
+        h.compression != kBiAlphaBitfields)
+        return {};
+    if (options.keepAlpha && h.bitCount == 32) return {};  // blending keeps its own path
+    if (source.isEmpty() || !QRect(0, 0, h.width, h.height).contains(source)) return {};
+    if (size.isEmpty() || size.width() > source.width() || size.height() > source.height())
+        return {};
+    const std::int64_t stride = h.Stride();
+    std::int64_t rows = h.height;
+    if (options.storedRows >= 0) rows = std::min<std::int64_t>(rows, options.storedRows);
+    rows = std::min<std::int64_t>(rows, static_cast<std::int64_t>(bits.size()) / stride);
+    if (rows <= 0) return {};
+    if (!Reserve(options, std::int64_t{size.width()} * size.height() * 4)) return {};
+
+    const bool transparent = rows < h.height;
+    QImage out = NewImage(size.width(), size.height(), transparent);
+    if (out.isNull()) return {};
+    const std::vector<QRgb> table = ColourTable(h, block, options);
+    const Layout layout{h, bits, stride, rows};
+    const RowConverter converter(layout, table, options, transparent, source.left(),
+                                 source.width());
+    const Spans xs(source.width(), size.width()), ys(source.height(), size.height());
+
+    // Rows are weighted into one accumulator line (four 8-bit channels per pixel, each at
+    // most 255 × 256), then its columns into the output pixels. Output rows [from, to).
+    const int w = source.width();
+    std::uint8_t* const base = out.bits();  // once: scanLine() would touch shared state
+    const qsizetype bytesPerLine = out.bytesPerLine();
+    // Whole 24-bit rows are weighted as stored (blue, green, red): no conversion at all.
+    const bool raw = h.bitCount == 24 && !transparent;
+    const int channels = raw ? 3 : 4;
+    auto band = [&](int from, int to) {
+        std::vector<QRgb> line(raw ? 0 : static_cast<std::size_t>(w));
+        std::vector<std::uint16_t> sum(static_cast<std::size_t>(w) * channels);
+        const std::uint8_t* bytes = nullptr;
+        int converted = -1;
+        for (int oy = from; oy < to; ++oy) {
+            std::fill(sum.begin(), sum.end(), std::uint16_t{0});
+            for (int k = ys.offset[oy]; k < ys.offset[oy + 1]; ++k) {
+                const int y = source.top() + ys.first[oy] + (k - ys.offset[oy]);
+                if (raw) {
+                    bytes = StoredRow(layout, y) + 3 * std::int64_t{source.left()};
+                } else if (y != converted) {
+                    converter.Convert(y, line.data());
+                    converted = y;
+                    bytes = reinterpret_cast<const std::uint8_t*>(line.data());
+                }
+                AddWeighted(bytes, ys.weight[k], sum.data(), sum.size());
+            }
+            std::uint8_t* dst = base + oy * bytesPerLine;
+            for (int ox = 0; ox < size.width(); ++ox) {
+                std::uint32_t b = 0, g = 0, r = 0, a = 0;
+                const std::uint16_t* acc = sum.data() + channels * std::size_t(xs.first[ox]);
+                for (int k = xs.offset[ox]; k < xs.offset[ox + 1]; ++k, acc += channels) {
+                    const std::uint32_t weight = xs.weight[k];
+                    b += acc[0] * weight, g += acc[1] * weight, r += acc[2] * weight;
+                    if (!raw) a += acc[3] * weight;
+                }
+                dst[4 * ox] = static_cast<std::uint8_t>((b + 32768) >> 16);
+                dst[4 * ox + 1] = static_cast<std::uint8_t>((g + 32768) >> 16);
+                dst[4 * ox + 2] = static_cast<std::uint8_t>((r + 32768) >> 16);
+                dst[4 * ox + 3] = transparent ? static_cast<std::uint8_t>((a + 32768) >> 16) : 0xff;
+            }
+        }
+    };
+    // A large picture is shared with an idle pool thread: the top half there, the bottom
+    // half here. Each band only reads the bits and writes its own rows.
+    const int half = size.height() / 2;
+    QSemaphore done;
+    const bool shared = std::int64_t{w} * source.height() >= (1 << 20) && half > 0 &&
+                        QThreadPool::globalInstance()->tryStart([&] {
+                            band(0, half);
+                            done.release();
+                        });
+    band(shared ? half : 0, size.height());
+    if (shared) done.acquire();
+    return out;
 }
 
 }  // namespace tavlex::mf

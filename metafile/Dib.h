@@ -92,6 +92,14 @@ class Dib {
     static DibImage Decode(ByteView headerBlock, ByteView bits, const DibDecodeOptions& options,
                            const QRect* region = nullptr);
 
+    // Decodes `source` (bitmap pixels, inside the bitmap) of an uncompressed bitmap straight
+    // into an image of `size`, no larger than the source either way: each pixel the average of
+    // the source area it covers, the shrink that HALFTONE does. The bitmap is never held
+    // decoded whole; the budget is charged for the result only. Null for compressed bitmaps,
+    // enlargements and invalid data.
+    static QImage DecodeScaled(ByteView headerBlock, ByteView bits, const DibDecodeOptions& options,
+                               const QRect& source, const QSize& size);
+
     // The colour table as opaque colours (black for entries the block does not hold).
     static std::vector<QRgb> ColourTable(const DibHeader& header, ByteView headerBlock,
                                          const DibDecodeOptions& options);

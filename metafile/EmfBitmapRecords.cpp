@@ -122,6 +122,33 @@ bool Smooth(PlaybackContext& context, const QTransform& toTarget) {
              device.m21() == 0);
 }
 
+// The photograph path: a plain copy that shrinks smoothly onto a raster device decodes the
+// visible source pixels straight into device pixels, without the whole bitmap in between.
+// False: the general path must draw it.
+bool DrawShrunk(PlaybackContext& context, const SourceBitmap& source, DibDecodeOptions options,
+                const QRectF& sourceRect, const QTransform& bitmapToTarget, std::uint32_t rop) {
+    const DibHeader& h = source.header;
+    if (RasterOp::Index(rop) != 0xCC || !Smooth(context, bitmapToTarget)) return false;
+    if (h.compression != kBiRgb && h.compression != kBiBitfields) return false;
+    QPainter& painter = context.painter();
+    const auto placement =
+        PlaceScaled(painter, sourceRect, bitmapToTarget, QRect(0, 0, h.width, h.height));
+    if (!placement) return false;
+    if (placement->device.isEmpty() || placement->source.isEmpty()) return true;
+    if (placement->device.width() > placement->source.width() ||
+        placement->device.height() > placement->source.height())
+        return false;
+    const std::int64_t left = context.bitmapBytesLeft();
+    std::int64_t budget = left;
+    options.budget = &budget;
+    const QImage scaled = Dib::DecodeScaled(source.bmi, source.bits, options, placement->source,
+                                            placement->device.size());
+    if (scaled.isNull()) return false;
+    if (!context.chargeBitmapBytes(left - budget)) return true;
+    DrawAtDevice(painter, scaled, *placement);
+    return true;
+}
+
 // A monochrome bitmap of black and white, drawn by the blit records, is a device bitmap on the
 // platform: black takes the text colour and white the background colour.
 void MonochromeAsDevice(PlaybackContext& context, const SourceBitmap& source,
@@ -191,6 +218,8 @@ bool PlayBlit(PlaybackContext& context, std::uint32_t type, ByteView r) {
     DibDecodeOptions options = OptionsFor(context, r.U32Or(80));
     if (type == 114) options.keepAlpha = (r.U8(43).value_or(0) & 1) != 0;  // AC_SRC_ALPHA
     if (type != 114) MonochromeAsDevice(context, *source, options);
+    if (type == 77 && DrawShrunk(context, *source, options, sourceRect, bitmapToTarget, rop))
+        return true;
 
     const QRect region =
         VisibleSource(context.painter(), bitmapToTarget, sourceRect, source->header);
@@ -295,6 +324,7 @@ bool PlayStretchDiBits(PlaybackContext& context, ByteView r) {
 
     DibDecodeOptions options = OptionsFor(context, r.U32Or(64));
     options.rleHolesTransparent = fromOrigin && rop == kSrcCopy;
+    if (DrawShrunk(context, *source, options, sourceRect, bitmapToTarget, rop)) return true;
     const QRect region = VisibleSource(context.painter(), bitmapToTarget, sourceRect, h);
     if (region.isEmpty()) return true;
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, &region);

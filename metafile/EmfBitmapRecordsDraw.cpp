@@ -114,14 +114,62 @@ void DrawPass(PlaybackContext& context, const BitmapDraw& draw, std::uint8_t rop
 
 }  // namespace
 
+std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& source,
+                                           const QTransform& toTarget, const QRect& bounds) {
+    const QTransform toDevice = toTarget * painter.combinedTransform();
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster ||
+        toDevice.type() > QTransform::TxScale || !toDevice.isInvertible())
+        return std::nullopt;
+    auto deviceRect = [&](const QRectF& rect) {
+        const QRectF mapped = toDevice.mapRect(rect);
+        const int left = qRound(mapped.left()), top = qRound(mapped.top());
+        return QRect(left, top, qRound(mapped.right()) - left, qRound(mapped.bottom()) - top);
+    };
+    ScaledPlacement placement;
+    placement.device = deviceRect(source);
+    placement.source = source.toAlignedRect() & bounds;
+    if (placement.device.isEmpty() || placement.source.isEmpty()) return placement;
+    const QPaintDevice* device = painter.device();
+    QRect visible = placement.device & QRect(0, 0, device->width(), device->height());
+    if (painter.hasClipping()) {
+        visible &= painter.combinedTransform().mapRect(painter.clipBoundingRect()).toAlignedRect();
+    }
+    if (visible.isEmpty()) {
+        placement.device = QRect();
+        return placement;
+    }
+    if (std::int64_t{visible.width()} * visible.height() * 4 <
+        std::int64_t{placement.device.width()} * placement.device.height() * 3) {
+        // Much of it is out of sight: the source pixels under the visible part, with a pixel
+        // to spare for the filter at the edges.
+        const QRect back =
+            toDevice.inverted().mapRect(QRectF(visible)).toAlignedRect().adjusted(-1, -1, 1, 1);
+        placement.source &= back;
+        placement.device =
+            placement.source.isEmpty() ? QRect() : deviceRect(QRectF(placement.source) & source);
+    }
+    placement.mirrorX = toDevice.m11() < 0;
+    placement.mirrorY = toDevice.m22() < 0;
+    return placement;
+}
+
+void DrawAtDevice(QPainter& painter, QImage scaled, const ScaledPlacement& placement) {
+    if (scaled.isNull()) return;
+    if (placement.mirrorX || placement.mirrorY)
+        scaled = scaled.mirrored(placement.mirrorX, placement.mirrorY);
+    painter.save();
+    painter.resetTransform();
+    painter.drawImage(placement.device.topLeft(), scaled);
+    painter.restore();
+}
+
 void BlitImage(QPainter& painter, const QImage& image, const QRectF& source,
                const QTransform& toTarget, bool smooth) {
     if (image.isNull() || source.isEmpty()) return;
-    const QTransform toDevice = toTarget * painter.combinedTransform();
-    const QPaintEngine* engine = painter.paintEngine();
-    const bool raster = engine != nullptr && engine->type() == QPaintEngine::Raster;
-    const bool axisAligned = toDevice.type() <= QTransform::TxScale;
-    if (!(smooth && raster && axisAligned)) {
+    const auto placement = smooth ? PlaceScaled(painter, source, toTarget, image.rect())
+                                  : std::optional<ScaledPlacement>();
+    if (!placement) {
         painter.save();
         painter.setWorldTransform(toTarget, true);
         painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
@@ -129,35 +177,9 @@ void BlitImage(QPainter& painter, const QImage& image, const QRectF& source,
         painter.restore();
         return;
     }
-
     // Scale once, straight to device pixels, and only what can be seen.
-    auto deviceRect = [&](const QRectF& rect) {
-        const QRectF mapped = toDevice.mapRect(rect);
-        const int left = qRound(mapped.left()), top = qRound(mapped.top());
-        return QRect(left, top, qRound(mapped.right()) - left, qRound(mapped.bottom()) - top);
-    };
-    const QRect whole = deviceRect(source);
-    if (whole.isEmpty()) return;
-    const QPaintDevice* device = painter.device();
-    QRect visible = whole & QRect(0, 0, device->width(), device->height());
-    if (painter.hasClipping()) {
-        visible &= painter.combinedTransform().mapRect(painter.clipBoundingRect()).toAlignedRect();
-    }
-    if (visible.isEmpty()) return;
-
-    QRect part = source.toAlignedRect() & image.rect();
-    QRect target = whole;
-    if (std::int64_t{visible.width()} * visible.height() * 4 <
-        std::int64_t{whole.width()} * whole.height() * 3) {
-        // Zoomed in: the source pixels under the visible part, with a pixel to spare for the
-        // filter at the edges.
-        const QRect back =
-            toDevice.inverted().mapRect(QRectF(visible)).toAlignedRect().adjusted(-1, -1, 1, 1);
-        part &= back;
-        if (part.isEmpty()) return;
-        target = deviceRect(QRectF(part) & source);
-        if (target.isEmpty()) return;
-    }
+    const QRect part = placement->source;
+    if (placement->device.isEmpty() || part.isEmpty()) return;
     // A view on the pixels of the part, without copying them.
     const QImage view =
         part == image.rect()
@@ -165,13 +187,10 @@ void BlitImage(QPainter& painter, const QImage& image, const QRectF& source,
             : QImage(image.constBits() + part.y() * image.bytesPerLine() +
                          part.x() * (image.depth() / 8),
                      part.width(), part.height(), image.bytesPerLine(), image.format());
-    QImage scaled = view.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const bool mirrorX = toDevice.m11() < 0, mirrorY = toDevice.m22() < 0;
-    if (mirrorX || mirrorY) scaled = scaled.mirrored(mirrorX, mirrorY);
-    painter.save();
-    painter.resetTransform();
-    painter.drawImage(target.topLeft(), scaled);
-    painter.restore();
+    DrawAtDevice(
+        painter,
+        view.scaled(placement->device.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+        *placement);
 }
 
 void DrawBitmap(PlaybackContext& context, BitmapDraw draw) {

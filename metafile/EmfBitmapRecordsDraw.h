@@ -39,6 +39,19 @@ void DrawBitmap(PlaybackContext& context, BitmapDraw draw);
 // `area` (target coordinates).
 void FillWithRop(PlaybackContext& context, const QPolygonF& area, std::uint8_t rop);
 
+// Where a smooth, axis-aligned draw on a raster device lands: the source pixels that show
+// (inside `bounds`) and the device pixels they fill.
+struct ScaledPlacement {
+    QRect source;
+    QRect device;
+    bool mirrorX = false;
+    bool mirrorY = false;
+};
+std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& source,
+                                           const QTransform& toTarget, const QRect& bounds);
+// Draws an image already scaled to `placement.device`, mirroring it where the placement says.
+void DrawAtDevice(QPainter& painter, QImage scaled, const ScaledPlacement& placement);
+
 // The image scaled and placed in one step: for smooth drawing on raster devices with an
 // axis-aligned transform, only the visible part is scaled, once, straight to device pixels.
 void BlitImage(QPainter& painter, const QImage& image, const QRectF& source,

@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QImage>
 
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -502,6 +503,92 @@ TEST(DibDecode, EmbeddedPngAndJpeg) {
     EXPECT_NEAR(qRed(middle), 200, 8);
     EXPECT_NEAR(qGreen(middle), 40, 8);
     EXPECT_NEAR(qBlue(middle), 10, 8);
+}
+
+}  // namespace
+
+namespace {
+
+// The exact area average of `source` shrunk to w × h, in doubles: what a smooth shrink means.
+QRgb BoxAverage(const QImage& source, const QRect& from, int w, int h, int ox, int oy) {
+    const double sx = double(from.width()) / w, sy = double(from.height()) / h;
+    double sum[3] = {0, 0, 0}, area = 0;
+    for (int y = from.top(); y <= from.bottom(); ++y) {
+        const double ry = std::max(0.0, std::min(y + 1.0 - from.top(), (oy + 1) * sy) -
+                                            std::max(double(y - from.top()), oy * sy));
+        for (int x = from.left(); x <= from.right(); ++x) {
+            const double rx = std::max(0.0, std::min(x + 1.0 - from.left(), (ox + 1) * sx) -
+                                                std::max(double(x - from.left()), ox * sx));
+            const QRgb p = source.pixel(x, y);
+            sum[0] += qRed(p) * rx * ry, sum[1] += qGreen(p) * rx * ry,
+                sum[2] += qBlue(p) * rx * ry;
+            area += rx * ry;
+        }
+    }
+    return qRgb(qRound(sum[0] / area), qRound(sum[1] / area), qRound(sum[2] / area));
+}
+
+struct ShrinkCase {
+    int bits;
+    QRect source;
+    QSize size;
+};
+
+class DibShrinkTest : public testing::TestWithParam<ShrinkCase> {};
+
+// Decoding straight into a smaller image averages the covered source area (within rounding),
+// for the raw 24-bit rows and for converted ones alike.
+TEST_P(DibShrinkTest, AveragesTheCoveredArea) {
+    const ShrinkCase& c = GetParam();
+    const int w = 13, h = 11;
+    QImage expectedSource(w, h, QImage::Format_RGB32);
+    Bytes bits;
+    const int stride = ((w * c.bits + 31) / 32) * 4;
+    bits.resize(static_cast<std::size_t>(stride) * h);
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const QRgb p =
+                qRgb((x * 37 + y * 11) & 0xff, (x * 5 + y * 29) & 0xff, (x * y * 7) & 0xff);
+            expectedSource.setPixel(x, y, p);
+            std::uint8_t* at = bits.data() + std::size_t(h - 1 - y) * stride + x * (c.bits / 8);
+            at[0] = qBlue(p), at[1] = qGreen(p), at[2] = qRed(p);
+        }
+    }
+    const Bytes header = Header40(w, h, static_cast<std::uint16_t>(c.bits));
+    std::int64_t budget = 1 << 20;
+    DibDecodeOptions options;
+    options.budget = &budget;
+    const QImage shrunk =
+        Dib::DecodeScaled(ByteView(header.data(), header.size()),
+                          ByteView(bits.data(), bits.size()), options, c.source, c.size);
+    ASSERT_FALSE(shrunk.isNull());
+    ASSERT_EQ(shrunk.size(), c.size);
+    EXPECT_EQ(budget, (1 << 20) - c.size.width() * c.size.height() * 4);
+    for (int y = 0; y < c.size.height(); ++y) {
+        for (int x = 0; x < c.size.width(); ++x) {
+            const QRgb want =
+                BoxAverage(expectedSource, c.source, c.size.width(), c.size.height(), x, y);
+            const QRgb got = shrunk.pixel(x, y);
+            EXPECT_NEAR(qRed(got), qRed(want), 2) << x << "," << y;
+            EXPECT_NEAR(qGreen(got), qGreen(want), 2) << x << "," << y;
+            EXPECT_NEAR(qBlue(got), qBlue(want), 2) << x << "," << y;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, DibShrinkTest,
+                         testing::Values(ShrinkCase{24, QRect(0, 0, 13, 11), QSize(4, 3)},
+                                         ShrinkCase{24, QRect(2, 3, 9, 7), QSize(9, 2)},
+                                         ShrinkCase{32, QRect(0, 0, 13, 11), QSize(5, 5)},
+                                         ShrinkCase{32, QRect(1, 1, 12, 10), QSize(1, 1)}));
+
+TEST(DibShrink, RefusesEnlargementsAndSourcesOutsideTheBitmap) {
+    const Bytes header = Header40(4, 4, 24);
+    const Bytes bits(48, 0x40);
+    const ByteView h(header.data(), header.size()), b(bits.data(), bits.size());
+    EXPECT_TRUE(Dib::DecodeScaled(h, b, {}, QRect(0, 0, 4, 4), QSize(5, 4)).isNull());
+    EXPECT_TRUE(Dib::DecodeScaled(h, b, {}, QRect(1, 0, 4, 4), QSize(2, 2)).isNull());
+    EXPECT_FALSE(Dib::DecodeScaled(h, b, {}, QRect(0, 0, 4, 4), QSize(2, 2)).isNull());
 }
 
 }  // namespace
