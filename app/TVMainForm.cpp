@@ -350,12 +350,13 @@ void TVMainForm::BuildOpenDialog() {
     openDialog_->setLabelText(QFileDialog::Accept, QStringLiteral("開く(&O)"));
     openDialog_->setLabelText(QFileDialog::Reject, QStringLiteral("中止(&C)"));
     openDialog_->setOption(QFileDialog::ReadOnly, true);
-}
-
-bool TVMainForm::SB_OpenClick() {
+    // The albums' folder beside the program the first time; later the folder last chosen.
     if (!ViewFileFolder().isEmpty() && QFileInfo(ViewFileFolder()).isDir()) {
         openDialog_->setDirectory(ViewFileFolder());
     }
+}
+
+bool TVMainForm::SB_OpenClick() {
     openDialog_->selectFile(QString());
     if (openDialog_->exec() != QDialog::Accepted) {
         return false;
