@@ -212,6 +212,11 @@ void EmfPlayer::StrokeTarget(const QPainterPath& path) {
         gaps.setCapStyle(pen.capStyle());
         painter_.strokePath(path, gaps);  // gaps of styled lines take the background colour
     }
+    // The platform widens an even-width pen towards the right and bottom of the centre line.
+    if (pen.widthF() > 1 && static_cast<int>(pen.widthF()) % 2 == 0) {
+        painter_.strokePath(path.translated(0.5, 0.5), pen);
+        return;
+    }
     painter_.strokePath(path, pen);
 }
 
