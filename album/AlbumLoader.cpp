@@ -251,7 +251,8 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     }
 
     document.CurrentPage = 1;
-    const FileDescriptor album(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    const FileDescriptor album(
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (album.get() < 0) {
         throw AlbumError(
             QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));

@@ -46,7 +46,8 @@ class Document {
     // inside the body.
     std::vector<PageEntry> PageDirectory;
 
-    // One entry per contents record in list order, plus a final (0, 0) entry.
+    // One entry per contents record in list order, plus a final (0, 0) entry. Page is as stored
+    // and may lie outside 1..PageCount: whoever moves to it must ignore such an entry.
     std::vector<ContentsEntry> ContentsEntries;
     // The contents texts as the list shows them (trimmed, one per record): Shift-JIS bytes and
     // their decoded form (undecodable bytes show as U+FFFD).

@@ -46,7 +46,8 @@ void WriteMargins(Document& document, int pixelsPerInch) {
 
     // O_NOFOLLOW is not used: an album reached through a link is still the user's album; the
     // identity check below is what makes sure it is the same file.
-    const int fd = ::open(QFile::encodeName(document.AlbumPath).constData(), O_RDWR | O_CLOEXEC);
+    const int fd =
+        ::open(QFile::encodeName(document.AlbumPath).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) throw fail(SystemError(errno));
     struct Closer {
         int fd;

@@ -93,7 +93,11 @@ TEST_F(LoaderTest, RefusalsCarryTheirMessagesInOrder) {
     };
     const QString future = Write(
         "Future.YRA", BuildAlbumBytes(test::SampleContents("JXA", 91000), test::SamplePages(1)));
+    const QString fifo = dir_.filePath("Pipe.YRA");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     const Case cases[] = {
+        // A pipe is no album file and must not block the loader.
+        {fifo, LoadStatus::NoFile, QStringLiteral("書類名がパラメータとして渡されていません。")},
         {QString(), LoadStatus::NoFile,
          QStringLiteral("書類名がパラメータとして渡されていません。")},
         {dir_.filePath("ALBUM.YRA"), LoadStatus::NoFile,
