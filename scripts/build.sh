@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# build.sh DIR [cmake options...]: configures DIR once and builds it.
+# build.sh DIR [cmake options...]: configures DIR once and builds it (only the targets named in
+# TAVLEX_TARGETS, when set).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1
@@ -7,4 +8,6 @@ shift
 if [ ! -f "$root/$dir/build.ninja" ]; then
     cmake -S "$root" -B "$root/$dir" -G Ninja "$@" >/dev/null
 fi
-cmake --build "$root/$dir" -- -j"$(nproc)"
+targets=()
+for t in ${TAVLEX_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$root/$dir" "${targets[@]}" -- -j"$(nproc)"
