@@ -31,12 +31,12 @@ struct Slot {
 };
 
 std::vector<Slot> Layout() {
-    std::vector<Slot> slots_;
+    std::vector<Slot> layout;
     for (int i = 0; i < 3; ++i) {
         const int top = 1800 + i * 8700 + 400;
-        slots_.push_back({QRect(1500, top, 10500, 7875), QRect(12400, top, 7100, 7875)});
+        layout.push_back({QRect(1500, top, 10500, 7875), QRect(12400, top, 7100, 7875)});
     }
-    return slots_;
+    return layout;
 }
 
 // A photograph-like picture: gradients with fine grain, so scaling has real work to do.
@@ -161,7 +161,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs)
             if (run.iterations > 0)
-                seconds[run.benchmark_name()] = run.real_accumulated_time / run.iterations;
+                seconds[run.run_name.function_name] = run.real_accumulated_time / run.iterations;
         ConsoleReporter::ReportRuns(runs);
     }
     std::map<std::string, double> seconds;
@@ -176,8 +176,8 @@ int main(int argc, char** argv) {
     Data();  // build the page outside the timed runs
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double page = reporter.seconds["BM_DrawPage/min_time:2.000"];
-    const double scale = reporter.seconds["BM_ScalePhotosOnly/min_time:2.000"];
+    const double page = reporter.seconds["BM_DrawPage"];
+    const double scale = reporter.seconds["BM_ScalePhotosOnly"];
     if (page > 0 && scale > 0) {
         std::printf(
             "page %dx%d: draw %.2f ms, photographs scaled alone %.2f ms, ratio %.2f (target <= "

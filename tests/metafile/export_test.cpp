@@ -10,7 +10,6 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 
-#include <cstring>
 #include <memory>
 #include <ostream>
 #include <stdexcept>
@@ -82,15 +81,19 @@ QByteArray ReadAll(const QString& path) {
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-std::uint32_t U32At(const QByteArray& bytes, int offset) {
+// Little-endian fields of a written file; 0 past its end.
+std::uint32_t LittleEndianAt(const QByteArray& bytes, int offset, int size) {
+    if (offset < 0 || bytes.size() < offset + size) return 0;
     std::uint32_t value = 0;
-    if (bytes.size() >= offset + 4) std::memcpy(&value, bytes.constData() + offset, 4);
+    for (int i = size - 1; i >= 0; --i)
+        value = (value << 8) | static_cast<std::uint8_t>(bytes.at(offset + i));
     return value;
 }
+std::uint32_t U32At(const QByteArray& bytes, int offset) {
+    return LittleEndianAt(bytes, offset, 4);
+}
 std::uint16_t U16At(const QByteArray& bytes, int offset) {
-    std::uint16_t value = 0;
-    if (bytes.size() >= offset + 2) std::memcpy(&value, bytes.constData() + offset, 2);
-    return value;
+    return static_cast<std::uint16_t>(LittleEndianAt(bytes, offset, 2));
 }
 
 bool IsEmf(const QByteArray& bytes) {

@@ -218,7 +218,8 @@ TEST_P(Refusals, ExitTwoWithOneLine) {
     const QString album = WriteAlbum(dir, {}, {EdgeBarsPage(), QByteArray(300, 'x'), truncated});
     QFile bad(dir.filePath(QStringLiteral("bad.emf")));
     ASSERT_TRUE(bad.open(QIODevice::WriteOnly));
-    bad.write(QByteArray("\x01\0\0\0 not really a metafile", 28));
+    static const char kNotAMetafile[] = "\x01\0\0\0 not really a metafile";
+    bad.write(QByteArray(kNotAMetafile, sizeof kNotAMetafile - 1));
     bad.close();
     QFile notAlbum(dir.filePath(QStringLiteral("notes.txt")));
     ASSERT_TRUE(notAlbum.open(QIODevice::WriteOnly));

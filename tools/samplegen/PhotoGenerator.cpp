@@ -215,7 +215,7 @@ void Blackboard(QImage& image, Random& random, const QStringList& lines) {
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const QRect board(size.width() / 10, size.height() / 6, size.width() * 6 / 10,
+    const QRect board(size.width() / 12, size.height() / 6, size.width() * 7 / 10,
                       size.height() * 2 / 3);
     p.fillRect(board.adjusted(-8, -8, 8, 8), QColor(120, 84, 50));  // wooden frame
     p.fillRect(board, QColor(34, 74, 52));
@@ -226,19 +226,20 @@ void Blackboard(QImage& image, Random& random, const QStringList& lines) {
     for (int r = 1; r < rows; ++r)
         p.drawLine(board.left() + 6, board.top() + r * rowH, board.right() - 6,
                    board.top() + r * rowH + random.Range(-1, 1));
-    p.drawLine(board.left() + board.width() / 4, board.top() + 6, board.left() + board.width() / 4,
-               board.bottom() - 6);
+    p.drawLine(board.left() + board.width() * 3 / 10, board.top() + 6,
+               board.left() + board.width() * 3 / 10, board.bottom() - 6);
     QFont chalk(QStringLiteral("IPAGothic"));
-    chalk.setPixelSize(std::max(10, rowH * 9 / 20));
+    chalk.setPixelSize(std::max(10, rowH / 3));
     p.setFont(chalk);
     p.setPen(QColor(240, 240, 228));
     for (int r = 0; r < lines.size(); ++r) {
         const QStringList parts = lines[r].split(u'\t');
         const int y = board.top() + r * rowH;
-        p.drawText(QRect(board.left() + 8, y, board.width() / 4 - 12, rowH),
+        p.drawText(QRect(board.left() + 8, y, board.width() * 3 / 10 - 12, rowH),
                    Qt::AlignVCenter | Qt::AlignLeft, parts.value(0));
-        p.drawText(QRect(board.left() + board.width() / 4 + 8, y, board.width() * 3 / 4 - 14, rowH),
-                   Qt::AlignVCenter | Qt::AlignLeft, parts.value(1));
+        p.drawText(
+            QRect(board.left() + board.width() * 3 / 10 + 8, y, board.width() * 7 / 10 - 14, rowH),
+            Qt::AlignVCenter | Qt::AlignLeft, parts.value(1));
     }
     // A measuring staff: red and white 100 mm bands.
     const int sx = board.right() + size.width() / 12, sw = 22;
