@@ -29,6 +29,13 @@ constexpr std::size_t kMaxSaveDepth = 1024;
 constexpr std::uint16_t kPsNull = 5;
 constexpr std::uint16_t kBsNull = 1;
 
+// A 16-bit metafile coordinate or size; values from a damaged transform (infinite, not a
+// number) become 0.
+int Coord(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(std::clamp(std::round(v), -32768.0, 32767.0));
+}
+
 // An object of the enhanced metafile, kept as its definition: the Windows-metafile object is
 // made when it is selected, so that widths and heights scale with the mapping then in force.
 struct EmfObject {
@@ -161,10 +168,7 @@ QTransform EmfToWmfConverter::Page() const {
 
 QPoint EmfToWmfConverter::Map(double x, double y) const {
     const QPointF p = Total().map(QPointF(x, y));
-    auto c = [](double v) {
-        return static_cast<int>(std::clamp(std::round(v), -32768.0, 32767.0));
-    };
-    return QPoint(c(p.x()), c(p.y()));
+    return QPoint(Coord(p.x()), Coord(p.y()));
 }
 
 bool EmfToWmfConverter::Rotated() const {
@@ -235,10 +239,12 @@ QByteArray EmfToWmfConverter::Run() {
 }
 
 int EmfToWmfConverter::MakeObject(const EmfObject& o) {
+    // Objects kept for saved states fill the table; past its 16-bit size nothing new is made.
+    if (out_->objectSlots() >= 65000) return -1;
     switch (o.kind) {
         case EmfObject::Kind::Pen: {
             int w = 0;
-            if (o.width > 0) w = std::max(1, static_cast<int>(std::lround(o.width * ScaleX())));
+            if (o.width > 0) w = std::max(1, Coord(o.width * ScaleX()));
             return out_->CreatePenIndirect(o.style, w, o.color);
         }
         case EmfObject::Kind::Brush:
@@ -247,8 +253,8 @@ int EmfToWmfConverter::MakeObject(const EmfObject& o) {
             return out_->DibCreatePatternBrush(5, o.usage, o.dib);
         case EmfObject::Kind::Font: {
             LogFont f = o.font;
-            f.height = static_cast<std::int32_t>(std::lround(f.height * ScaleY()));
-            f.width = static_cast<std::int32_t>(std::lround(f.width * ScaleX()));
+            f.height = Coord(f.height * ScaleY());
+            f.width = Coord(f.width * ScaleX());
             // Angles turn counterclockwise in logical space; the metafile's space is not
             // mirrored, so a mapping that mirrors turns them the other way.
             if (Total().determinant() < 0) {
@@ -323,7 +329,7 @@ void EmfToWmfConverter::SelectStock(std::uint32_t index) {
         case 14:
         case 16:
             o.kind = EmfObject::Kind::Font;
-            o.font.height = -static_cast<std::int32_t>(std::lround(16 / std::max(ScaleY(), 1e-6)));
+            o.font.height = -Coord(16 / std::max(ScaleY(), 1e-6));
             o.font.faceName = index == 10 || index == 11 || index == 16 ? "Courier New" : "Arial";
             break;
         default:
@@ -411,8 +417,7 @@ void EmfToWmfConverter::DrawPolygons(const QList<QPolygonF>& polygons, bool clos
         QVector<QPoint> v;
         v.reserve(p.size());
         for (const QPointF& q : p) {
-            v.append(QPoint(static_cast<int>(std::clamp(std::round(q.x()), -32768.0, 32767.0)),
-                            static_cast<int>(std::clamp(std::round(q.y()), -32768.0, 32767.0))));
+            v.append(QPoint(Coord(q.x()), Coord(q.y())));
         }
         return v;
     };
@@ -492,8 +497,8 @@ void EmfToWmfConverter::BoxShape(std::uint32_t type, ByteView r) {
             out_->Ellipse(a.x(), a.y(), b.x(), b.y());
             return;
         case emr::RoundRect: {
-            const int w = static_cast<int>(std::lround(r.I32Or(24) * ScaleX()));
-            const int h = static_cast<int>(std::lround(r.I32Or(28) * ScaleY()));
+            const int w = Coord(r.I32Or(24) * ScaleX());
+            const int h = Coord(r.I32Or(28) * ScaleY());
             out_->RoundRect(a.x(), a.y(), b.x(), b.y(), w, h);
             return;
         }
@@ -523,7 +528,7 @@ void EmfToWmfConverter::Text(ByteView r, bool wide) {
         std::int64_t placed = 0;
         for (std::uint32_t i = 0; i < chars; ++i) {
             sum += r.I32Or(offDx + std::uint64_t{i} * 4) * sx;
-            const std::int64_t end = std::llround(sum);
+            const std::int64_t end = Coord(sum);
             dx.append(static_cast<std::int32_t>(end - placed));
             placed = end;
         }
@@ -625,10 +630,8 @@ void EmfToWmfConverter::Clip(ByteView r) {
     const QRectF bounds = toWmf_.mapRect(
         QRectF(QPointF(r.I32Or(32), r.I32Or(36)), QPointF(r.I32Or(40), r.I32Or(44))));
     if (mode == 5) out_->AddRecord(wmr::SelectClipRegion, QByteArray(2, '\0'));
-    out_->IntersectClipRect(static_cast<int>(std::lround(bounds.left())),
-                            static_cast<int>(std::lround(bounds.top())),
-                            static_cast<int>(std::lround(bounds.right())),
-                            static_cast<int>(std::lround(bounds.bottom())));
+    out_->IntersectClipRect(Coord(bounds.left()), Coord(bounds.top()), Coord(bounds.right()),
+                            Coord(bounds.bottom()));
 }
 
 void EmfToWmfConverter::DrawPath(bool fill, bool stroke) {
@@ -770,6 +773,7 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             if (!data) return;
             EmfObject o;
             o.kind = EmfObject::Kind::Palette;
+            if (out_->objectSlots() >= 65000) return;
             o.paletteSlot = out_->CreatePalette(*data);
             objects_[u32(8)] = o;
             return;
@@ -930,10 +934,8 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             const QRectF box = path_.boundingRect();
             path_ = QPainterPath();
             if (box.isEmpty()) return;
-            out_->IntersectClipRect(static_cast<int>(std::lround(box.left())),
-                                    static_cast<int>(std::lround(box.top())),
-                                    static_cast<int>(std::lround(box.right())),
-                                    static_cast<int>(std::lround(box.bottom())));
+            out_->IntersectClipRect(Coord(box.left()), Coord(box.top()), Coord(box.right()),
+                                    Coord(box.bottom()));
             return;
         }
         default:

@@ -253,15 +253,16 @@ void WmfConverter::PolyPolygon() {
     if (!Has(1)) return;
     const int polygons = U(0);
     if (!Has(1 + polygons)) return;
-    std::int64_t total = 0;
+    std::uint64_t total = 0;
     for (int i = 0; i < polygons; ++i) total += U(1 + i);
-    if (!Has(static_cast<int>(1 + polygons + 2 * total))) return;
+    if (!p_.Has(0, (1 + static_cast<std::uint64_t>(polygons) + 2 * total) * 2)) return;
     QByteArray payload;
     QByteArray points;
     RectL bounds{INT32_MAX, INT32_MAX, INT32_MIN, INT32_MIN};
-    for (std::int64_t i = 0; i < total; ++i) {
-        const std::int16_t x = P(static_cast<int>(1 + polygons + 2 * i));
-        const std::int16_t y = P(static_cast<int>(2 + polygons + 2 * i));
+    const std::uint64_t pointsAt = (1 + static_cast<std::uint64_t>(polygons)) * 2;
+    for (std::uint64_t i = 0; i < total; ++i) {
+        const std::int16_t x = p_.I16Or(pointsAt + 4 * i);
+        const std::int16_t y = p_.I16Or(pointsAt + 4 * i + 2);
         PutI16(points, x);
         PutI16(points, y);
         bounds = {std::min<std::int32_t>(bounds.left, x), std::min<std::int32_t>(bounds.top, y),

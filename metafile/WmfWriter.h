@@ -75,6 +75,9 @@ class WmfWriter {
                     int cySrc, std::uint32_t rop, std::uint16_t usage, const QByteArray& dib);
     void PatBlt(int x, int y, int cx, int cy, std::uint32_t rop);
 
+    // Slots of the object table in use or freed so far; a table holds at most 65535.
+    int objectSlots() const { return static_cast<int>(used_.size()); }
+
     // Bytes written so far.
     qsizetype size() const { return bytes_.size(); }
 

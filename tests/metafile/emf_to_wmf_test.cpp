@@ -123,6 +123,21 @@ TEST(EmfToWmfTest, WorldTransformScalesCoordinates) {
     EXPECT_NEAR(lines[0].params.I16Or(2), 1701, 4);  // 3 cm in twips
 }
 
+// A transform that is not a number leaves coordinates at 0 instead of undefined values.
+TEST(EmfToWmfTest, DamagedTransformGivesFiniteCoordinates) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        QByteArray xf;
+        for (std::uint32_t bits : {0x7FC00000u, 0u, 0u, 0x7F800000u, 0u, 0u}) PutU32(xf, bits);
+        w.AddRecord(emr::SetWorldTransform, xf);
+        w.CreatePen(1, 0, 5, 0);
+        w.SelectObject(1);
+        w.Rectangle({0, 0, 100, 100});
+    }));
+    const auto rects = WmfRecordsOf(wmf, wmr::Rectangle);
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_EQ(rects[0].params.I16Or(6), 0);
+}
+
 TEST(EmfToWmfTest, WideTextIsEncodedInTheFontsCharacterSet) {
     const QString text = QStringLiteral("撮影日1");
     const QByteArray wmf = ToWmf(MakeEmf([&](EmfWriter& w) {

@@ -395,6 +395,16 @@ INSTANTIATE_TEST_SUITE_P(
                        return WithRecord(wmr::PolyPolygon, Words({-1, -1, -1, 1, 2}));
                    },
                    true},
+        DamageCase{"PolyPolygonCountsWrappingThirtyTwoBits",
+                   [] {
+                       // 32769 polygons whose point counts sum past two thousand million.
+                       QByteArray p;
+                       PutU16(p, 32769);
+                       for (int i = 0; i < 32768; ++i) PutU16(p, 65535);
+                       PutU16(p, 16384);
+                       return WithRecord(wmr::PolyPolygon, p);
+                   },
+                   true},
         DamageCase{"TextLongerThanTheRecord",
                    [] {
                        return WithRecord(wmr::ExtTextOut, Words({0, 0, 30000, 0, 0x4141}));
