@@ -64,8 +64,11 @@ ContentsPanel::ContentsPanel(QWidget* parent) : TNoPaintPanel_Speed(parent) {
     tool_->setFixedHeight(18);
     mokuji_ = new TLabel_Speed(QStringLiteral(" 目次(&M):"), tool_);
     mokuji_->setObjectName(QStringLiteral("LB_Mokuji"));
-    paper_ = new TLabel_Speed(QStringLiteral(" 用紙(&P):"), tool_);
+    // " 用紙(&P):" with its accelerator underlined but no focus target: the page area's own
+    // label takes Alt+P.
+    paper_ = new TLabel_Speed(QStringLiteral("&nbsp;用紙(<u>P</u>):"), tool_);
     paper_->setObjectName(QStringLiteral("LB_Paper"));
+    paper_->setTextFormat(Qt::RichText);
     auto* toolLayout = new QHBoxLayout(tool_);
     toolLayout->setContentsMargins(0, 0, 0, 0);
     toolLayout->setSpacing(0);

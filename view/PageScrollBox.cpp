@@ -76,13 +76,14 @@ void PageScrollBox::SetVerticalPosition(int position) {
 }
 
 void PageScrollBox::SetBackground(const QColor& color) {
+    // The viewport fills with its background role (Base for scroll areas).
     QPalette palette = viewport()->palette();
-    palette.setColor(QPalette::Window, color);
+    palette.setColor(viewport()->backgroundRole(), color);
     viewport()->setPalette(palette);
 }
 
 QColor PageScrollBox::Background() const {
-    return viewport()->palette().color(QPalette::Window);
+    return viewport()->palette().color(viewport()->backgroundRole());
 }
 
 void PageScrollBox::scrollContentsBy(int, int) {

@@ -155,6 +155,13 @@ void ViewFormTest::wholePageInTheA4Example() {
     QCOMPARE(form->ZoomPercent(), 52);
     QCOMPARE(form->PL_Paper()->geometry(), QRect(199, 6, 412, 583));
     QCOMPARE(form->ScrollBox()->ClientSize(), QSize(810, 600));  // no bars
+    // The page area around the white sheet, as drawn: grey while it has the focus.
+    const QImage area = form->ScrollBox()->grab().toImage();
+    const bool focused = form->FocusControl()->hasFocus();
+    QCOMPARE(QColor(area.pixel(100, 300)),
+             focused ? QColor(0x80, 0x80, 0x80) : QColor(0xD3, 0xDF, 0xE0));
+    QCOMPARE(QColor(area.pixel(199, 300)), QColor(Qt::black));  // the sheet's frame
+    QCOMPARE(QColor(area.pixel(200, 300)), focused ? QColor(Qt::black) : QColor(Qt::white));
 }
 
 void ViewFormTest::fitWidthGetsBarAndNarrows() {
