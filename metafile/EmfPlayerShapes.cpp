@@ -150,17 +150,35 @@ struct RopScope {
             colour = QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
         QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
         switch (rop) {
+            case 2:
+                mode = QPainter::RasterOp_NotSourceAndNotDestination;
+                break;
+            case 3:
+                mode = QPainter::RasterOp_NotSourceAndDestination;
+                break;
+            case 5:
+                mode = QPainter::RasterOp_SourceAndNotDestination;
+                break;
             case 6:
                 mode = QPainter::RasterOp_NotDestination;
                 break;
             case 7:
                 mode = QPainter::RasterOp_SourceXorDestination;
                 break;
+            case 8:
+                mode = QPainter::RasterOp_NotSourceOrNotDestination;
+                break;
             case 9:
                 mode = QPainter::RasterOp_SourceAndDestination;
                 break;
             case 10:
                 mode = QPainter::RasterOp_NotSourceXorDestination;
+                break;
+            case 12:
+                mode = QPainter::RasterOp_NotSourceOrDestination;
+                break;
+            case 14:
+                mode = QPainter::RasterOp_SourceOrNotDestination;
                 break;
             case 15:
                 mode = QPainter::RasterOp_SourceOrDestination;
