@@ -302,6 +302,29 @@ class FrameTest : public QObject {
         QVERIFY(frame_->SB_Open()->isEnabled());
     }
 
+    void toolbarDrivesTheActiveDocument_data() {
+        QTest::addColumn<bool>("maximised");
+        QTest::newRow("maximised") << true;
+        QTest::newRow("normal") << false;
+    }
+
+    void toolbarDrivesTheActiveDocument() {
+        QFETCH(bool, maximised);
+        Settings().FormMaximized = maximised;
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), form);
+        QCOMPARE(form->Doc().CurrentPage, 1);
+        QVERIFY(frame_->NextBtn()->isEnabled());
+        frame_->NextBtn()->click();
+        QCOMPARE(form->Doc().CurrentPage, 2);
+        frame_->CB_Ritu()->setCurrentIndex(10);
+        emit frame_->CB_Ritu()->activated(10);
+        QCOMPARE(form->ZoomIndex(), 10);
+        QCOMPARE(form->ZoomPercent(), 200);
+        QVERIFY(!frame_->BigBtn()->isEnabled());
+    }
+
     void cascadeFollowsTheFramesOwnRule() {
         Settings().FormMaximized = false;
         QList<TViewForm*> forms;
