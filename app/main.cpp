@@ -13,6 +13,16 @@
 #include "support/Messages.h"
 #include "support/ScreenResolution.h"
 
+namespace {
+
+// Boxes sit over the window the user works in, or over the frame.
+QWidget* BoxParent() {
+    QWidget* active = QApplication::activeWindow();
+    return active != nullptr ? active : tavlex::MainForm();
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlex"));
@@ -36,13 +46,11 @@ int main(int argc, char* argv[]) {
     tavlex::SetMessageHandlers(tavlex::MessageHandlers{
         [](const QString& text) {
             QApplication::beep();
-            QMessageBox::information(QApplication::activeWindow(),
-                                     QApplication::applicationDisplayName(), text);
+            QMessageBox::information(BoxParent(), QApplication::applicationDisplayName(), text);
         },
         [](const QString& text) {
             QApplication::beep();
-            return QMessageBox::question(QApplication::activeWindow(),
-                                         QApplication::applicationDisplayName(), text,
+            return QMessageBox::question(BoxParent(), QApplication::applicationDisplayName(), text,
                                          QMessageBox::Yes | QMessageBox::Cancel,
                                          QMessageBox::Cancel) == QMessageBox::Yes;
         },
