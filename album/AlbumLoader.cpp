@@ -12,16 +12,16 @@
 #include <cerrno>
 #include <cstring>
 
+#include "album/BodyWriter.h"
 #include "support/Length.h"
 #include "support/Text.h"
 
 namespace tavlex {
 namespace {
 
-// Input is read in 64 KiB chunks; output leaves through a buffer of the same bounded size so
-// that the body never sits in memory whole.
+// Input is read in 64 KiB chunks; output leaves through the body writer's few fixed blocks, so
+// the body never sits in memory whole.
 constexpr std::size_t kInputChunk = 64 * 1024;
-constexpr std::size_t kOutputChunk = 64 * 1024;
 
 // A directory this large cannot come from a real album; refusing it keeps the page table's
 // memory bounded (12 MB) whatever a small, highly compressed file claims.
@@ -81,43 +81,49 @@ qint64 ReadFully(int fd, char* buffer, std::size_t length) {
 void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QString& name) {
     Inflater inflater;
     std::unique_ptr<char[]> input(new char[kInputChunk]);
-    std::unique_ptr<char[]> output(new char[kOutputChunk]);
     const auto damaged = [&](const QString& why) {
         return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
     };
+    BodyWriter writer(body);
     bool inputEnded = false;
     std::int64_t produced = 0;
     int status = Z_OK;
     while (status != Z_STREAM_END) {
-        if (inflater->avail_in == 0 && !inputEnded) {
-            const qint64 got = ReadFully(albumFd, input.get(), kInputChunk);
-            if (got < 0) {
-                throw AlbumError(
-                    QStringLiteral("cannot read the album file: %1 > %2").arg(SystemError(), name));
+        char* block = writer.Block();
+        inflater->next_out = reinterpret_cast<Bytef*>(block);
+        inflater->avail_out = static_cast<uInt>(BodyWriter::kBlockSize);
+        // Fill the whole block before handing it over: fewer, larger writes.
+        while (inflater->avail_out > 0 && status != Z_STREAM_END) {
+            if (inflater->avail_in == 0 && !inputEnded) {
+                const qint64 got = ReadFully(albumFd, input.get(), kInputChunk);
+                if (got < 0) {
+                    throw AlbumError(QStringLiteral("cannot read the album file: %1 > %2")
+                                         .arg(SystemError(), name));
+                }
+                inputEnded = got < static_cast<qint64>(kInputChunk);
+                inflater->next_in = reinterpret_cast<Bytef*>(input.get());
+                inflater->avail_in = static_cast<uInt>(got);
             }
-            inputEnded = got < static_cast<qint64>(kInputChunk);
-            inflater->next_in = reinterpret_cast<Bytef*>(input.get());
-            inflater->avail_in = static_cast<uInt>(got);
+            if (inflater->avail_in == 0 && inputEnded) {
+                throw damaged(QStringLiteral("the compressed body ends early"));
+            }
+            status = inflate(inflater.get(), Z_NO_FLUSH);
+            if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
+                const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
+                                                     : QStringLiteral("zlib error %1").arg(status);
+                throw damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
+            }
         }
-        if (inflater->avail_in == 0 && inputEnded) {
-            throw damaged(QStringLiteral("the compressed body ends early"));
-        }
-        inflater->next_out = reinterpret_cast<Bytef*>(output.get());
-        inflater->avail_out = static_cast<uInt>(kOutputChunk);
-        status = inflate(inflater.get(), Z_NO_FLUSH);
-        if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
-            const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
-                                                 : QStringLiteral("zlib error %1").arg(status);
-            throw damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
-        }
-        const auto count = static_cast<std::int64_t>(kOutputChunk - inflater->avail_out);
+        const auto count = static_cast<std::int64_t>(BodyWriter::kBlockSize - inflater->avail_out);
+        // Checked before writing, so that no stream makes the file larger than stated.
         if (count > bodyLength - produced) {
             throw damaged(QStringLiteral("the body inflates to more than its stated %1 bytes")
                               .arg(bodyLength));
         }
-        body.Append(output.get(), count);
+        writer.Submit(static_cast<std::size_t>(count));
         produced += count;
     }
+    writer.Finish();
     if (produced != bodyLength) {
         throw damaged(QStringLiteral("the body inflates to %1 bytes, not its stated %2")
                           .arg(produced)
