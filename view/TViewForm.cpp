@@ -92,12 +92,19 @@ TViewForm::TViewForm(ViewHost& host, QMdiArea* area) : host_(host) {
     pagePrompt_ = [this](const QString& caption, const QString& prompt, const QString& preset) {
         return PageNumberDialog::Ask(this, caption, prompt, preset);
     };
-    if (area) area->addSubWindow(this);
+    if (area) {
+        area->addSubWindow(this);
+        // Every activation, also the one that maximising a hidden child makes at once.
+        connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+            if (window == this) FormActivate();
+        });
+    } else {
+        connect(this, &QMdiSubWindow::windowStateChanged, this,
+                [this](Qt::WindowStates before, Qt::WindowStates now) {
+                    if (!(before & Qt::WindowActive) && (now & Qt::WindowActive)) FormActivate();
+                });
+    }
     FormCreate();
-    connect(this, &QMdiSubWindow::windowStateChanged, this,
-            [this](Qt::WindowStates before, Qt::WindowStates now) {
-                if (!(before & Qt::WindowActive) && (now & Qt::WindowActive)) FormActivate();
-            });
 }
 
 TViewForm::~TViewForm() {

@@ -12,6 +12,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <vector>
 
 #include "album/AlbumWriter.h"
@@ -126,6 +127,7 @@ struct AlbumSpec {
     std::vector<ContentsRecord> contents;
     std::vector<std::uint8_t> orientations;  // per page, for a 9-byte album
     bool oriented = false;
+    std::vector<int> badPages;  // 1-based pages whose bytes are no metafile
 };
 
 inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name, const AlbumSpec& spec) {
@@ -143,7 +145,11 @@ inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name, const A
         const std::uint8_t turn = static_cast<std::size_t>(i) < spec.orientations.size()
                                       ? spec.orientations[static_cast<std::size_t>(i)]
                                       : 0;
-        pages.push_back({ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), turn != 0), turn});
+        const bool bad =
+            std::find(spec.badPages.begin(), spec.badPages.end(), i + 1) != spec.badPages.end();
+        pages.push_back({bad ? QByteArray(300, 'x')
+                             : ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), turn != 0),
+                         turn});
     }
     const QString path = dir.filePath(name);
     WriteAlbumFile(path, contents, pages);

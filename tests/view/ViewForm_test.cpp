@@ -63,6 +63,10 @@ class ViewFormTest : public QObject {
     void contentsPanelHidesAndShows();
     void closingLastWindowDisablesToolbar();
     void shortcutsReachTheirCommands();
+    void maximisedWindowRelaysToolbar();
+    void unreadablePageIsReportedAndPassable();
+    void unreadableFirstPageKeepsWindowWithoutPage();
+    void altKeysMoveTheFocus();
 
   private:
     TViewForm* Open(const AlbumSpec& spec, const QString& name = QStringLiteral("工事A.YRA"));
@@ -489,6 +493,57 @@ void ViewFormTest::shortcutsReachTheirCommands() {
     QTest::keyClick(form->FocusControl(), Qt::Key_W, Qt::ControlModifier);
     QCoreApplication::processEvents();
     QVERIFY(frame_->Area()->subWindowList().isEmpty());
+}
+
+void ViewFormTest::maximisedWindowRelaysToolbar() {
+    frame_->settings_.FormMaximized = true;
+    TViewForm* form = Open(AlbumSpec{});
+    QVERIFY(form->isMaximized());
+    QCoreApplication::processEvents();
+    frame_->Controls().NextBtn->click();
+    QCOMPARE(form->Doc().CurrentPage, 2);
+    frame_->Controls().CB_Ritu->setCurrentIndex(10);
+    emit frame_->Controls().CB_Ritu->activated(10);
+    QCOMPARE(form->ZoomPercent(), 200);
+}
+
+void ViewFormTest::unreadablePageIsReportedAndPassable() {
+    AlbumSpec spec;
+    spec.badPages = {2};
+    TViewForm* form = Open(spec);
+    form->NextBtnClick();
+    QCOMPARE(recorder_->messages, QStringList{QStringLiteral("メタファイルが不正です")});
+    QCOMPARE(form->Doc().CurrentPage, 2);
+    QVERIFY(!form->PageMetafile());  // blank, not page 1 under page 2's number
+    QCOMPARE(form->StatusText(1), QStringLiteral("2/5"));
+    QVERIFY(!form->Doc().SyncingContents);
+    form->NextBtnClick();
+    QCOMPARE(form->Doc().CurrentPage, 3);
+    QVERIFY(form->PageMetafile());
+}
+
+void ViewFormTest::unreadableFirstPageKeepsWindowWithoutPage() {
+    AlbumSpec spec;
+    spec.badPages = {1};
+    auto* form = new TViewForm(*frame_, frame_->Area());
+    form->show();
+    QVERIFY_THROWS_EXCEPTION(mf::MetafileError,
+                             LoadDocument(*form, WriteAlbum(*dir_, "bad.YRA", spec)));
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(!form->PL_Paper()->isVisible());
+    QCOMPARE(frame_->Area()->subWindowList().size(), 1);
+}
+
+void ViewFormTest::altKeysMoveTheFocus() {
+    TViewForm* form = Open(AlbumSpec{});
+    frame_->activateWindow();
+    form->FocusControl()->setFocus();
+    QCoreApplication::processEvents();
+    if (!form->FocusControl()->hasFocus()) QSKIP("no keyboard focus on this platform");
+    QTest::keyClick(form->FocusControl(), Qt::Key_M, Qt::AltModifier);
+    QVERIFY(form->JumpTree()->hasFocus());
+    QTest::keyClick(form->JumpTree(), Qt::Key_P, Qt::AltModifier);
+    QVERIFY(form->FocusControl()->hasFocus());
 }
 
 QTEST_MAIN(ViewFormTest)
