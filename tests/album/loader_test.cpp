@@ -5,9 +5,11 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 #include "album/AlbumLoader.h"
 #include "tests/album/AlbumTestSupport.h"
@@ -375,6 +377,23 @@ TEST_F(LoaderTest, LinksAndForeignFilesAreNeverUsed) {
     const AlbumLoadResult result = Load(Write("a.YRA", test::SampleAlbum()));
     EXPECT_EQ(result.document.BodyStream->Number(), 2);
     EXPECT_EQ(test::ReadFile(victim), "keep me");
+}
+
+// A body file that cannot be written (here: beyond the process's file size limit) fails the
+// load, and the error of the writing thread reaches the caller.
+TEST_F(LoaderTest, AFailedBodyWriteIsAnError) {
+    const std::vector<AlbumPage> pages{{test::PageBytes(1, 3 << 20), 0}};
+    const QString path = Write("big.YRA", BuildAlbumBytes(test::SampleContents(), pages));
+    rlimit saved{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limited = saved;
+    limited.rlim_cur = 1 << 20;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    EXPECT_THROW(Load(path), AlbumError);
+    setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_EQ(ReadPageBytes(Load(path).document, 1), pages[0].data);
 }
 
 TEST_F(LoaderTest, AnExistingBodyFileIsEmptiedFirst) {
