@@ -283,7 +283,8 @@ QByteArray WmfWriter::Finish() {
         }
     };
     patch(kPlaceableHeaderSize + 6, words, 4);
-    patch(kPlaceableHeaderSize + 10, static_cast<std::uint32_t>(used_.size()), 2);
+    patch(kPlaceableHeaderSize + 10,
+          static_cast<std::uint32_t>(std::min<std::size_t>(used_.size(), 0xFFFF)), 2);
     patch(kPlaceableHeaderSize + 12, maxRecordWords_, 4);
     return bytes_;
 }
