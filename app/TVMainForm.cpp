@@ -113,6 +113,7 @@ TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
 
     BuildMenus();
     BuildOpenDialog();
+    BuildSaveDialog();
     setAcceptDrops(true);
 
     timerStart_ = new QTimer(this);
@@ -358,6 +359,23 @@ void TVMainForm::BuildOpenDialog() {
     // The albums' folder beside the program the first time; later the folder last chosen.
     if (!ViewFileFolder().isEmpty() && QFileInfo(ViewFileFolder()).isDir()) {
         openDialog_->setDirectory(ViewFileFolder());
+    }
+}
+
+void TVMainForm::BuildSaveDialog() {
+    saveDialog_ = new QFileDialog(this);
+    saveDialog_->setObjectName(QStringLiteral("SaveDialog"));
+    saveDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
+    saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
+    saveDialog_->setFileMode(QFileDialog::AnyFile);
+    saveDialog_->setDefaultSuffix(QStringLiteral("EMF"));
+    saveDialog_->setNameFilters({QStringLiteral("エンハンスメタファイル(*.emf) (*.emf)"),
+                                 QStringLiteral("Windowsメタファイル(*.wmf) (*.wmf)"),
+                                 QStringLiteral("ビットマップ(*.bmp) (*.bmp)")});
+    saveDialog_->setFilter(saveDialog_->filter() & ~QDir::CaseSensitive);
+    if (!ProgramFolder().isEmpty()) {
+        saveDialog_->setDirectory(ProgramFolder());
+        saveDialog_->selectFile(ProgramFolder() + QStringLiteral("画像"));
     }
 }
 

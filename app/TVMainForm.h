@@ -100,6 +100,8 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TBevel* Bevel() const { return bevel_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
     QFileDialog* OpenDialog() const { return openDialog_; }
+    // The page output's save dialog (EMF, WMF, BMP), ready for the output command.
+    QFileDialog* SaveDialog() const { return saveDialog_; }
     QMenu* File1() const { return file1_; }
     QMenu* Show1() const { return show1_; }
     QMenu* Mn_Window() const { return mnWindow_; }
@@ -129,6 +131,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void BuildToolbar();
     void BuildMenus();
     void BuildOpenDialog();
+    void BuildSaveDialog();
     TAlignSpeedButton_Speed* AddButton(const QString& name, const QString& hint, int tag, int glyph,
                                        bool toggle);
     void SetToolBarVisible(bool visible);
@@ -161,6 +164,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TPaintComboBox* cbRitu_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
     QFileDialog* openDialog_ = nullptr;
+    QFileDialog* saveDialog_ = nullptr;
 
     QMenu* file1_ = nullptr;
     QMenu* show1_ = nullptr;

@@ -67,10 +67,10 @@ class FrameTest : public QObject {
         spec.pages = 3;
         albums_ << test::WriteAlbum(temp_, "first.YRA", spec);
         albums_ << test::WriteAlbum(temp_, "third.YRB", spec);
-        // A name the loader refuses.
-        QFile refused(temp_.filePath("notes.txt"));
+        // An album name whose header the loader refuses.
+        QFile refused(temp_.filePath("notes.YRC"));
         QVERIFY(refused.open(QIODevice::WriteOnly));
-        refused.write("not an album");
+        refused.write(QByteArray(64, 'x'));
         refused.close();
         refused_ = refused.fileName();
     }
@@ -198,13 +198,25 @@ class FrameTest : public QObject {
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("YRA"));
     }
 
+    void saveDialogOffersThePageOutputKinds() {
+        QFileDialog* dialog = frame_->SaveDialog();
+        QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+        QCOMPARE(dialog->defaultSuffix(), QStringLiteral("EMF"));
+        QCOMPARE(dialog->nameFilters().size(), 3);
+        QVERIFY(
+            dialog->nameFilters()[0].startsWith(QStringLiteral("エンハンスメタファイル(*.emf)")));
+        QVERIFY(dialog->nameFilters()[1].startsWith(QStringLiteral("Windowsメタファイル(*.wmf)")));
+        QVERIFY(dialog->nameFilters()[2].startsWith(QStringLiteral("ビットマップ(*.bmp)")));
+        QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
+    }
+
     void openingThreeWithOneRefusedLeavesTwoWindowsInOrder() {
         test::MessageRecorder messages;
         QFileDialog* dialog = frame_->OpenDialog();
         bool confirmed = false;
         QTimer::singleShot(0, dialog, [&] {
             dialog->setDirectory(temp_.path());
-            dialog->selectFile(QStringLiteral("\"first.YRA\" \"notes.txt\" \"third.YRB\""));
+            dialog->selectFile(QStringLiteral("\"first.YRA\" \"notes.YRC\" \"third.YRB\""));
             QMetaObject::invokeMethod(dialog, "accept");
         });
         confirmed = frame_->SB_OpenClick();
