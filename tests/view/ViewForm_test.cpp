@@ -67,6 +67,8 @@ class ViewFormTest : public QObject {
     void unreadablePageIsReportedAndPassable();
     void unreadableFirstPageKeepsWindowWithoutPage();
     void altKeysMoveTheFocus();
+    void creationFollowsSettings();
+    void zoomIndexIsPerDocumentAndResizeRelays();
 
   private:
     TViewForm* Open(const AlbumSpec& spec, const QString& name = QStringLiteral("工事A.YRA"));
@@ -544,6 +546,50 @@ void ViewFormTest::altKeysMoveTheFocus() {
     QVERIFY(form->JumpTree()->hasFocus());
     QTest::keyClick(form->JumpTree(), Qt::Key_P, Qt::AltModifier);
     QVERIFY(form->FocusControl()->hasFocus());
+}
+
+void ViewFormTest::creationFollowsSettings() {
+    ViewerSettings& settings = frame_->settings_;
+    settings.TreePanel = false;
+    settings.StatusBar = false;
+    settings.FormWidth = 700;
+    settings.FormHeight = 20;  // both must exceed 20: design size kept
+    auto* plain = new TViewForm(*frame_, frame_->Area());
+    QVERIFY(plain->PL_JumpTree()->isHidden());
+    QVERIFY(plain->PL_Bottom()->isHidden());
+    QVERIFY(!frame_->Controls().SB_JumpTree->isChecked());
+    QCOMPARE(plain->size(), QSize(793, 533));
+    QCOMPARE(plain->windowTitle(), QStringLiteral("無題"));
+    settings.TreePanel = true;
+    settings.TreeWidth = 300;
+    settings.FormHeight = 500;
+    auto* sized = new TViewForm(*frame_, frame_->Area());
+    sized->show();
+    QCOMPARE(sized->size(), QSize(700, 500));
+    QCOMPARE(sized->PL_JumpTree()->width(), 300);
+    // Without an album a resize lays nothing out.
+    sized->resize(650, 450);
+    QCOMPARE(sized->ZoomPercent(), 0);
+}
+
+void ViewFormTest::zoomIndexIsPerDocumentAndResizeRelays() {
+    TViewForm* first = Open(AlbumSpec{});
+    first->Mn10Click(9);
+    TViewForm* second = Open(AlbumSpec{}, QStringLiteral("B.YRA"));
+    QCOMPARE(second->ZoomIndex(), 1);  // the setting's entry for a new document
+    QCOMPARE(frame_->Controls().CB_Ritu->currentIndex(), 1);
+    frame_->Area()->setActiveSubWindow(first);
+    QCOMPARE(frame_->Controls().CB_Ritu->currentIndex(), 9);
+    QCOMPARE(first->ZoomIndex(), 9);
+    frame_->Area()->setActiveSubWindow(second);
+    QCOMPARE(frame_->Controls().CB_Ritu->currentIndex(), 1);
+    // Whole page follows the window's size.
+    const int before = second->ZoomPercent();
+    second->resize(second->width(), second->height() - 200);
+    QCoreApplication::processEvents();
+    QVERIFY(second->ZoomPercent() < before);
+    second->MenuItem("Mn_StatusBar")->trigger();  // through the frame's toggle
+    QVERIFY(second->PL_Bottom()->isHidden());
 }
 
 QTEST_MAIN(ViewFormTest)
