@@ -4,6 +4,7 @@
 #include "metafile/RasterOp.h"
 
 #include <QPaintDevice>
+#include <QPaintEngine>
 #include <QPainter>
 
 #include <cmath>
@@ -92,12 +93,19 @@ QRect VisibleSource(QPainter& painter, const QTransform& bitmapToTarget, const Q
     QRect rect = source.toAlignedRect() & QRect(0, 0, header.width, header.height);
     const QTransform toDevice = bitmapToTarget * painter.combinedTransform();
     if (!toDevice.isInvertible() || rect.isEmpty()) return rect;
+    // Only a raster surface has a fixed extent; recordings (pictures) grow with what is drawn.
     const QPaintDevice* device = painter.device();
-    QRectF visible(0, 0, device->width(), device->height());
-    if (painter.hasClipping())
-        visible &= painter.combinedTransform().mapRect(painter.clipBoundingRect());
-    if (visible.isEmpty()) return {};
-    const QRect back = toDevice.inverted().mapRect(visible).toAlignedRect().adjusted(-2, -2, 2, 2);
+    const QPaintEngine* engine = painter.paintEngine();
+    const bool bounded = engine != nullptr && engine->type() == QPaintEngine::Raster;
+    std::optional<QRectF> visible;
+    if (bounded) visible = QRectF(0, 0, device->width(), device->height());
+    if (painter.hasClipping()) {
+        const QRectF clip = painter.combinedTransform().mapRect(painter.clipBoundingRect());
+        visible = visible ? (*visible & clip) : clip;
+    }
+    if (!visible) return rect;
+    if (visible->isEmpty()) return {};
+    const QRect back = toDevice.inverted().mapRect(*visible).toAlignedRect().adjusted(-2, -2, 2, 2);
     return rect & back;
 }
 
