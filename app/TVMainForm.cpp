@@ -122,13 +122,8 @@ TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
     timerStart_->setInterval(300);
     connect(timerStart_, &QTimer::timeout, this, &TVMainForm::Timer_StartTimer);
 
-    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
+    connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow*) {
         MergeMenus();
-        // Each activation binds the shared toolbar to the window (also the first one of a window
-        // that was made active while still hidden, as a maximised new window is).
-        if (auto* form = qobject_cast<TViewForm*>(window)) {
-            form->FormActivate();
-        }
         PostFixMenuMessage();
     });
     connect(qApp, &QApplication::focusWindowChanged, this, [this] { PostFixMenuMessage(); });
