@@ -1,0 +1,126 @@
+#pragma once
+
+// The record-by-record conversion behind ConvertToPlaceableWmf; internal to the engine.
+
+#include "metafile/ByteView.h"
+#include "metafile/EmfWriter.h"
+#include "metafile/WmfCharset.h"
+#include "metafile/WmfWriter.h"
+
+#include <QByteArray>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QTransform>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <optional>
+#include <vector>
+
+namespace tavlex::mf::emftowmf {
+
+inline constexpr std::int64_t kMaxRecords = 50'000'000;
+inline constexpr qsizetype kMaxOutputBytes = qsizetype{512} << 20;
+inline constexpr std::uint32_t kMaxPoints = 4'000'000;
+inline constexpr std::size_t kMaxSaveDepth = 1024;
+inline constexpr std::uint16_t kPsNull = 5;
+inline constexpr std::uint16_t kBsNull = 1;
+
+// A 16-bit metafile coordinate or size; values from a damaged transform (infinite, not a
+// number) become 0.
+inline int Coord(double v) {
+    if (!std::isfinite(v)) return 0;
+    return static_cast<int>(std::clamp(std::round(v), -32768.0, 32767.0));
+}
+
+// An object of the enhanced metafile, kept as its definition: the Windows-metafile object is
+// made when it is selected, so that widths and heights scale with the mapping then in force.
+struct EmfObject {
+    enum class Kind { Pen, Brush, PatternBrush, Font, Palette } kind = Kind::Pen;
+    std::uint16_t style = 0;
+    double width = 0;  // logical units; 0: one device pixel
+    std::uint32_t color = 0;
+    std::uint16_t hatch = 0;
+    std::uint16_t usage = 0;
+    QByteArray dib;  // pattern brush: packed DIB; palette: entries
+    LogFont font;
+    int paletteSlot = -1;
+};
+
+inline EmfObject PenObject(std::uint16_t style, double width, std::uint32_t color) {
+    EmfObject o;
+    o.style = style;
+    o.width = width;
+    o.color = color;
+    return o;
+}
+
+inline EmfObject BrushObject(std::uint16_t style, std::uint32_t color, std::uint16_t hatch = 0) {
+    EmfObject o;
+    o.kind = EmfObject::Kind::Brush;
+    o.style = style;
+    o.color = color;
+    o.hatch = hatch;
+    return o;
+}
+
+struct DcState {
+    int mapMode = 1;
+    QPointF windowOrg, viewportOrg;
+    QSizeF windowExt{1, 1}, viewportExt{1, 1};
+    QTransform world;
+    QPointF position;                     // current position, logical units
+    int pen = -1, brush = -1, font = -1;  // Windows-metafile slots selected
+    std::uint8_t charSet = wmfcharset::kDefault;
+};
+
+inline std::optional<QByteArray> Slice(ByteView record, std::uint32_t offset, std::uint32_t size) {
+    const auto part = record.Sub(offset, size);
+    if (!part) return std::nullopt;
+    return QByteArray(reinterpret_cast<const char*>(part->data()),
+                      static_cast<qsizetype>(part->size()));
+}
+
+class EmfToWmfConverter {
+  public:
+    explicit EmfToWmfConverter(ByteView emf) : emf_(emf) {}
+    QByteArray Run();
+
+  private:
+    QTransform Page() const;
+    QTransform Total() const { return dc_.world * Page() * toWmf_; }
+    QPoint Map(double x, double y) const;
+    bool Rotated() const;
+    double ScaleX() const;
+    double ScaleY() const;
+
+    void Record(std::uint32_t type, ByteView r);
+    void Select(std::uint32_t handle);
+    int MakeObject(const EmfObject& object);
+    void Retire(int slot);
+    void FlushRetired();
+    void SelectStock(std::uint32_t index);
+    void Points(std::uint32_t type, ByteView r, bool sixteen);
+    void PolyPoly(std::uint32_t type, ByteView r, bool sixteen);
+    void BoxShape(std::uint32_t type, ByteView r);
+    void Text(ByteView r, bool wide);
+    void Bitmap(std::uint32_t type, ByteView r);
+    void Clip(ByteView r);
+    void DrawPath(bool fill, bool stroke);
+    void DrawPolygons(const QList<QPolygonF>& polygons, bool closed);
+
+    ByteView emf_;
+    std::unique_ptr<WmfWriter> out_;
+    QTransform toWmf_;
+    QSizeF pixelsPerMm_{3.78, 3.78};
+    DcState dc_;
+    std::vector<DcState> saved_;
+    std::map<std::uint32_t, EmfObject> objects_;
+    std::vector<int> retired_;
+    bool inPath_ = false;
+    QPainterPath path_;  // Windows-metafile units
+};
+
+}  // namespace tavlex::mf::emftowmf
