@@ -1,6 +1,7 @@
 // Panels, focus holder, combo boxes, contents list box and cursors, driven as real widgets.
 #include <QLineEdit>
 #include <QPainter>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -152,6 +153,33 @@ class ControlsTest : public QObject {
         box.showPopup();
         box.hidePopup();
         QCOMPARE(closeUp.count(), 1);
+    }
+
+    void comboLetsThePanelShowAroundItAndShowsTheChosenItem() {
+        TEnablePanel panel;
+        panel.SetBevelOuter(BevelCut::None);
+        panel.SetColor(QColor(255, 0, 255));
+        panel.resize(200, 28);
+        auto* box = new TPaintComboBox(&panel);
+        box->addItems({" 幅に合わせる", " 全体表示", " 200 %"});
+        box->setGeometry(10, 3, 150, 22);
+        box->setCurrentIndex(2);
+        panel.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&panel));
+        const QImage image = panel.grab().toImage();
+        // Outside the box and in its rounded corner: the panel's own colour.
+        QCOMPARE(image.pixel(5, 14), QColor(255, 0, 255).rgb());
+        QCOMPARE(image.pixel(10, 3), QColor(255, 0, 255).rgb());
+        // The text of the chosen entry is drawn inside.
+        const QImage inside = image.copy(box->geometry().adjusted(2, 2, -20, -2));
+        QSet<QRgb> colours;
+        for (int y = 0; y < inside.height(); ++y) {
+            for (int x = 0; x < inside.width(); ++x) {
+                colours.insert(inside.pixel(x, y));
+            }
+        }
+        QVERIFY(colours.size() > 3);
+        QCOMPARE(box->currentText(), QStringLiteral(" 200 %"));
     }
 
     void dropDownListIgnoresLeftAndRight() {
