@@ -71,11 +71,43 @@ QRegion MaskRegion(const QImage& mask, bool value) {
     return region;
 }
 
+// The operation where every source bit is `source`: a function of pattern and destination
+// only, as a ternary operation that ignores the source.
+std::uint8_t WithSource(std::uint8_t rop, bool source) {
+    std::uint8_t out = 0;
+    for (int k = 0; k < 8; ++k) {
+        const int p = (k >> 2) & 1, d = k & 1;
+        if ((rop >> (p * 4 + (source ? 2 : 0) + d)) & 1) out |= static_cast<std::uint8_t>(1 << k);
+    }
+    return out;
+}
+
+// White where the source counts as all ones (light pixels; exact for black and white ones).
+QImage SourceSelection(const QImage& image) {
+    QImage out(image.size(), QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        auto* dst = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            dst[x] = qGray(src[x]) >= 128 ? 0xffffffffu : 0xff000000u;
+    }
+    return out;
+}
+
 void DrawPass(PlaybackContext& context, const BitmapDraw& draw, std::uint8_t rop,
               const QImage* mask, bool maskValue) {
     QPainter& painter = context.painter();
-    // An operation that no composition expresses falls back to drawing the source.
-    const RasterOp::Split split = RasterOp::SplitOf(rop).value_or(RasterOp::Split{});
+    const auto splitOf = RasterOp::SplitOf(rop);
+    if (!splitOf && mask == nullptr && draw.image.format() != QImage::Format_Indexed8) {
+        // The source chooses, pixel by pixel, between two operations on pattern and
+        // destination (the masked pattern fills of old programs); each is a composition.
+        const QImage selection = SourceSelection(draw.image);
+        DrawPass(context, draw, WithSource(rop, true), &selection, true);
+        DrawPass(context, draw, WithSource(rop, false), &selection, false);
+        return;
+    }
+    // Otherwise an operation that no composition expresses falls back to drawing the source.
+    const RasterOp::Split split = splitOf.value_or(RasterOp::Split{});
     if (split.keepsDestination()) return;
 
     QImage image = draw.image;

@@ -459,4 +459,17 @@ TEST(BitmapRecords, BitmapOverThePageCapStopsWithoutDecoding) {
     EXPECT_EQ(context.At(0, 0), W);
 }
 
+// DSPDxax: the brush where the source is white, the destination where it is black; no single
+// composition does it, so the source selects between the two.
+TEST(BitmapRecords, SourceSelectsBetweenPatternAndDestination) {
+    ImageContext context(3, 1, B);
+    context.brush = QBrush(QColor(R));
+    Record r = Blit(76, {0, 0, 3, 1}, {0, 0}, {}, 0x00E20746);
+    r.Bitmap(84, Bmi(3, 1, 32), Bits32({{0xffffff, 0x000000, 0xffffff}}));
+    ASSERT_TRUE(PlayBitmapRecord(context, 76, r.View()));
+    EXPECT_EQ(context.At(0, 0), R);
+    EXPECT_EQ(context.At(1, 0), B);
+    EXPECT_EQ(context.At(2, 0), R);
+}
+
 }  // namespace
