@@ -14,7 +14,9 @@ TBevel::TBevel(Shape shape, QWidget* parent) : QWidget(parent), shape_(shape) {
     }
 }
 
-QSize TBevel::sizeHint() const { return shape_ == Shape::TopLine ? QSize(50, 2) : QSize(3, 28); }
+QSize TBevel::sizeHint() const {
+    return shape_ == Shape::TopLine ? QSize(50, 2) : QSize(3, 28);
+}
 
 void TBevel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
