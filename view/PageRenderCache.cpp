@@ -23,12 +23,20 @@ const QImage& PageRenderCache::Rendering(const mf::Metafile& metafile, const Key
         image_ = QImage();
         image_ = QImage(device, QImage::Format_RGB32);
     }
-    image_.setDevicePixelRatio(key.devicePixelRatio);
+    // Played at device resolution into a plain image (the page rectangle scaled, no painter
+    // scale), so that every record lands on whole device pixels; the ratio is set afterwards
+    // for drawing onto the widget.
+    image_.setDevicePixelRatio(1);
     image_.fill(Qt::white);
+    const qreal ratio = key.devicePixelRatio;
+    const QRect& page = key.pageRect;
+    const QRect target(qRound(page.x() * ratio), qRound(page.y() * ratio),
+                       qRound(page.width() * ratio), qRound(page.height() * ratio));
     {
         QPainter painter(&image_);
-        mf::Play(metafile, painter, key.pageRect);
+        mf::Play(metafile, painter, target);
     }
+    image_.setDevicePixelRatio(ratio);
     ++renders_;
     return image_;
 }

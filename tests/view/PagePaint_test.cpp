@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "ViewFixture.h"
+#include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
 #include "view/PagePaintBox.h"
 #include "view/PageRenderCache.h"
@@ -19,6 +20,7 @@ class PagePaintTest : public QObject {
     void keptRenderingHasThePlayedPixels();
     void renderingFollowsWhatChangesThePicture();
     void sharpAtDoubleDensity();
+    void photographInPlaceAtDoubleDensity();
 };
 
 void PagePaintTest::pageRectangle_data() {
@@ -106,6 +108,29 @@ void PagePaintTest::sharpAtDoubleDensity() {
     int dark = 0;
     for (int x = 0; x < image.width(); ++x) dark += qGray(image.pixel(x, 140)) < 80;
     QVERIFY2(dark >= 1 && dark <= 3, qPrintable(QString::number(dark)));
+}
+
+void PagePaintTest::photographInPlaceAtDoubleDensity() {
+    // A red photograph in the middle third of a white page.
+    mf::EmfWriter::Header header;
+    header.frame = {0, 0, 21000, 29700};
+    header.bounds = {0, 0, 793, 1122};
+    mf::EmfWriter writer(header);
+    QByteArray halftone;
+    mf::PutU32(halftone, 4);  // smoothed stretching, as album pages ask for
+    writer.AddRecord(mf::emr::SetStretchBltMode, halftone);
+    QImage photo(60, 40, QImage::Format_RGB32);
+    photo.fill(QColor(200, 0, 0));
+    writer.StretchDIBits({264, 374, 529, 748}, photo);
+    const mf::Metafile page = mf::Metafile::Load(writer.Finish());
+    PageRenderCache single;
+    PageRenderCache twice;
+    const QImage one = single.Rendering(page, {1, QSize(397, 561), 50, QRect(0, 0, 397, 561), 1});
+    const QImage two = twice.Rendering(page, {1, QSize(397, 561), 50, QRect(0, 0, 397, 561), 2});
+    for (const QPoint at : {QPoint(198, 280), QPoint(140, 190), QPoint(60, 100), QPoint(330, 480),
+                            QPoint(198, 150), QPoint(198, 420)}) {
+        QCOMPARE(QColor(two.pixel(at * 2)), QColor(one.pixel(at)));
+    }
 }
 
 QTEST_MAIN(PagePaintTest)
