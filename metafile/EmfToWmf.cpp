@@ -388,8 +388,10 @@ void EmfToWmfConverter::BoxShape(std::uint32_t type, ByteView r) {
             return;
         }
         default: {
-            const QPoint s = Map(r.I32Or(24), r.I32Or(28));
-            const QPoint e = Map(r.I32Or(32), r.I32Or(36));
+            QPoint s = Map(r.I32Or(24), r.I32Or(28));
+            QPoint e = Map(r.I32Or(32), r.I32Or(36));
+            // Windows-metafile arcs run counterclockwise only.
+            if (dc_.arcDirection == 2) std::swap(s, e);
             const std::uint16_t function = type == emr::Arc     ? wmr::Arc
                                            : type == emr::Chord ? wmr::Chord
                                                                 : wmr::Pie;
@@ -527,7 +529,7 @@ void EmfToWmfConverter::DrawPath(bool fill, bool stroke) {
         const int nullPen = out_->CreatePenIndirect(kPsNull, 0, 0);
         out_->SelectObject(nullPen);
         DrawPolygons(polygons, true);
-        if (dc_.pen >= 0) out_->SelectObject(dc_.pen);
+        RestorePenAndBrush();
         out_->DeleteObject(nullPen);
         return;
     }
@@ -784,6 +786,33 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             }
             return;
         }
+        case emr::SetArcDirection:
+            dc_.arcDirection = i32(8);
+            return;
+        case emr::SetMapperFlags: {
+            QByteArray p;
+            PutU32(p, u32(8));
+            out_->AddRecord(wmr::SetMapperFlags, p);
+            return;
+        }
+        case emr::OffsetClipRgn: {
+            const QPointF d = Total().map(QPointF(i32(8), i32(12))) - Total().map(QPointF(0, 0));
+            QByteArray p;
+            PutI16(p, static_cast<std::int16_t>(Coord(d.y())));
+            PutI16(p, static_cast<std::int16_t>(Coord(d.x())));
+            out_->AddRecord(wmr::OffsetClipRgn, p);
+            return;
+        }
+        case emr::GradientFill:
+            GradientFill(r);
+            return;
+        case emr::FillRgn:
+        case emr::PaintRgn:
+            RegionFill(type, r);
+            return;
+        case emr::ArcTo:
+            ArcTo(r);
+            return;
         case emr::ExtSelectClipRgn:
             Clip(r);
             return;

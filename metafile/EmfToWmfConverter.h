@@ -74,6 +74,7 @@ struct DcState {
     QPointF position;                     // current position, logical units
     int pen = -1, brush = -1, font = -1;  // Windows-metafile slots selected
     std::uint8_t charSet = wmfcharset::kDefault;
+    int arcDirection = 1;  // AD_COUNTERCLOCKWISE
 };
 
 inline std::optional<QByteArray> Slice(ByteView record, std::uint32_t offset, std::uint32_t size) {
@@ -110,6 +111,10 @@ class EmfToWmfConverter {
     void Clip(ByteView r);
     void DrawPath(bool fill, bool stroke);
     void DrawPolygons(const QList<QPolygonF>& polygons, bool closed);
+    void RestorePenAndBrush();
+    void GradientFill(ByteView r);
+    void RegionFill(std::uint32_t type, ByteView r);
+    void ArcTo(ByteView r);
 
     ByteView emf_;
     std::unique_ptr<WmfWriter> out_;

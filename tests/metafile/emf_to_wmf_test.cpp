@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <tuple>
 
 namespace tavlex::mf {
 namespace {
@@ -203,9 +204,11 @@ TEST(EmfToWmfTest, FilledPathBecomesAPolygonWithoutOutline) {
     const auto polygons = WmfRecordsOf(wmf, wmr::Polygon);
     ASSERT_EQ(polygons.size(), 1u);
     EXPECT_GE(polygons[0].params.U16Or(0), 3);
+    // A null pen for the fill, then the default pen back for what follows.
     const auto pens = WmfRecordsOf(wmf, wmr::CreatePenIndirect);
-    ASSERT_EQ(pens.size(), 1u);
+    ASSERT_EQ(pens.size(), 2u);
     EXPECT_EQ(pens[0].params.U16Or(0), 5);  // PS_NULL
+    EXPECT_EQ(pens[1].params.U16Or(0), 0);
     EXPECT_TRUE(WmfRecordsOf(wmf, wmr::LineTo).empty());
 }
 
@@ -249,6 +252,51 @@ TEST(EmfToWmfTest, CarriesTheOriginalForReadersThatTakeItBack) {
     const QByteArray played = ConvertPlaceableWmfToEmf(wmf, 96);
     EXPECT_NE(played, emf);
     EXPECT_FALSE(testing::EmfRecordsOfType(played, emr::Ellipse).empty());
+}
+
+TEST(EmfToWmfTest, GradientRectangleBecomesBandsFromColourToColour) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        QByteArray p;
+        PutRect(p, {0, 0, -1, -1});
+        PutU32(p, 2);  // vertices
+        PutU32(p, 1);  // one rectangle
+        PutU32(p, 0);  // GRADIENT_FILL_RECT_H
+        for (auto [x, y, red, blue] : {std::tuple{0, 0, 0xFF00, 0}, {1000, 500, 0, 0xFF00}}) {
+            PutI32(p, x);
+            PutI32(p, y);
+            PutU16(p, static_cast<std::uint16_t>(red));
+            PutU16(p, 0);
+            PutU16(p, static_cast<std::uint16_t>(blue));
+            PutU16(p, 0);
+        }
+        PutU32(p, 0);
+        PutU32(p, 1);
+        w.AddRecord(emr::GradientFill, p);
+    }));
+    const auto bands = WmfRecordsOf(wmf, wmr::Polygon);
+    ASSERT_GE(bands.size(), 16u);
+    const auto brushes = WmfRecordsOf(wmf, wmr::CreateBrushIndirect);
+    ASSERT_GE(brushes.size(), bands.size());
+    EXPECT_GT(brushes.front().params.U8(2).value_or(0), 240);            // red first
+    EXPECT_GT(brushes[bands.size() - 1].params.U8(4).value_or(0), 240);  // blue last
+    EXPECT_NEAR(bands.back().params.I16Or(2 + 4), 5669, 8);  // the last band ends at 10 cm
+}
+
+TEST(EmfToWmfTest, ClockwiseArcsSwapTheirEnds) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        QByteArray direction;
+        PutU32(direction, 2);  // AD_CLOCKWISE
+        w.AddRecord(emr::SetArcDirection, direction);
+        QByteArray arc;
+        PutRect(arc, {0, 0, 1000, 1000});
+        for (int v : {1000, 500, 500, 0}) PutI32(arc, v);  // start right, end top
+        w.AddRecord(emr::Arc, arc);
+    }));
+    const auto arcs = WmfRecordsOf(wmf, wmr::Arc);
+    ASSERT_EQ(arcs.size(), 1u);
+    // Parameters: yEnd, xEnd, yStart, xStart, ...: the top point now starts the arc.
+    EXPECT_NEAR(arcs[0].params.I16Or(6), 2835, 8);  // xStart: 5 cm
+    EXPECT_NEAR(arcs[0].params.I16Or(2), 5669, 8);  // xEnd: 10 cm
 }
 
 TEST(EmfToWmfTest, APageStoredAsWmfIsWrittenAsStored) {
