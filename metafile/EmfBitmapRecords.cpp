@@ -143,14 +143,14 @@ bool DrawShrunk(PlaybackContext& context, const SourceBitmap& source, DibDecodeO
         PlaceScaled(painter, sourceRect, bitmapToTarget, QRect(0, 0, h.width, h.height));
     if (!placement) return false;
     if (placement->device.isEmpty() || placement->source.isEmpty()) return true;
-    if (placement->device.width() > placement->source.width() ||
-        placement->device.height() > placement->source.height())
+    if (placement->size.width() > placement->source.width() ||
+        placement->size.height() > placement->source.height())
         return false;
     const std::int64_t left = context.bitmapBytesLeft();
     std::int64_t budget = left;
     options.budget = &budget;
-    const QImage scaled = Dib::DecodeScaled(source.bmi, source.bits, options, placement->source,
-                                            placement->device.size());
+    const QImage scaled =
+        Dib::DecodeScaled(source.bmi, source.bits, options, placement->source, placement->size);
     if (scaled.isNull()) return false;
     if (!context.chargeBitmapBytes(left - budget)) return true;
     DrawAtDevice(painter, scaled, *placement);

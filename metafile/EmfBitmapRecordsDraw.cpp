@@ -151,15 +151,26 @@ std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& sour
     const QTransform toDevice = toTarget * painter.combinedTransform();
     const QPaintEngine* engine = painter.paintEngine();
     if (engine == nullptr || engine->type() != QPaintEngine::Raster ||
-        toDevice.type() > QTransform::TxScale || !toDevice.isInvertible())
+        toDevice.isAffine() == false || !toDevice.isInvertible())
         return std::nullopt;
+    constexpr double kFlat = 1e-9;
+    const bool straight = std::fabs(toDevice.m12()) < kFlat && std::fabs(toDevice.m21()) < kFlat;
+    const bool turned = std::fabs(toDevice.m11()) < kFlat && std::fabs(toDevice.m22()) < kFlat;
+    if (!straight && !turned) return std::nullopt;
+    auto sign = [](double v) { return v < 0 ? -1.0 : (v > 0 ? 1.0 : 0.0); };
     auto deviceRect = [&](const QRectF& rect) {
         const QRectF mapped = toDevice.mapRect(rect);
         const int left = qRound(mapped.left()), top = qRound(mapped.top());
         return QRect(left, top, qRound(mapped.right()) - left, qRound(mapped.bottom()) - top);
     };
+    auto sizeFor = [&](const QRect& device) {
+        return turned ? QSize(device.height(), device.width()) : device.size();
+    };
     ScaledPlacement placement;
+    placement.orientation = QTransform(sign(toDevice.m11()), sign(toDevice.m12()),
+                                       sign(toDevice.m21()), sign(toDevice.m22()), 0, 0);
     placement.device = deviceRect(source);
+    placement.size = sizeFor(placement.device);
     placement.source = source.toAlignedRect() & bounds;
     if (placement.device.isEmpty() || placement.source.isEmpty()) return placement;
     const QPaintDevice* device = painter.device();
@@ -180,16 +191,15 @@ std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& sour
         placement.source &= back;
         placement.device =
             placement.source.isEmpty() ? QRect() : deviceRect(QRectF(placement.source) & source);
+        placement.size = sizeFor(placement.device);
     }
-    placement.mirrorX = toDevice.m11() < 0;
-    placement.mirrorY = toDevice.m22() < 0;
     return placement;
 }
 
 void DrawAtDevice(QPainter& painter, QImage scaled, const ScaledPlacement& placement) {
     if (scaled.isNull()) return;
-    if (placement.mirrorX || placement.mirrorY)
-        scaled = scaled.mirrored(placement.mirrorX, placement.mirrorY);
+    // Quarter turns and mirrors move whole pixels: exact on the already small image.
+    if (!placement.orientation.isIdentity()) scaled = scaled.transformed(placement.orientation);
     painter.save();
     painter.resetTransform();
     painter.drawImage(placement.device.topLeft(), scaled);
@@ -219,10 +229,9 @@ void BlitImage(QPainter& painter, const QImage& image, const QRectF& source,
             : QImage(image.constBits() + part.y() * image.bytesPerLine() +
                          part.x() * (image.depth() / 8),
                      part.width(), part.height(), image.bytesPerLine(), image.format());
-    DrawAtDevice(
-        painter,
-        view.scaled(placement->device.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
-        *placement);
+    DrawAtDevice(painter,
+                 view.scaled(placement->size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation),
+                 *placement);
 }
 
 void DrawBitmap(PlaybackContext& context, BitmapDraw draw) {

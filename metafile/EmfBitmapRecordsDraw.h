@@ -39,17 +39,19 @@ void DrawBitmap(PlaybackContext& context, BitmapDraw draw);
 // `area` (target coordinates).
 void FillWithRop(PlaybackContext& context, const QPolygonF& area, std::uint8_t rop);
 
-// Where a smooth, axis-aligned draw on a raster device lands: the source pixels that show
-// (inside `bounds`) and the device pixels they fill.
+// Where a smooth draw on a raster device lands when the bitmap's axes stay on the device's
+// (scaled, mirrored or turned by quarter turns): the source pixels that show (inside `bounds`),
+// the size they scale to in their own orientation, and the device pixels they fill once
+// `orientation` (a unit quarter turn or mirror) is applied.
 struct ScaledPlacement {
     QRect source;
+    QSize size;
     QRect device;
-    bool mirrorX = false;
-    bool mirrorY = false;
+    QTransform orientation;
 };
 std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& source,
                                            const QTransform& toTarget, const QRect& bounds);
-// Draws an image already scaled to `placement.device`, mirroring it where the placement says.
+// Draws an image already scaled to `placement.size`, turned and mirrored as the placement says.
 void DrawAtDevice(QPainter& painter, QImage scaled, const ScaledPlacement& placement);
 
 // The image scaled and placed in one step: for smooth drawing on raster devices with an

@@ -472,4 +472,18 @@ TEST(BitmapRecords, SourceSelectsBetweenPatternAndDestination) {
     EXPECT_EQ(context.At(2, 0), R);
 }
 
+// A page turned by a quarter: the smooth shrink still decodes straight to device pixels and
+// turns the small result.
+TEST(BitmapRecords, HalftoneShrinkOnAQuarterTurn) {
+    ImageContext context(1, 2, W);
+    context.stretchMode = 4;
+    context.logical = QTransform(0, 1, -1, 0, 1, 0);
+    const Bytes bits = Bits32(
+        {{0xff0000, 0xff0000, 0x0000ff, 0x0000ff}, {0xff0000, 0xff0000, 0x0000ff, 0x0000ff}});
+    Record r = StretchDiBits({0, 0, 2, 1}, {0, 0, 4, 2}, 0x00CC0020, Bmi(4, 2, 32), bits);
+    ASSERT_TRUE(PlayBitmapRecord(context, 81, r.View()));
+    EXPECT_EQ(context.At(0, 0), R);
+    EXPECT_EQ(context.At(0, 1), B);
+}
+
 }  // namespace
