@@ -142,12 +142,12 @@ void ContentsTest::selectionFollowsThePageWithoutNavigating() {
     frame.settings_.FormMaximized = false;
     frame.show();
     QTemporaryDir dir;
-    AlbumSpec spec;
-    spec.pages = 10;
-    spec.contents = {{1, 0, "one"}, {3, 0, "three"}, {6, 1, "six"}};
+    AlbumRecipe recipe;
+    recipe.pages = 10;
+    recipe.contents = {{1, 0, "one"}, {3, 0, "three"}, {6, 1, "six"}};
     auto* form = new TViewForm(frame, frame.Area());
     form->show();
-    QVERIFY(LoadDocument(*form, WriteAlbum(dir, "c.YRA", spec)));
+    QVERIFY(LoadDocument(*form, WriteAlbum(dir, "c.YRA", recipe)));
     QCOMPARE(form->JumpTree()->ItemIndex(), 0);
     QCOMPARE(form->StatusText(0), QStringLiteral("1/3"));
     form->GoToPage(4);
@@ -165,12 +165,12 @@ void ContentsTest::userSelectionNavigatesAfterPause() {
     FakeFrame frame;
     frame.show();
     QTemporaryDir dir;
-    AlbumSpec spec;
-    spec.pages = 10;
-    spec.contents = {{1, 0, "one"}, {3, 0, "three"}, {6, 0, "six"}, {8, 0, "eight"}};
+    AlbumRecipe recipe;
+    recipe.pages = 10;
+    recipe.contents = {{1, 0, "one"}, {3, 0, "three"}, {6, 0, "six"}, {8, 0, "eight"}};
     auto* form = new TViewForm(frame, frame.Area());
     form->show();
-    QVERIFY(LoadDocument(*form, WriteAlbum(dir, "c.YRA", spec)));
+    QVERIFY(LoadDocument(*form, WriteAlbum(dir, "c.YRA", recipe)));
     TCngLstBox* list = form->JumpTree();
     list->setCurrentRow(1);  // as a click does
     QCOMPARE(form->Doc().CurrentPage, 1);
@@ -195,12 +195,12 @@ void ContentsTest::leftAndRightTurnPagesInTheList() {
     FakeFrame frame;
     frame.show();
     QTemporaryDir dir;
-    AlbumSpec spec;
-    spec.contents = {{1, 0, "one"}, {2, 0, "two"}};
+    AlbumRecipe recipe;
+    recipe.contents = {{1, 0, "one"}, {2, 0, "two"}};
     auto* form = new TViewForm(frame, frame.Area());
     form->show();
     frame.Area()->setActiveSubWindow(form);
-    QVERIFY(LoadDocument(*form, WriteAlbum(dir, "c.YRA", spec)));
+    QVERIFY(LoadDocument(*form, WriteAlbum(dir, "c.YRA", recipe)));
     TCngLstBox* list = form->JumpTree();
     QKeyEvent left(QEvent::KeyPress, Qt::Key_Left, Qt::NoModifier);
     QVERIFY(!static_cast<QObject*>(form)->eventFilter(list, &left));  // page 1: left to the list

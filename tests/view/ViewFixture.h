@@ -121,7 +121,7 @@ inline QByteArray ColouredPage(const QColor& colour, bool landscape = false) {
     return writer.Finish();
 }
 
-struct AlbumSpec {
+struct AlbumRecipe {
     int pages = 5;
     int pageOffset = 0;
     std::vector<ContentsRecord> contents;
@@ -130,23 +130,24 @@ struct AlbumSpec {
     std::vector<int> badPages;  // 1-based pages whose bytes are no metafile
 };
 
-inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name, const AlbumSpec& spec) {
+inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
+                          const AlbumRecipe& recipe) {
     AlbumContents contents;
     contents.header.SetSignature("JXA");
     contents.header.SetProductVersion(90000);
     contents.settings = AlbumSettings(HasLongSettings(contents.header));
     contents.settings.SetPaperWidthMm(210);
     contents.settings.SetPaperHeightMm(297);
-    contents.settings.SetPageOffset(spec.pageOffset);
-    contents.contents = spec.contents;
-    contents.pageOrientation = spec.oriented;
+    contents.settings.SetPageOffset(recipe.pageOffset);
+    contents.contents = recipe.contents;
+    contents.pageOrientation = recipe.oriented;
     std::vector<AlbumPage> pages;
-    for (int i = 0; i < spec.pages; ++i) {
-        const std::uint8_t turn = static_cast<std::size_t>(i) < spec.orientations.size()
-                                      ? spec.orientations[static_cast<std::size_t>(i)]
+    for (int i = 0; i < recipe.pages; ++i) {
+        const std::uint8_t turn = static_cast<std::size_t>(i) < recipe.orientations.size()
+                                      ? recipe.orientations[static_cast<std::size_t>(i)]
                                       : 0;
-        const bool bad =
-            std::find(spec.badPages.begin(), spec.badPages.end(), i + 1) != spec.badPages.end();
+        const bool bad = std::find(recipe.badPages.begin(), recipe.badPages.end(), i + 1) !=
+                         recipe.badPages.end();
         pages.push_back({bad ? QByteArray(300, 'x')
                              : ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), turn != 0),
                          turn});

@@ -71,7 +71,7 @@ class ViewFormTest : public QObject {
     void zoomIndexIsPerDocumentAndResizeRelays();
 
   private:
-    TViewForm* Open(const AlbumSpec& spec, const QString& name = QStringLiteral("工事A.YRA"));
+    TViewForm* Open(const AlbumRecipe& recipe, const QString& name = QStringLiteral("工事A.YRA"));
 
     FakeFrame* frame_ = nullptr;
     QTemporaryDir* dir_ = nullptr;
@@ -94,21 +94,21 @@ void ViewFormTest::cleanup() {
     delete recorder_;
 }
 
-TViewForm* ViewFormTest::Open(const AlbumSpec& spec, const QString& name) {
+TViewForm* ViewFormTest::Open(const AlbumRecipe& recipe, const QString& name) {
     auto* form = new TViewForm(*frame_, frame_->Area());
     form->show();
     frame_->Area()->setActiveSubWindow(form);
-    const bool loaded = LoadDocument(*form, WriteAlbum(*dir_, name, spec));
+    const bool loaded = LoadDocument(*form, WriteAlbum(*dir_, name, recipe));
     if (!loaded) return nullptr;
     QCoreApplication::processEvents();
     return form;
 }
 
 void ViewFormTest::loadShowsFirstPageAndRefreshes() {
-    AlbumSpec spec;
-    spec.pageOffset = 10;
-    spec.contents = {{1, 0, "A"}, {3, 1, "B"}};
-    TViewForm* form = Open(spec);
+    AlbumRecipe recipe;
+    recipe.pageOffset = 10;
+    recipe.contents = {{1, 0, "A"}, {3, 1, "B"}};
+    TViewForm* form = Open(recipe);
     QVERIFY(form);
     QCOMPARE(form->Doc().CurrentPage, 1);
     QVERIFY(form->PageMetafile());
@@ -155,7 +155,7 @@ void ViewFormTest::refusalsShowTheirMessage() {
 }
 
 void ViewFormTest::wholePageInTheA4Example() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     SizePageArea(*form, QSize(810, 600));
     QCOMPARE(form->ScrollBox()->AreaSize(), QSize(810, 600));
     QCOMPARE(form->ZoomPercent(), 52);
@@ -171,7 +171,7 @@ void ViewFormTest::wholePageInTheA4Example() {
 }
 
 void ViewFormTest::fitWidthGetsBarAndNarrows() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     SizePageArea(*form, QSize(810, 600));
     form->Mn10Click(0);
     const int bar = form->ScrollBox()->VerticalBarWidth();
@@ -186,7 +186,7 @@ void ViewFormTest::fitWidthGetsBarAndNarrows() {
 }
 
 void ViewFormTest::pageCommandsAndButtons() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     const FrameControls& c = frame_->Controls();
     QVERIFY(!c.StartBtn->isEnabled() && !c.BackBtn->isEnabled());
     QVERIFY(c.NextBtn->isEnabled() && c.EndBtn->isEnabled() && c.JumpBtn->isEnabled());
@@ -208,9 +208,9 @@ void ViewFormTest::pageCommandsAndButtons() {
 }
 
 void ViewFormTest::onePageAlbumDisablesNavigation() {
-    AlbumSpec spec;
-    spec.pages = 1;
-    TViewForm* form = Open(spec);
+    AlbumRecipe recipe;
+    recipe.pages = 1;
+    TViewForm* form = Open(recipe);
     const FrameControls& c = frame_->Controls();
     for (QAbstractButton* b : {c.StartBtn, c.BackBtn, c.NextBtn, c.EndBtn, c.JumpBtn})
         QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
@@ -233,9 +233,9 @@ void ViewFormTest::pageNumberDialog_data() {
 void ViewFormTest::pageNumberDialog() {
     QFETCH(QString, answer);
     QFETCH(bool, cancel);
-    AlbumSpec spec;
-    spec.pageOffset = 10;
-    TViewForm* form = Open(spec);
+    AlbumRecipe recipe;
+    recipe.pageOffset = 10;
+    TViewForm* form = Open(recipe);
     form->NextBtnClick();
     QStringList asked;
     form->SetPagePrompt([&](const QString& caption, const QString& prompt,
@@ -251,7 +251,7 @@ void ViewFormTest::pageNumberDialog() {
 }
 
 void ViewFormTest::keysScrollAndTurnPages() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     SizePageArea(*form, QSize(810, 600));
     form->Mn10Click(0);  // fit width: the page is taller than the view
     PageScrollBox* box = form->ScrollBox();
@@ -281,7 +281,7 @@ void ViewFormTest::keysScrollAndTurnPages() {
 }
 
 void ViewFormTest::pageKeysConsumedOnlyWhenActing() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     QKeyEvent up(QEvent::KeyPress, Qt::Key_PageUp, Qt::NoModifier);
     up.ignore();
     form->FocusControlKeyDown(&up);
@@ -303,9 +303,9 @@ void ViewFormTest::pageKeysConsumedOnlyWhenActing() {
 }
 
 void ViewFormTest::wheelTurnsPagesOnlyOverThePage() {
-    AlbumSpec spec;
-    spec.contents = {{1, 0, "A"}, {2, 0, "B"}};
-    TViewForm* form = Open(spec);  // whole page: nothing to scroll
+    AlbumRecipe recipe;
+    recipe.contents = {{1, 0, "A"}, {2, 0, "B"}};
+    TViewForm* form = Open(recipe);  // whole page: nothing to scroll
     Wheel(form->ScrollBox()->viewport(), -120);
     QCOMPARE(form->Doc().CurrentPage, 2);
     Wheel(form->ScrollBox()->viewport(), -120);
@@ -322,7 +322,7 @@ void ViewFormTest::wheelTurnsPagesOnlyOverThePage() {
 }
 
 void ViewFormTest::zoomMenusStepsAndLimits() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     const FrameControls& c = frame_->Controls();
     form->Mn10Click(10);
     QCOMPARE(form->ZoomPercent(), 200);
@@ -351,7 +351,7 @@ void ViewFormTest::zoomMenusStepsAndLimits() {
 }
 
 void ViewFormTest::outputSubmenuNeedsCtrlAndShift() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     QAction* output = form->MenuItem("Mn_Output");
     for (const auto modifiers :
          {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
@@ -364,7 +364,7 @@ void ViewFormTest::outputSubmenuNeedsCtrlAndShift() {
 }
 
 void ViewFormTest::pageScrollToggleIsShared() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     QVERIFY(frame_->Controls().PageScrollBtn->isChecked());
     form->MenuItem("Mn_PageScroll")->trigger();
     QVERIFY(!frame_->settings_.PageScroll);
@@ -377,7 +377,7 @@ void ViewFormTest::pageScrollToggleIsShared() {
 }
 
 void ViewFormTest::focusColours() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     frame_->activateWindow();
     form->FocusControl()->setFocus();
     QCoreApplication::processEvents();
@@ -391,7 +391,7 @@ void ViewFormTest::focusColours() {
 }
 
 void ViewFormTest::dragScrollsEverySecondMove() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     form->Mn10Click(10);
     PageScrollBox* box = form->ScrollBox();
     PaperPanel* paper = form->PL_Paper();
@@ -418,11 +418,11 @@ void ViewFormTest::dragScrollsEverySecondMove() {
 }
 
 void ViewFormTest::turnedPageGetsWideSheet() {
-    AlbumSpec spec;
-    spec.pages = 3;
-    spec.oriented = true;
-    spec.orientations = {0, 1, 0};
-    TViewForm* form = Open(spec, QStringLiteral("turn.YRA.QZD"));
+    AlbumRecipe recipe;
+    recipe.pages = 3;
+    recipe.oriented = true;
+    recipe.orientations = {0, 1, 0};
+    TViewForm* form = Open(recipe, QStringLiteral("turn.YRA.QZD"));
     QVERIFY(form->Doc().HasPageOrientation);
     const QSize upright = form->PL_Paper()->size();
     QVERIFY(upright.height() > upright.width());
@@ -436,7 +436,7 @@ void ViewFormTest::turnedPageGetsWideSheet() {
 }
 
 void ViewFormTest::contentsPanelHidesAndShows() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     const int before = form->ScrollBox()->width();
     QVERIFY(frame_->Controls().SB_JumpTree->isChecked());
     frame_->Controls().SB_JumpTree->click();
@@ -454,8 +454,8 @@ void ViewFormTest::contentsPanelHidesAndShows() {
 }
 
 void ViewFormTest::closingLastWindowDisablesToolbar() {
-    TViewForm* first = Open(AlbumSpec{});
-    TViewForm* second = Open(AlbumSpec{}, QStringLiteral("B.YRA"));
+    TViewForm* first = Open(AlbumRecipe{});
+    TViewForm* second = Open(AlbumRecipe{}, QStringLiteral("B.YRA"));
     const FrameControls& c = frame_->Controls();
     second->close();
     QCoreApplication::processEvents();
@@ -476,7 +476,7 @@ void ViewFormTest::closingLastWindowDisablesToolbar() {
 }
 
 void ViewFormTest::shortcutsReachTheirCommands() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     frame_->activateWindow();
     form->FocusControl()->setFocus();
     QCoreApplication::processEvents();
@@ -499,7 +499,7 @@ void ViewFormTest::shortcutsReachTheirCommands() {
 
 void ViewFormTest::maximisedWindowRelaysToolbar() {
     frame_->settings_.FormMaximized = true;
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     QVERIFY(form->isMaximized());
     QCoreApplication::processEvents();
     frame_->Controls().NextBtn->click();
@@ -510,9 +510,9 @@ void ViewFormTest::maximisedWindowRelaysToolbar() {
 }
 
 void ViewFormTest::unreadablePageIsReportedAndPassable() {
-    AlbumSpec spec;
-    spec.badPages = {2};
-    TViewForm* form = Open(spec);
+    AlbumRecipe recipe;
+    recipe.badPages = {2};
+    TViewForm* form = Open(recipe);
     form->NextBtnClick();
     QCOMPARE(recorder_->messages, QStringList{QStringLiteral("メタファイルが不正です")});
     QCOMPARE(form->Doc().CurrentPage, 2);
@@ -525,19 +525,19 @@ void ViewFormTest::unreadablePageIsReportedAndPassable() {
 }
 
 void ViewFormTest::unreadableFirstPageKeepsWindowWithoutPage() {
-    AlbumSpec spec;
-    spec.badPages = {1};
+    AlbumRecipe recipe;
+    recipe.badPages = {1};
     auto* form = new TViewForm(*frame_, frame_->Area());
     form->show();
     QVERIFY_THROWS_EXCEPTION(mf::MetafileError,
-                             LoadDocument(*form, WriteAlbum(*dir_, "bad.YRA", spec)));
+                             LoadDocument(*form, WriteAlbum(*dir_, "bad.YRA", recipe)));
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!form->PL_Paper()->isVisible());
     QCOMPARE(frame_->Area()->subWindowList().size(), 1);
 }
 
 void ViewFormTest::altKeysMoveTheFocus() {
-    TViewForm* form = Open(AlbumSpec{});
+    TViewForm* form = Open(AlbumRecipe{});
     frame_->activateWindow();
     form->FocusControl()->setFocus();
     QCoreApplication::processEvents();
@@ -573,9 +573,9 @@ void ViewFormTest::creationFollowsSettings() {
 }
 
 void ViewFormTest::zoomIndexIsPerDocumentAndResizeRelays() {
-    TViewForm* first = Open(AlbumSpec{});
+    TViewForm* first = Open(AlbumRecipe{});
     first->Mn10Click(9);
-    TViewForm* second = Open(AlbumSpec{}, QStringLiteral("B.YRA"));
+    TViewForm* second = Open(AlbumRecipe{}, QStringLiteral("B.YRA"));
     QCOMPARE(second->ZoomIndex(), 1);  // the setting's entry for a new document
     QCOMPARE(frame_->Controls().CB_Ritu->currentIndex(), 1);
     frame_->Area()->setActiveSubWindow(first);
