@@ -4,10 +4,10 @@
 //   <file> TAB rendered|stopped|refused|unreadable TAB <milliseconds> TAB <detail>
 // Scoring happens elsewhere (bench/metafile/fidelity_scores.py), in one Python process.
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
 #include <QTextStream>
@@ -42,7 +42,9 @@ QList<Entry> ReadReferences(const QString& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // Text needs the font database, which only a GUI application object (window-less here) has.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     if (args.size() != 4) {
         std::fprintf(stderr, "usage: tavlex-fidelity-render REFERENCE.tsv METAFILE_DIR OUT_DIR\n");
