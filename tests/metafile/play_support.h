@@ -11,6 +11,11 @@
 
 #include <functional>
 
+// fontconfig keeps its pattern caches until exit; the leak checker must not count them.
+extern "C" inline const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so";
+}
+
 namespace tavlex::mf::testing {
 
 // Text needs a GUI application for its font database; the tests run it offscreen.
@@ -24,6 +29,10 @@ class GuiEnvironment : public ::testing::Environment {
             static char* argv[] = {name, nullptr};
             app_ = new QGuiApplication(argc, argv);
         }
+    }
+    void TearDown() override {
+        delete app_;
+        app_ = nullptr;
     }
 
   private:
