@@ -88,7 +88,12 @@ QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
         QPainter painter(&canvas);
         Play(metafile, painter, QRect(QPoint(0, 0), size));
     }
-    const int dotsPerMetre = qRound(screenPixelsPerInch / 0.0254);
+    // The resolution the picture's own size was taken at: the reference device's for an EMF.
+    double pixelsPerMillimetre = screenPixelsPerInch / 25.4;
+    const QSize refPixels = metafile.referencePixels(), refMm = metafile.referenceMillimetres();
+    if (metafile.kind() == Metafile::Kind::Enhanced && refPixels.width() > 0 && refMm.width() > 0)
+        pixelsPerMillimetre = double(refPixels.width()) / refMm.width();
+    const int dotsPerMetre = qRound(pixelsPerMillimetre * 1000);
     QImage result = canvas.convertToFormat(QImage::Format_RGB888);
     result.setDotsPerMeterX(dotsPerMetre);
     result.setDotsPerMeterY(dotsPerMetre);

@@ -170,12 +170,13 @@ TEST_F(ExportTest, BitmapHasThePagesOwnSizeAndA24BitHeader) {
         QByteArray bytes;
         int ppi;
         QSize expected;
+        std::uint32_t pixelsPerMetre;  // the resolution that size was taken at
     };
     const Case cases[] = {
-        {RedCornerEmf(), 96, QSize(630, 472)},   // 80 x 60 mm at 200 ppi
-        {RedCornerEmf(), 144, QSize(630, 472)},  // zoom and screen do not matter
-        {RedCornerWmf(), 96, QSize(192, 96)},    // 2 x 1 inches
-        {RedCornerWmf(), 120, QSize(240, 120)},
+        {RedCornerEmf(), 96, QSize(630, 472), 7874},   // 80 x 60 mm at 200 ppi
+        {RedCornerEmf(), 144, QSize(630, 472), 7874},  // zoom and screen do not matter
+        {RedCornerWmf(), 96, QSize(192, 96), 3780},    // 2 x 1 inches
+        {RedCornerWmf(), 120, QSize(240, 120), 4724},
     };
     for (const Case& c : cases) {
         const Metafile page = Metafile::Load(c.bytes);
@@ -191,6 +192,8 @@ TEST_F(ExportTest, BitmapHasThePagesOwnSizeAndA24BitHeader) {
         EXPECT_EQ(U16At(bmp, 26), 1);
         EXPECT_EQ(U16At(bmp, 28), 24) << "bits per pixel";
         EXPECT_EQ(U32At(bmp, 30), 0u) << "BI_RGB";
+        EXPECT_EQ(U32At(bmp, 38), c.pixelsPerMetre);
+        EXPECT_EQ(U32At(bmp, 42), c.pixelsPerMetre);
         const int stride = (c.expected.width() * 3 + 3) & ~3;
         EXPECT_EQ(bmp.size(), U32At(bmp, 10) + qsizetype{stride} * c.expected.height());
         // Drawn at the origin over white.
