@@ -173,6 +173,37 @@ TEST(RenderMetafile, StretchesTheFrameOverTheWholeImageOnWhite) {
     EXPECT_EQ(BarStarts(image, false, 150), std::make_pair(0, 89));
 }
 
+// Captions are most of what a user reads on a page: the tool must draw text, which needs the
+// font database of a (window-less) GUI application.
+TEST(RenderMetafile, DrawsText) {
+    if (!QFileInfo(ToolPath()).isExecutable()) FAIL() << "tavlex-album is not built";
+    mf::EmfWriter::Header header;
+    header.frame = mf::RectL{0, 0, 4000, 1000};  // 40 x 10 mm
+    mf::EmfWriter w(header);
+    mf::LogFont font;
+    font.height = -30;
+    font.charSet = 128;
+    font.faceName = QStringLiteral("ＭＳ ゴシック");
+    w.ExtCreateFontIndirectW(1, font);
+    w.SelectObject(1);
+    w.ExtTextOutW(QPoint(2, 2), QStringLiteral("工事写真 No.12"));
+    QTemporaryDir dir;
+    QFile page(dir.filePath(QStringLiteral("text.emf")));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write(w.Finish());
+    page.close();
+    const QString png = dir.filePath(QStringLiteral("text.png"));
+    const ToolRun run =
+        RunTool({QStringLiteral("render-metafile"), page.fileName(), png, QStringLiteral("--width"),
+                 QStringLiteral("151"), QStringLiteral("--height"), QStringLiteral("38")});
+    ASSERT_EQ(run.exitCode, 0) << run.err.constData();
+    const QImage image(png);
+    int ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) ink += Dark(image.pixel(x, y));
+    EXPECT_GT(ink, 100) << "no text drawn";
+}
+
 TEST(Export, WritesEachKindByTheNamesExtension) {
     if (!QFileInfo(ToolPath()).isExecutable()) FAIL() << "tavlex-album is not built";
     QTemporaryDir dir;
