@@ -386,6 +386,11 @@ QPainterPath EmfPlayer::ShrunkBoxPath(const QRectF& logicalBox, std::uint32_t ty
         const double w = std::max(0.0, std::round(t.right()) - 1 - l);
         const double h = std::max(0.0, std::round(t.bottom()) - 1 - top);
         const QRectF box(l, top, w, h);
+        if (w < 2 || h < 2) {
+            // A box of a pixel or two still shows as a dot, as the platform draws it.
+            p.addRect(QRectF(l, top, std::max(w, 1.0), std::max(h, 1.0)));
+            return p;
+        }
         if (type == emr::Ellipse)
             p.addEllipse(box);
         else if (type == emr::RoundRect) {
