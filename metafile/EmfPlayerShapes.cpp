@@ -251,12 +251,14 @@ void EmfPlayer::Output(const QPainterPath& targetPath, bool fill, bool stroke) {
 
 bool EmfPlayer::ReadPoints(ByteView r, std::uint64_t offset, std::uint64_t count, bool sixteen,
                            std::vector<QPointF>& out) {
+    // A count the record cannot hold is damage to this record alone; one it holds but that
+    // exceeds the cap stops the page.
+    const std::uint64_t size = sixteen ? 4 : 8;
+    if (count > r.size() / size || !r.Has(offset, count * size)) return false;
     if (count > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) {
         Stop(QStringLiteral("too many points in one record"));
         return false;
     }
-    const std::uint64_t size = sixteen ? 4 : 8;
-    if (!r.Has(offset, count * size)) return false;
     out.clear();
     out.reserve(static_cast<std::size_t>(count));
     for (std::uint64_t i = 0; i < count; ++i) {

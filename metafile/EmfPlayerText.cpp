@@ -74,6 +74,7 @@ void EmfPlayer::TextRecord(std::uint32_t type, ByteView r) {
                           QPointF(r.I32Or(at + 28), r.I32Or(at + 32)));
         run.hasRect = !run.rect.isNull() || (run.options & (kEtoOpaque | kEtoClipped));
         const std::uint64_t offDx = r.U32Or(at + 36);
+        if (chars > r.size()) continue;  // more characters than the record holds: damaged
         if (chars > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) {
             Stop(QStringLiteral("too many characters in one record"));
             return;

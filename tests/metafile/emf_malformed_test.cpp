@@ -113,8 +113,10 @@ QByteArray Poly(std::uint32_t count, int pointsStored) {
 INSTANTIATE_TEST_SUITE_P(
     Records, DamageTest,
     ::testing::Values(
-        DamageCase{"huge point count",
-                   [](EmfWriter& w) { w.AddRecord(emr::Polyline, Poly(0xFFFFFFFFu, 2)); }, false},
+        DamageCase{"point count beyond the record",
+                   [](EmfWriter& w) { w.AddRecord(emr::Polyline, Poly(0xFFFFFFFFu, 2)); }, true},
+        DamageCase{"points beyond the cap",
+                   [](EmfWriter& w) { w.AddRecord(emr::Polyline, Poly(100001, 100001)); }, false},
         DamageCase{"count beyond the record",
                    [](EmfWriter& w) { w.AddRecord(emr::Polygon, Poly(50, 3)); }, true},
         DamageCase{"polypolygon counts beyond the total",
