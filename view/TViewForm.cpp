@@ -238,8 +238,9 @@ QAction* TViewForm::AddItem(QMenu* menu, const QString& name, const QString& cap
 void TViewForm::BuildMenus() {
     file1_ = new QMenu(QStringLiteral("ファイル(&F)"), this);
     file1_->menuAction()->setObjectName(QStringLiteral("File1"));
-    AddItem(file1_, QStringLiteral("Mn_Open"), QStringLiteral("開く(&O)..."),
-            [this] { host_.OpenCommand(); });
+    AddItem(file1_, QStringLiteral("Mn_Open"), QStringLiteral("開く(&O)..."), [this] {
+        host_.OpenCommand();
+    })->setShortcut(QKeySequence::Open);
     auto* close1 = AddItem(file1_, QStringLiteral("Close1"), QStringLiteral("閉じる(&C)"),
                            [this] { close(); });
     close1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));

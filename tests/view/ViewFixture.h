@@ -130,6 +130,9 @@ struct AlbumRecipe {
     std::vector<int> badPages;  // 1-based pages whose bytes are no metafile
 };
 
+// The frame's tests still use the earlier name.
+using AlbumSpec = AlbumRecipe;
+
 inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
                           const AlbumRecipe& recipe) {
     AlbumContents contents;

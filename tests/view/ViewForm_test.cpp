@@ -492,6 +492,8 @@ void ViewFormTest::shortcutsReachTheirCommands() {
     });
     QTest::keyClick(form->FocusControl(), Qt::Key_G, Qt::ControlModifier);
     QCOMPARE(form->Doc().CurrentPage, 4);
+    QTest::keyClick(form->FocusControl(), Qt::Key_O, Qt::ControlModifier);
+    QCOMPARE(frame_->opens, 1);
     QTest::keyClick(form->FocusControl(), Qt::Key_W, Qt::ControlModifier);
     QCoreApplication::processEvents();
     QVERIFY(frame_->Area()->subWindowList().isEmpty());
