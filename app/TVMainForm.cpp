@@ -265,6 +265,12 @@ void TVMainForm::BuildMenus() {
     QAction* open = AddItem(file1_, "Mn_Open", "開く(&O)...");
     open->setShortcut(QKeySequence::Open);
     connect(open, &QAction::triggered, this, [this] { SB_OpenClick(); });
+    // Ctrl+O while a document's File menu stands in for ours and offers no key of its own.
+    openKey_ = new QAction(this);
+    openKey_->setShortcut(QKeySequence::Open);
+    openKey_->setEnabled(false);
+    connect(openKey_, &QAction::triggered, this, [this] { SB_OpenClick(); });
+    addAction(openKey_);
     file1_->addSeparator()->setObjectName(QStringLiteral("N7"));
     connect(AddItem(file1_, "Mn_Exit", "終了(&X)"), &QAction::triggered, this,
             &TVMainForm::Mn_ExitClick);
@@ -575,6 +581,10 @@ void TVMainForm::MergeMenus() {
         menus = {file1_, show1_};
     }
     menus << mnWindow_ << help1_;
+    const QAction* documentOpen =
+        form != nullptr ? form->MenuItem(QStringLiteral("Mn_Open")) : nullptr;
+    openKey_->setEnabled(form != nullptr &&
+                         (documentOpen == nullptr || documentOpen->shortcut().isEmpty()));
     QMenuBar* bar = menuBar();
     const QList<QAction*> current = bar->actions();
     bool same = current.size() == menus.size();

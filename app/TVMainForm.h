@@ -176,6 +176,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     QAction* mnToolBar2_ = nullptr;
     QAction* mnStatusBar2_ = nullptr;
     QList<QAction*> presets_;
+    QAction* openKey_ = nullptr;
     QList<QAction*> windowListActions_;
     QAction* windowListSeparator_ = nullptr;
 

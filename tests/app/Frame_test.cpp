@@ -21,6 +21,7 @@
 #include "controls/TAlignSpeedButton_Speed.h"
 #include "controls/TBevel.h"
 #include "controls/TEnablePanel.h"
+#include "controls/TFocusControl.h"
 #include "controls/TLabel_Speed.h"
 #include "controls/TNoPaintPanel_Speed.h"
 #include "controls/TPaintComboBox.h"
@@ -261,6 +262,30 @@ class FrameTest : public QObject {
         QCOMPARE(frame_->DocumentWindows(), QList<TViewForm*>{form});
         QCOMPARE(form->Doc().PageCount, 0);
         QVERIFY(messages.messages.isEmpty());
+    }
+
+    void ctrlOOpensTheDialogWithAndWithoutADocument() {
+        int shown = 0;
+        QFileDialog* dialog = frame_->OpenDialog();
+        // Answers the dialog whenever it is up.
+        QTimer answer;
+        answer.setInterval(20);
+        connect(&answer, &QTimer::timeout, dialog, [&] {
+            if (dialog->isVisible()) {
+                ++shown;
+                dialog->reject();
+            }
+        });
+        answer.start();
+        QTest::keyClick(frame_, Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(shown, 1);
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        QTRY_COMPARE(frame_->MdiArea()->activeSubWindow(), form);
+        frame_->activateWindow();  // nobody gives the activation back offscreen
+        QTRY_COMPARE(QApplication::activeWindow(), frame_);
+        QTest::keyClick(form->FocusControl(), Qt::Key_O, Qt::ControlModifier);
+        QCOMPARE(shown, 2);
     }
 
     void cancellingTheDialogOpensNothing() {
