@@ -150,8 +150,8 @@ std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& sour
                                            const QTransform& toTarget, const QRect& bounds) {
     const QTransform toDevice = toTarget * painter.combinedTransform();
     const QPaintEngine* engine = painter.paintEngine();
-    if (engine == nullptr || engine->type() != QPaintEngine::Raster ||
-        toDevice.isAffine() == false || !toDevice.isInvertible())
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster || !toDevice.isAffine() ||
+        !toDevice.isInvertible())
         return std::nullopt;
     constexpr double kFlat = 1e-9;
     const bool straight = std::fabs(toDevice.m12()) < kFlat && std::fabs(toDevice.m21()) < kFlat;
