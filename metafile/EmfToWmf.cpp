@@ -401,12 +401,52 @@ void EmfToWmfConverter::BoxShape(std::uint32_t type, ByteView r) {
     }
 }
 
+// EMR_SMALLTEXTOUT: text without advances, its clip box optional, 8-bit or 16-bit.
+void EmfToWmfConverter::SmallText(ByteView r) {
+    const std::uint32_t chars = r.U32Or(16), options = r.U32Or(20);
+    const bool hasRect = (options & 0x100) == 0, eightBit = (options & 0x200) != 0;
+    const std::uint64_t at = hasRect ? 52 : 36;
+    if (chars > 32767 || !r.Has(at, std::uint64_t{chars} * (eightBit ? 1 : 2))) return;
+    RectL clip;
+    if (hasRect) {
+        const QPoint a = Map(r.I32Or(36), r.I32Or(40)), b = Map(r.I32Or(44), r.I32Or(48));
+        clip = {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+                std::max(a.y(), b.y())};
+    }
+    QByteArray bytes;
+    if ((options & 0x10) == 0) {
+        if (eightBit) {
+            bytes = *Slice(r, static_cast<std::uint32_t>(at), chars);
+        } else {
+            QString text;
+            for (std::uint32_t i = 0; i < chars; ++i) {
+                text.append(QChar(static_cast<char16_t>(r.U16Or(at + std::uint64_t{i} * 2))));
+            }
+            bytes = wmfcharset::Encode(text, dc_.charSet, {}).bytes;
+        }
+    }
+    const QPoint p = Map(r.I32Or(8), r.I32Or(12));
+    out_->ExtTextOut(p.x(), p.y(), bytes, static_cast<std::uint16_t>(hasRect ? options & 0x06 : 0),
+                     clip, {});
+}
+
 void EmfToWmfConverter::Text(ByteView r, bool wide) {
     const std::uint32_t chars = r.U32Or(44);
     const std::uint32_t offString = r.U32Or(48);
     const std::uint32_t options = r.U32Or(52);
     const std::uint32_t offDx = r.U32Or(72);
     if (chars > 32767 || !r.Has(offString, std::uint64_t{chars} * (wide ? 2 : 1))) return;
+    // Glyph indices of a font have no 8-bit text form: only the opaque box stays.
+    if (options & 0x10) {
+        if ((options & 0x02) == 0) return;
+        const QPoint a = Map(r.I32Or(56), r.I32Or(60)), b = Map(r.I32Or(64), r.I32Or(68));
+        const QPoint at = Map(r.I32Or(36), r.I32Or(40));
+        out_->ExtTextOut(at.x(), at.y(), {}, 0x02,
+                         {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+                          std::max(a.y(), b.y())},
+                         {});
+        return;
+    }
     QVector<std::int32_t> dx;
     if (offDx != 0 && r.Has(offDx, std::uint64_t{chars} * 4)) {
         const double sx = ScaleX();
@@ -618,6 +658,7 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             objects_[u32(8)] = o;
             return;
         }
+        case emr::CreateMonoBrush:
         case emr::CreateDibPatternBrushPt: {
             const auto info = Slice(r, u32(16), u32(20));
             const auto bits = Slice(r, u32(24), u32(28));
@@ -763,6 +804,9 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
         }
         case emr::ExtTextOutW:
             Text(r, true);
+            return;
+        case emr::SmallTextOut:
+            SmallText(r);
             return;
         case emr::ExtTextOutA:
             Text(r, false);

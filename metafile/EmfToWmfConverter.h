@@ -107,6 +107,7 @@ class EmfToWmfConverter {
     void PolyPoly(std::uint32_t type, ByteView r, bool sixteen);
     void BoxShape(std::uint32_t type, ByteView r);
     void Text(ByteView r, bool wide);
+    void SmallText(ByteView r);
     void Bitmap(std::uint32_t type, ByteView r);
     void Clip(ByteView r);
     void DrawPath(bool fill, bool stroke);

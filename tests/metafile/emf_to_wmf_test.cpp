@@ -299,6 +299,30 @@ TEST(EmfToWmfTest, ClockwiseArcsSwapTheirEnds) {
     EXPECT_NEAR(arcs[0].params.I16Or(2), 5669, 8);  // xEnd: 10 cm
 }
 
+TEST(EmfToWmfTest, SmallTextAndGlyphIndicesBecomeEightBitText) {
+    const QByteArray wmf = ToWmf(MakeEmf([](EmfWriter& w) {
+        QByteArray small;
+        PutI32(small, 100);
+        PutI32(small, 200);
+        PutU32(small, 2);
+        PutU32(small, 0x100 | 0x200);  // no clip box, 8-bit characters
+        PutU32(small, 1);
+        PutU32(small, 0);
+        PutU32(small, 0);
+        small.append("AB");
+        w.AddRecord(emr::SmallTextOut, small);
+        // Glyph indices keep their opaque box only.
+        w.ExtTextOutW(QPoint(0, 0), QString(QChar(0x2A3)), {}, 0x10 | 0x02, {0, 0, 100, 100});
+    }));
+    const auto texts = WmfRecordsOf(wmf, wmr::ExtTextOut);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].params.U16Or(4), 2);
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(texts[0].params.data()) + 8, 2), "AB");
+    EXPECT_NEAR(texts[0].params.I16Or(2), 567, 3);  // x: 1 cm
+    EXPECT_EQ(texts[1].params.U16Or(4), 0);
+    EXPECT_EQ(texts[1].params.U16Or(6), 0x02);
+}
+
 TEST(EmfToWmfTest, APageStoredAsWmfIsWrittenAsStored) {
     WmfWriter w({0, 0, 1000, 1000, 1000});
     w.Rectangle(1, 2, 3, 4);
