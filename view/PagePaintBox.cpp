@@ -48,6 +48,17 @@ void PagePaintBox::paintEvent(QPaintEvent* event) {
     key.zoomPercent = view.zoomPercent;
     key.pageRect = PageRectangle(size(), view.zoomPercent, view.edgeOffsets);
     key.devicePixelRatio = devicePixelRatioF();
+    const qreal ratio = key.devicePixelRatio;
+    const qreal bytes = qreal(key.size.width()) * ratio * qreal(key.size.height()) * ratio * 4;
+    if (bytes > qreal(budget_)) {
+        cache_.Clear();
+        QPainter painter(this);
+        painter.setClipRect(event->rect());
+        painter.fillRect(event->rect(), Qt::white);
+        mf::Play(*view.metafile, painter, key.pageRect);
+        if (overlay_) overlay_(painter, view);
+        return;
+    }
     const QImage& image = cache_.Rendering(*view.metafile, key);
     QPainter painter(this);
     if (!image.isNull()) {

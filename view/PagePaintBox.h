@@ -42,6 +42,11 @@ class PagePaintBox : public QWidget {
     const PageRenderCache& Cache() const { return cache_; }
     void DropRendering() { cache_.Clear(); }
 
+    // A rendering larger than this (a large paper at a high zoom) is not kept: the page is then
+    // played for each exposed part instead, so memory stays bounded whatever the album says.
+    static constexpr qint64 kDefaultRenderingBudget = qint64{192} << 20;
+    void SetRenderingBudget(qint64 bytes) { budget_ = bytes; }
+
   protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -49,6 +54,7 @@ class PagePaintBox : public QWidget {
     std::function<PageView()> source_;
     std::function<void(QPainter&, const PageView&)> overlay_;
     PageRenderCache cache_;
+    qint64 budget_ = kDefaultRenderingBudget;
 };
 
 }  // namespace tavlex

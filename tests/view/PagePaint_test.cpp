@@ -20,6 +20,7 @@ class PagePaintTest : public QObject {
     void keptRenderingHasThePlayedPixels();
     void renderingFollowsWhatChangesThePicture();
     void sharpAtDoubleDensity();
+    void overBudgetPlaysWithoutKeeping();
     void photographInPlaceAtDoubleDensity();
 };
 
@@ -131,6 +132,19 @@ void PagePaintTest::photographInPlaceAtDoubleDensity() {
                             QPoint(198, 150), QPoint(198, 420)}) {
         QCOMPARE(QColor(two.pixel(at * 2)), QColor(one.pixel(at)));
     }
+}
+
+void PagePaintTest::overBudgetPlaysWithoutKeeping() {
+    const mf::Metafile page = mf::Metafile::Load(ColouredPage(QColor(30, 160, 90)));
+    PagePaintBox box;
+    box.resize(200, 280);
+    box.SetSource([&] { return PageView{&page, 1, 25, QMargins()}; });
+    const QImage kept = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QVERIFY(box.Cache().Bytes() > 0);
+    box.SetRenderingBudget(200 * 280 * 4 - 1);
+    const QImage played = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(box.Cache().Bytes(), qsizetype(0));
+    QCOMPARE(played, kept);
 }
 
 QTEST_MAIN(PagePaintTest)
