@@ -1,5 +1,5 @@
 // tavlex-album: inspects, makes and edits album files through the viewer's own reader.
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
@@ -16,11 +16,23 @@ void PrintUsage() {
     }
 }
 
+// Qt's own notices (a missing runtime folder, font cache chatter) would break the promise of one
+// line on stderr per refusal; TAVLEX_DEBUG brings them back.
+void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtFatalMsg || qEnvironmentVariableIsSet("TAVLEX_DEBUG")) {
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    QStringList args = QCoreApplication::arguments();
+    // Text is drawn through the GUI font system, which needs a GUI application; the tool never
+    // shows a window, so the window-less platform is the default.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietQtMessages);
+    QGuiApplication app(argc, argv);
+    QStringList args = QGuiApplication::arguments();
     args.removeFirst();
     if (args.isEmpty()) {
         PrintUsage();
