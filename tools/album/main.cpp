@@ -1,9 +1,12 @@
 // tavlex-album: inspects, makes and edits album files through the viewer's own reader.
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QStringList>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <memory>
 
 #include "tools/album/CommandRegistry.h"
 
@@ -27,12 +30,18 @@ void QuietQtMessages(QtMsgType type, const QMessageLogContext&, const QString& m
 }  // namespace
 
 int main(int argc, char** argv) {
-    // Text is drawn through the GUI font system, which needs a GUI application; the tool never
-    // shows a window, so the window-less platform is the default.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietQtMessages);
-    QGuiApplication app(argc, argv);
-    QStringList args = QGuiApplication::arguments();
+    // Drawing text needs the GUI font system and so a GUI application (window-less by default);
+    // the other commands stay plain so that they leave nothing behind in the temporary folder.
+    const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 ||
+                                    std::strcmp(argv[1], "render-metafile") == 0 ||
+                                    std::strcmp(argv[1], "export") == 0);
+    if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    std::unique_ptr<QCoreApplication> app = draws ? std::make_unique<QGuiApplication>(argc, argv)
+                                                  : std::make_unique<QCoreApplication>(argc, argv);
+    QStringList args = QCoreApplication::arguments();
     args.removeFirst();
     if (args.isEmpty()) {
         PrintUsage();
