@@ -636,35 +636,17 @@ void TVMainForm::FillWindowList() {
 }
 
 void TVMainForm::V1Click() {
-    // Side by side: each window as tall as the area.
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
-    QList<QMdiSubWindow*> shown;
-    for (QMdiSubWindow* window : windows) {
-        if (!window->isMinimized()) {
-            shown.append(window);
-        }
-    }
-    if (shown.isEmpty()) {
-        return;
-    }
-    const QRect area = mdiArea_->viewport()->rect();
-    const int n = int(shown.size());
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* window = shown[i];
-        if (window->isMaximized()) {
-            window->showNormal();
-        }
-        const int left = area.width() * i / n;
-        const int right = area.width() * (i + 1) / n;
-        window->setGeometry(left, 0, right - left, area.height());
-    }
+    TileShownWindows(Qt::Horizontal);
 }
 
 void TVMainForm::T1Click() {
-    // One above the other: each window as wide as the area.
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
+    TileShownWindows(Qt::Vertical);
+}
+
+void TVMainForm::TileShownWindows(Qt::Orientation direction) {
+    // Horizontal: side by side, each window as tall as the area; vertical: one above the other.
     QList<QMdiSubWindow*> shown;
-    for (QMdiSubWindow* window : windows) {
+    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
         if (!window->isMinimized()) {
             shown.append(window);
         }
@@ -674,14 +656,19 @@ void TVMainForm::T1Click() {
     }
     const QRect area = mdiArea_->viewport()->rect();
     const int n = int(shown.size());
+    const int length = direction == Qt::Horizontal ? area.width() : area.height();
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow* window = shown[i];
         if (window->isMaximized()) {
             window->showNormal();
         }
-        const int top = area.height() * i / n;
-        const int bottom = area.height() * (i + 1) / n;
-        window->setGeometry(0, top, area.width(), bottom - top);
+        const int start = length * i / n;
+        const int end = length * (i + 1) / n;
+        if (direction == Qt::Horizontal) {
+            window->setGeometry(start, 0, end - start, area.height());
+        } else {
+            window->setGeometry(0, start, area.width(), end - start);
+        }
     }
 }
 

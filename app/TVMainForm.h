@@ -61,8 +61,9 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void SetStartFiles(const QStringList& paths);
 
     // Window arrangement.
-    void V1Click();            // side by side
-    void T1Click();            // one above the other
+    void V1Click();  // side by side
+    void T1Click();  // one above the other
+    void TileShownWindows(Qt::Orientation direction);
     void Cascade1Click();      // the frame's own cascade (CascadeStep apart, equal sizes)
     void ArrangeIcon1Click();  // minimised windows in a row
     int CascadeStep() const;
