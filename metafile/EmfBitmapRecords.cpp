@@ -90,7 +90,8 @@ DibImage DecodeCharged(PlaybackContext& context, ByteView bmi, ByteView bits,
 // pixels to spare for filtering; decoding stops there.
 QRect VisibleSource(QPainter& painter, const QTransform& bitmapToTarget, const QRectF& source,
                     const DibHeader& header) {
-    QRect rect = source.toAlignedRect() & QRect(0, 0, header.width, header.height);
+    // Cut in floating point first: the record's numbers can map far outside the int range.
+    QRect rect = (source & QRectF(0, 0, header.width, header.height)).toAlignedRect();
     const QTransform toDevice = bitmapToTarget * painter.combinedTransform();
     if (!toDevice.isInvertible() || rect.isEmpty()) return rect;
     // Only a raster surface has a fixed extent; recordings (pictures) grow with what is drawn.
@@ -105,8 +106,9 @@ QRect VisibleSource(QPainter& painter, const QTransform& bitmapToTarget, const Q
     }
     if (!visible) return rect;
     if (visible->isEmpty()) return {};
-    const QRect back = toDevice.inverted().mapRect(*visible).toAlignedRect().adjusted(-2, -2, 2, 2);
-    return rect & back;
+    const QRectF back = toDevice.inverted().mapRect(*visible) & QRectF(rect).adjusted(-3, -3, 3, 3);
+    if (back.isEmpty()) return {};
+    return rect & back.toAlignedRect().adjusted(-2, -2, 2, 2);
 }
 
 std::optional<QTransform> ReadXform(ByteView r, std::uint64_t offset) {

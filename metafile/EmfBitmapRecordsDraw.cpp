@@ -146,17 +146,70 @@ void DrawPass(PlaybackContext& context, const BitmapDraw& draw, std::uint8_t rop
 
 }  // namespace
 
+namespace {
+
+// Device coordinates beyond this are out of any real device and of int range once scaled.
+constexpr double kFarAway = 1 << 28;
+
+// The device pixels that can change: the device, narrowed to the clip when there is one.
+QRectF VisibleOnDevice(QPainter& painter) {
+    const QPaintDevice* device = painter.device();
+    QRectF visible(0, 0, device->width(), device->height());
+    if (painter.hasClipping())
+        visible &= painter.combinedTransform().mapRect(painter.clipBoundingRect());
+    return visible;
+}
+
+bool WithinReach(const QRectF& rect) {
+    return std::fabs(rect.left()) < kFarAway && std::fabs(rect.right()) < kFarAway &&
+           std::fabs(rect.top()) < kFarAway && std::fabs(rect.bottom()) < kFarAway;
+}
+
+// The smooth scale goes through an image of the scaled size: beyond this many pixels (far more
+// than the device shows, since the source is cut to the visible part first) the painter's own
+// filter draws instead, so that a file cannot ask for gigabytes of scaled pixels.
+bool ScaledSizeFits(const QSize& size, const QPaintDevice& device) {
+    const std::int64_t area = std::int64_t{size.width()} * size.height();
+    return area <= std::int64_t{16} * device.width() * device.height() + (1 << 20);
+}
+
+// Draws through the painter's own transform. A source that maps far beyond the device is cut to
+// the part that lands on it first (with a pixel to spare for the filter, when that stays near),
+// so that neither the painter nor its rasterizer see coordinates out of range.
+void DrawTransformed(QPainter& painter, const QImage& image, QRectF source,
+                     const QTransform& toTarget, bool smooth) {
+    const QTransform toDevice = toTarget * painter.combinedTransform();
+    if (painter.device() != nullptr && toDevice.isAffine() && toDevice.isInvertible() &&
+        !WithinReach(toDevice.mapRect(source))) {
+        const QRectF visible = VisibleOnDevice(painter);
+        if (visible.isEmpty()) return;
+        const QRectF back = toDevice.inverted().mapRect(visible);
+        const QRectF spare = QRectF(back.toAlignedRect().adjusted(-1, -1, 1, 1)) & source;
+        source = WithinReach(toDevice.mapRect(spare)) ? spare : (back & source);
+        if (source.isEmpty()) return;
+    }
+    painter.save();
+    painter.setWorldTransform(toTarget, true);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+    painter.drawImage(source, image, source);
+    painter.restore();
+}
+
+}  // namespace
+
 std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& source,
                                            const QTransform& toTarget, const QRect& bounds) {
     const QTransform toDevice = toTarget * painter.combinedTransform();
     const QPaintEngine* engine = painter.paintEngine();
-    if (engine == nullptr || engine->type() != QPaintEngine::Raster || !toDevice.isAffine() ||
-        !toDevice.isInvertible())
+    const QPaintDevice* device = painter.device();
+    if (engine == nullptr || device == nullptr || engine->type() != QPaintEngine::Raster ||
+        !toDevice.isAffine() || !toDevice.isInvertible())
         return std::nullopt;
     constexpr double kFlat = 1e-9;
     const bool straight = std::fabs(toDevice.m12()) < kFlat && std::fabs(toDevice.m21()) < kFlat;
     const bool turned = std::fabs(toDevice.m11()) < kFlat && std::fabs(toDevice.m22()) < kFlat;
     if (!straight && !turned) return std::nullopt;
+    if (!WithinReach(toDevice.mapRect(source))) return std::nullopt;
     auto sign = [](double v) { return v < 0 ? -1.0 : (v > 0 ? 1.0 : 0.0); };
     auto deviceRect = [&](const QRectF& rect) {
         const QRectF mapped = toDevice.mapRect(rect);
@@ -173,11 +226,7 @@ std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& sour
     placement.size = sizeFor(placement.device);
     placement.source = source.toAlignedRect() & bounds;
     if (placement.device.isEmpty() || placement.source.isEmpty()) return placement;
-    const QPaintDevice* device = painter.device();
-    QRect visible = placement.device & QRect(0, 0, device->width(), device->height());
-    if (painter.hasClipping()) {
-        visible &= painter.combinedTransform().mapRect(painter.clipBoundingRect()).toAlignedRect();
-    }
+    const QRect visible = placement.device & VisibleOnDevice(painter).toAlignedRect();
     if (visible.isEmpty()) {
         placement.device = QRect();
         return placement;
@@ -193,6 +242,8 @@ std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& sour
             placement.source.isEmpty() ? QRect() : deviceRect(QRectF(placement.source) & source);
         placement.size = sizeFor(placement.device);
     }
+    // A few source pixels blown up far beyond the device (the spare pixels alone can be huge).
+    if (!ScaledSizeFits(placement.size, *device)) return std::nullopt;
     return placement;
 }
 
@@ -212,11 +263,7 @@ void BlitImage(QPainter& painter, const QImage& image, const QRectF& source,
     const auto placement = smooth ? PlaceScaled(painter, source, toTarget, image.rect())
                                   : std::optional<ScaledPlacement>();
     if (!placement) {
-        painter.save();
-        painter.setWorldTransform(toTarget, true);
-        painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
-        painter.drawImage(source, image, source);
-        painter.restore();
+        DrawTransformed(painter, image, source, toTarget, smooth);
         return;
     }
     // Scale once, straight to device pixels, and only what can be seen.
