@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QPainterPath>
 
 #include <algorithm>
 #include <cmath>
@@ -267,6 +268,21 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     }
     painter_.setFont(font);
     painter_.setPen(dc_.textColour);
+    // Colour (bitmap) fonts are scaled as images however large the glyph: far beyond any
+    // sensible size on the device the outlines are filled instead, as the painter already does
+    // for other fonts.
+    const double deviceEm = em * std::max(std::hypot(painterBase_.m11(), painterBase_.m12()),
+                                          std::hypot(painterBase_.m21(), painterBase_.m22()));
+    auto draw = [&](const QString& glyphs) {
+        if (deviceEm <= 1024) {
+            painter_.drawText(QPointF(0, 0), glyphs);
+            return;
+        }
+        QPainterPath outline;
+        outline.addText(QPointF(0, 0), font, glyphs);
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        painter_.fillPath(outline, dc_.textColour);
+    };
     auto place = [&](QPointF at) {
         QTransform t;
         t.translate(at.x(), at.y());
@@ -276,15 +292,19 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     };
     if (advances.empty()) {
         place(baseline);
-        painter_.drawText(QPointF(0, 0), text);
+        draw(text);
     } else {
         for (std::size_t i = 0; i < n; ++i) {
+            if ((i & 1023) == 1023 && clock_.elapsed() > limits_.maxMillis) {
+                Stop(QStringLiteral("time cap reached"));
+                break;
+            }
             const int from = clusterStarts[i];
             const int to = i + 1 < n ? clusterStarts[i + 1] : static_cast<int>(text.size());
             const QString cluster = text.mid(from, to - from);
             if (cluster.trimmed().isEmpty()) continue;
             place(baseline + offsets[i]);
-            painter_.drawText(QPointF(0, 0), cluster);
+            draw(cluster);
         }
     }
     painter_.restore();
