@@ -103,12 +103,36 @@ std::optional<QRegion> EmfPlayer::ReadRegion(ByteView r, std::uint64_t offset, s
         }
     }
     if (!simple) return complex;
+    // Rectangles in y-x banded order, as regions are stored, can be taken as they are.
+    bool banded = true;
+    for (std::size_t i = 1; i < rects.size() && banded; ++i) {
+        const QRect& a = rects[i - 1];
+        const QRect& b = rects[i];
+        banded = b.top() > a.bottom() ||
+                 (b.top() == a.top() && b.bottom() == a.bottom() && b.left() > a.right());
+    }
     QRegion region;
-    if (!rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
-    // setRects wants sorted, non-overlapping bands; rebuild through union when it refuses.
-    if (region.rectCount() != static_cast<int>(rects.size())) {
-        region = QRegion();
-        for (const QRect& rect : rects) region += rect;
+    if (banded && !rects.empty()) region.setRects(rects.data(), static_cast<int>(rects.size()));
+    if (!banded) {
+        // Unite in a balanced tree: uniting one rectangle at a time costs quadratic time on
+        // large regions.
+        std::vector<QRegion> level;
+        for (std::size_t i = 0; i < rects.size(); i += 32) {
+            QRegion part;
+            for (std::size_t k = i; k < std::min(rects.size(), i + 32); ++k) part += rects[k];
+            level.push_back(part);
+        }
+        while (level.size() > 1) {
+            if (clock_.elapsed() > limits_.maxMillis) {
+                Stop(QStringLiteral("time cap reached"));
+                return std::nullopt;
+            }
+            std::vector<QRegion> next;
+            for (std::size_t i = 0; i < level.size(); i += 2)
+                next.push_back(i + 1 < level.size() ? level[i].united(level[i + 1]) : level[i]);
+            level.swap(next);
+        }
+        region = level.empty() ? QRegion() : level.front();
     }
     return region;
 }

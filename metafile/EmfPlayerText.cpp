@@ -295,6 +295,10 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         draw(text);
     } else {
         for (std::size_t i = 0; i < n; ++i) {
+            if ((i & 1023) == 1023 && clock_.elapsed() > limits_.maxMillis) {
+                Stop(QStringLiteral("time cap reached"));
+                break;
+            }
             const int from = clusterStarts[i];
             const int to = i + 1 < n ? clusterStarts[i + 1] : static_cast<int>(text.size());
             const QString cluster = text.mid(from, to - from);

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/GuiTestEnvironment.h"
+
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -66,24 +68,6 @@ QSize TargetSize(const QString& name, const Metafile& metafile) {
             std::clamp<qint64>(qint64{kDefaultWidth} * frame.height() / frame.width(), 1, 2000));
     return {kDefaultWidth, height};
 }
-
-// Text playback needs the font database, which needs an application object.
-class GuiEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "corpus_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] testing::Environment* const kGui =
-    testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 class CorpusTest : public testing::TestWithParam<std::string> {};
 

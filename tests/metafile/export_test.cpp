@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/GuiTestEnvironment.h"
+
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -21,24 +23,6 @@
 
 namespace tavlex::mf {
 namespace {
-
-// Text and fills need an application object for the font database and the raster engine.
-class GuiEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "export_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] testing::Environment* const kGui =
-    testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
 constexpr QRgb kRed = 0xFFFF0000u;

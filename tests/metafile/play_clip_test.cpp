@@ -51,98 +51,104 @@ TEST_P(ClipTest, FillShowsOnlyInsideTheClip) {
 
 INSTANTIATE_TEST_SUITE_P(
     Modes, ClipTest,
-    ::testing::Values(ClipCase{"none", [](EmfWriter&) {}, {true, true, true, true}},
-                      ClipCase{"intersect",
-                               [](EmfWriter& w) {
-                                   w.IntersectClipRect({30, 0, 60, 100});
-                               },
-                               {false, true, true, false}},
-                      ClipCase{"intersect twice",
-                               [](EmfWriter& w) {
-                                   w.IntersectClipRect({30, 0, 60, 100});
-                                   w.IntersectClipRect({50, 0, 90, 100});
-                               },
-                               {false, false, true, false}},
-                      ClipCase{"exclude",
-                               [](EmfWriter& w) {
-                                   w.AddRecord(emr::ExcludeClipRect, Payload({30, 0, 60, 100}));
-                               },
-                               {true, false, false, true}},
-                      ClipCase{"region copy",
-                               [](EmfWriter& w) {
-                                   SelectClipRegion(w, {{10, 0, 20, 100}}, 5);
-                               },
-                               {true, false, false, false}},
-                      ClipCase{"region or",
-                               [](EmfWriter& w) {
-                                   SelectClipRegion(w, {{10, 0, 20, 100}}, 5);
-                                   SelectClipRegion(w, {{70, 0, 80, 100}}, 2);
-                               },
-                               {true, false, false, true}},
-                      ClipCase{"region xor",
-                               [](EmfWriter& w) {
-                                   SelectClipRegion(w, {{10, 0, 60, 100}}, 5);
-                                   SelectClipRegion(w, {{30, 0, 80, 100}}, 3);
-                               },
-                               {true, false, false, true}},
-                      ClipCase{"region diff",
-                               [](EmfWriter& w) {
-                                   SelectClipRegion(w, {{10, 0, 60, 100}}, 5);
-                                   SelectClipRegion(w, {{30, 0, 40, 100}}, 4);
-                               },
-                               {true, false, true, false}},
-                      ClipCase{"region and of two rectangles",
-                               [](EmfWriter& w) {
-                                   w.IntersectClipRect({0, 0, 60, 100});
-                                   SelectClipRegion(w, {{10, 0, 20, 100}, {50, 0, 80, 100}}, 1);
-                               },
-                               {true, false, true, false}},
-                      ClipCase{"copy of nothing resets",
-                               [](EmfWriter& w) {
-                                   w.IntersectClipRect({30, 0, 40, 100});
-                                   QByteArray p;
-                                   PutU32(p, 0);
-                                   PutU32(p, 5);
-                                   w.AddRecord(emr::ExtSelectClipRgn, p);
-                               },
-                               {true, true, true, true}},
-                      ClipCase{"offset",
-                               [](EmfWriter& w) {
-                                   w.IntersectClipRect({10, 0, 20, 100});
-                                   w.AddRecord(emr::OffsetClipRgn, Payload({60, 0}));
-                               },
-                               {false, false, false, true}},
-                      ClipCase{"restored with the state",
-                               [](EmfWriter& w) {
-                                   w.SaveDC();
-                                   w.IntersectClipRect({30, 0, 40, 100});
-                                   w.RestoreDC(-1);
-                               },
-                               {true, true, true, true}},
-                      ClipCase{"path",
-                               [](EmfWriter& w) {
-                                   w.AddRecord(emr::BeginPath, {});
-                                   w.Rectangle({30, 10, 60, 90});
-                                   w.AddRecord(emr::EndPath, {});
-                                   w.AddRecord(emr::SelectClipPath, Payload({5}));
-                               },
-                               {false, true, true, false}},
-                      ClipCase{"clip rectangle in logical units",
-                               [](EmfWriter& w) {
-                                   w.SetMapMode(8);
-                                   w.SetWindowExtEx(50, 100);
-                                   w.SetViewportExtEx(100, 100);
-                                   w.IntersectClipRect({15, 0, 30, 100});
-                               },
-                               {false, true, true, false}},
-                      ClipCase{"region stays in device units",
-                               [](EmfWriter& w) {
-                                   w.SetMapMode(8);
-                                   w.SetWindowExtEx(50, 100);
-                                   w.SetViewportExtEx(100, 100);
-                                   SelectClipRegion(w, {{30, 0, 60, 100}}, 5);
-                               },
-                               {false, true, true, false}}),
+    ::testing::Values(
+        ClipCase{"none", [](EmfWriter&) {}, {true, true, true, true}},
+        ClipCase{"intersect",
+                 [](EmfWriter& w) {
+                     w.IntersectClipRect({30, 0, 60, 100});
+                 },
+                 {false, true, true, false}},
+        ClipCase{"intersect twice",
+                 [](EmfWriter& w) {
+                     w.IntersectClipRect({30, 0, 60, 100});
+                     w.IntersectClipRect({50, 0, 90, 100});
+                 },
+                 {false, false, true, false}},
+        ClipCase{"exclude",
+                 [](EmfWriter& w) {
+                     w.AddRecord(emr::ExcludeClipRect, Payload({30, 0, 60, 100}));
+                 },
+                 {true, false, false, true}},
+        ClipCase{"region copy",
+                 [](EmfWriter& w) {
+                     SelectClipRegion(w, {{10, 0, 20, 100}}, 5);
+                 },
+                 {true, false, false, false}},
+        ClipCase{"region or",
+                 [](EmfWriter& w) {
+                     SelectClipRegion(w, {{10, 0, 20, 100}}, 5);
+                     SelectClipRegion(w, {{70, 0, 80, 100}}, 2);
+                 },
+                 {true, false, false, true}},
+        ClipCase{"region xor",
+                 [](EmfWriter& w) {
+                     SelectClipRegion(w, {{10, 0, 60, 100}}, 5);
+                     SelectClipRegion(w, {{30, 0, 80, 100}}, 3);
+                 },
+                 {true, false, false, true}},
+        ClipCase{"region diff",
+                 [](EmfWriter& w) {
+                     SelectClipRegion(w, {{10, 0, 60, 100}}, 5);
+                     SelectClipRegion(w, {{30, 0, 40, 100}}, 4);
+                 },
+                 {true, false, true, false}},
+        ClipCase{"region and of two rectangles",
+                 [](EmfWriter& w) {
+                     w.IntersectClipRect({0, 0, 60, 100});
+                     SelectClipRegion(w, {{10, 0, 20, 100}, {50, 0, 80, 100}}, 1);
+                 },
+                 {true, false, true, false}},
+        ClipCase{"region of unordered rectangles",
+                 [](EmfWriter& w) {
+                     SelectClipRegion(w, {{70, 0, 80, 100}, {10, 40, 20, 60}, {10, 0, 20, 50}}, 5);
+                 },
+                 {true, false, false, true}},
+        ClipCase{"copy of nothing resets",
+                 [](EmfWriter& w) {
+                     w.IntersectClipRect({30, 0, 40, 100});
+                     QByteArray p;
+                     PutU32(p, 0);
+                     PutU32(p, 5);
+                     w.AddRecord(emr::ExtSelectClipRgn, p);
+                 },
+                 {true, true, true, true}},
+        ClipCase{"offset",
+                 [](EmfWriter& w) {
+                     w.IntersectClipRect({10, 0, 20, 100});
+                     w.AddRecord(emr::OffsetClipRgn, Payload({60, 0}));
+                 },
+                 {false, false, false, true}},
+        ClipCase{"restored with the state",
+                 [](EmfWriter& w) {
+                     w.SaveDC();
+                     w.IntersectClipRect({30, 0, 40, 100});
+                     w.RestoreDC(-1);
+                 },
+                 {true, true, true, true}},
+        ClipCase{"path",
+                 [](EmfWriter& w) {
+                     w.AddRecord(emr::BeginPath, {});
+                     w.Rectangle({30, 10, 60, 90});
+                     w.AddRecord(emr::EndPath, {});
+                     w.AddRecord(emr::SelectClipPath, Payload({5}));
+                 },
+                 {false, true, true, false}},
+        ClipCase{"clip rectangle in logical units",
+                 [](EmfWriter& w) {
+                     w.SetMapMode(8);
+                     w.SetWindowExtEx(50, 100);
+                     w.SetViewportExtEx(100, 100);
+                     w.IntersectClipRect({15, 0, 30, 100});
+                 },
+                 {false, true, true, false}},
+        ClipCase{"region stays in device units",
+                 [](EmfWriter& w) {
+                     w.SetMapMode(8);
+                     w.SetWindowExtEx(50, 100);
+                     w.SetViewportExtEx(100, 100);
+                     SelectClipRegion(w, {{30, 0, 60, 100}}, 5);
+                 },
+                 {false, true, true, false}}),
     [](const auto& info) {
         std::string n = info.param.name;
         for (char& ch : n)

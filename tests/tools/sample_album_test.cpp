@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/GuiTestEnvironment.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -18,23 +20,6 @@
 
 namespace tavlex {
 namespace {
-
-class GuiEnvironment : public testing::Environment {
-  public:
-    void SetUp() override {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "sample_album_test";
-        static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { app_.reset(); }
-
-  private:
-    std::unique_ptr<QGuiApplication> app_;
-};
-[[maybe_unused]] testing::Environment* const kGui =
-    testing::AddGlobalTestEnvironment(new GuiEnvironment);
 
 // The build writes the samples to samples/ at the top of the build tree, two levels above.
 QString SamplePath(const QString& name) {
