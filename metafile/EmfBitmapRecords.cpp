@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <vector>
@@ -182,10 +183,17 @@ QImage AlignedMask(PlaybackContext& context, ByteView r, const BitmapFields& fie
     options.monochromeColours = std::pair<QRgb, QRgb>(0xff000000u, 0xffffffffu);
     const DibImage decoded = DecodeCharged(context, mask->bmi, mask->bits, options, nullptr);
     if (decoded.isNull()) return {};
-    const int dx = r.I32Or(xMaskAt) - qRound(sourceOrigin.x());
-    const int dy = r.I32Or(xMaskAt + 4) - qRound(sourceOrigin.y());
-    // Outside the mask nothing is selected: copy() fills with zero.
-    return decoded.image.copy(imageRect.translated(dx, dy));
+    // Outside the mask nothing is selected: copy() fills with zero. An offset beyond any
+    // bitmap selects nothing either (and would overflow once added).
+    constexpr double kFar = 1 << 30;
+    QRect placed(-imageRect.width(), 0, imageRect.width(), imageRect.height());
+    if (std::fabs(sourceOrigin.x()) < kFar && std::fabs(sourceOrigin.y()) < kFar) {
+        const std::int64_t dx = std::int64_t{r.I32Or(xMaskAt)} - qRound(sourceOrigin.x());
+        const std::int64_t dy = std::int64_t{r.I32Or(xMaskAt + 4)} - qRound(sourceOrigin.y());
+        if (std::llabs(dx) < kFar && std::llabs(dy) < kFar)
+            placed = imageRect.translated(static_cast<int>(dx), static_cast<int>(dy));
+    }
+    return decoded.image.copy(placed);
 }
 
 void FillRect(PlaybackContext& context, QRectF logical, std::uint32_t rop) {
