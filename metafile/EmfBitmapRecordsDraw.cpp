@@ -183,7 +183,8 @@ void DrawTransformed(QPainter& painter, const QImage& image, QRectF source,
         !WithinReach(toDevice.mapRect(source))) {
         const QRectF visible = VisibleOnDevice(painter);
         if (visible.isEmpty()) return;
-        const QRectF back = toDevice.inverted().mapRect(visible);
+        const QRectF back = toDevice.inverted().mapRect(visible) & source;
+        if (back.isEmpty()) return;
         const QRectF spare = QRectF(back.toAlignedRect().adjusted(-1, -1, 1, 1)) & source;
         source = WithinReach(toDevice.mapRect(spare)) ? spare : (back & source);
         if (source.isEmpty()) return;
@@ -224,7 +225,7 @@ std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& sour
                                        sign(toDevice.m21()), sign(toDevice.m22()), 0, 0);
     placement.device = deviceRect(source);
     placement.size = sizeFor(placement.device);
-    placement.source = source.toAlignedRect() & bounds;
+    placement.source = (source & QRectF(bounds)).toAlignedRect();
     if (placement.device.isEmpty() || placement.source.isEmpty()) return placement;
     const QRect visible = placement.device & VisibleOnDevice(painter).toAlignedRect();
     if (visible.isEmpty()) {
@@ -235,9 +236,10 @@ std::optional<ScaledPlacement> PlaceScaled(QPainter& painter, const QRectF& sour
         std::int64_t{placement.device.width()} * placement.device.height() * 3) {
         // Much of it is out of sight: the source pixels under the visible part, with a pixel
         // to spare for the filter at the edges.
-        const QRect back =
-            toDevice.inverted().mapRect(QRectF(visible)).toAlignedRect().adjusted(-1, -1, 1, 1);
-        placement.source &= back;
+        // Cut in floating point first: far from the device the preimage leaves the int range.
+        const QRectF back = toDevice.inverted().mapRect(QRectF(visible)) &
+                            QRectF(placement.source).adjusted(-2, -2, 2, 2);
+        placement.source &= back.isEmpty() ? QRect() : back.toAlignedRect().adjusted(-1, -1, 1, 1);
         placement.device =
             placement.source.isEmpty() ? QRect() : deviceRect(QRectF(placement.source) & source);
         placement.size = sizeFor(placement.device);
