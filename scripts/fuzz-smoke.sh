@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# fuzz-smoke.sh BUILD_DIR SECONDS: runs every fuzz target briefly from its seed corpus.
+# fuzz-smoke.sh BUILD_DIR SECONDS: runs every fuzz target briefly from its seed corpus. The run
+# is repeatable: a fixed random seed and a fixed number of inputs (TAVLEX_FUZZ_RUNS), with SECONDS
+# as an upper bound, so the same code gives the same verdict here and in CI. Longer exploratory
+# runs: call the target directly without -seed.
 set -euo pipefail
 build=$1
 seconds=$2
@@ -11,8 +14,10 @@ for target in "$build"/tests/fuzz/fuzz_*; do
     corpus=$(mktemp -d)
     seeds="$build/tests/fuzz/${name}_seeds"
     [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/ 2>/dev/null || true
-    echo "fuzzing $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=0 \
+    echo "fuzzing $name: ${TAVLEX_FUZZ_RUNS:-20000} inputs, at most ${seconds}s"
+    UBSAN_OPTIONS=print_stacktrace=1 "$target" -seed="${TAVLEX_FUZZ_SEED:-1}" \
+        -runs="${TAVLEX_FUZZ_RUNS:-20000}" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+        -print_final_stats=0 \
         -artifact_prefix="$corpus/" "$corpus" \
         >"$corpus.log" 2>&1 || { tail -n 60 "$corpus.log"; exit 1; }
     rm -rf "$corpus" "$corpus.log"
