@@ -75,7 +75,12 @@ int main(int argc, char** argv) {
                 tavlex::mf::PlayResult result;
                 {
                     QPainter painter(&image);
-                    result = tavlex::mf::Play(metafile, painter, QRect(QPoint(0, 0), entry.size));
+                    // The references were played into the platform rectangle (0, 0, W, H), whose
+                    // right and bottom are inclusive; Play takes the viewer's rectangle, whose
+                    // right and bottom it takes one pixel inside. One more pixel each way
+                    // compares like with like.
+                    const QSize reach = entry.size + QSize(1, 1);
+                    result = tavlex::mf::Play(metafile, painter, QRect(QPoint(0, 0), reach));
                 }
                 status = result.complete ? QStringLiteral("rendered") : QStringLiteral("stopped");
                 detail = result.stopReason;
