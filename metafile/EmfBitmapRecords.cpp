@@ -7,9 +7,11 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -78,7 +80,10 @@ DibImage DecodeCharged(PlaybackContext& context, ByteView bmi, ByteView bits,
             const bool whole = h->compression != kBiRgb && h->compression != kBiBitfields &&
                                h->compression != kBiAlphaBitfields;
             if (region != nullptr && !whole) full &= *region;
-            const std::int64_t need = std::int64_t{full.width()} * full.height() * 4;
+            // Header sizes reach 2^62 pixels: saturate rather than overflow.
+            const std::int64_t pixels = std::int64_t{full.width()} * full.height();
+            const std::int64_t need =
+                std::min(pixels, std::numeric_limits<std::int64_t>::max() / 4) * 4;
             if (need > left) context.chargeBitmapBytes(need);
         }
         return image;
