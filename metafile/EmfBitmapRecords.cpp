@@ -336,8 +336,10 @@ bool PlayStretchDiBits(PlaybackContext& context, ByteView r) {
     // so for a top-down one that is stretched or not drawn from its origin.
     const QRectF deviceDest = (context.logicalToTarget() * context.deviceToTarget().inverted())
                                   .mapRect(QRectF(xDest, yDest, cxDest, cyDest));
-    const bool fromOrigin = xSrc == 0 && ySrc == 0 && cxSrc == qRound(deviceDest.width()) &&
-                            cySrc == qRound(deviceDest.height());
+    // (A destination far beyond the int range is no plain copy, and must not be rounded to int.)
+    auto roundsTo = [](double v, std::int32_t n) { return std::fabs(v) < 1e9 && qRound(v) == n; };
+    const bool fromOrigin = xSrc == 0 && ySrc == 0 && roundsTo(deviceDest.width(), cxSrc) &&
+                            roundsTo(deviceDest.height(), cySrc);
     const bool flip = !h.topDown || (rop == kSrcCopy && !fromOrigin);
     const double top = flip ? double(h.height) - ySrc - cySrc : ySrc;
     const double sx = double(cxDest) / cxSrc, sy = double(cyDest) / cySrc;
