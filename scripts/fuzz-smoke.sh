@@ -14,9 +14,9 @@ for target in "$build"/tests/fuzz/fuzz_*; do
     corpus=$(mktemp -d)
     seeds="$build/tests/fuzz/${name}_seeds"
     [ -d "$seeds" ] && cp -r "$seeds"/. "$corpus"/ 2>/dev/null || true
-    echo "fuzzing $name: ${TAVLEX_FUZZ_RUNS:-20000} inputs, at most ${seconds}s"
+    echo "fuzzing $name: ${TAVLEX_FUZZ_RUNS:-200000} inputs, at most ${seconds}s"
     UBSAN_OPTIONS=print_stacktrace=1 "$target" -seed="${TAVLEX_FUZZ_SEED:-1}" \
-        -runs="${TAVLEX_FUZZ_RUNS:-20000}" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+        -runs="${TAVLEX_FUZZ_RUNS:-200000}" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
         -print_final_stats=0 \
         -artifact_prefix="$corpus/" "$corpus" \
         >"$corpus.log" 2>&1 || { tail -n 60 "$corpus.log"; exit 1; }

@@ -12,7 +12,7 @@ bash "$root/scripts/build.sh" build-asan -DTAVLEX_GUI=OFF -DTAVLEX_SANITIZE=ON -
 (cd "$root/build-asan" && ASAN_OPTIONS=detect_leaks=1 ctest -L parsing --output-on-failure -j"$jobs")
 
 TAVLEX_TARGETS=fuzzers CC=clang CXX=clang++ bash "$root/scripts/build.sh" build-fuzz -DTAVLEX_GUI=OFF -DTAVLEX_FUZZ=ON -DTAVLEX_BENCH=OFF
-bash "$root/scripts/fuzz-smoke.sh" "$root/build-fuzz" "${TAVLEX_FUZZ_SECONDS:-60}"
+bash "$root/scripts/fuzz-smoke.sh" "$root/build-fuzz" "${TAVLEX_FUZZ_SECONDS:-600}"
 
 bash "$root/scripts/build.sh" build
 (cd "$root/build" && ctest --output-on-failure -j"$jobs")
