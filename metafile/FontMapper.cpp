@@ -1,5 +1,7 @@
 #include "metafile/FontMapper.h"
 
+#include "metafile/Charset.h"
+
 #include <QFontDatabase>
 #include <QHash>
 #include <QStringDecoder>
@@ -155,39 +157,8 @@ bool LooksMincho(const QString& key) {
 
 const char* CodecFor(const FontObject& font) {
     if (font.charSet == 128 || FontMapper::IsJapaneseFace(font.face)) return "windows-932";
-    switch (font.charSet) {
-        case 77:
-            return "macintosh";
-        case 129:
-        case 130:
-            return "windows-949";
-        case 134:
-            return "GBK";
-        case 136:
-            return "Big5";
-        case 161:
-            return "windows-1253";
-        case 162:
-            return "windows-1254";
-        case 163:
-            return "windows-1258";
-        case 177:
-            return "windows-1255";
-        case 178:
-            return "windows-1256";
-        case 186:
-            return "windows-1257";
-        case 204:
-            return "windows-1251";
-        case 222:
-            return "windows-874";
-        case 238:
-            return "windows-1250";
-        case 255:
-            return "IBM437";
-        default:
-            return "windows-1252";
-    }
+    const char* codePage = CodePageOfCharSet(font.charSet);
+    return codePage != nullptr ? codePage : "windows-1252";
 }
 
 // Lead bytes of the double-byte code pages: the character takes this byte and the next.

@@ -1,53 +1,13 @@
 #include "metafile/WmfCharset.h"
 
+#include "metafile/Charset.h"
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 
 namespace tavlex::mf::wmfcharset {
 
 namespace {
-
-// Code page of a LOGFONT character set; nullptr where bytes are taken as Latin-1 code points.
-const char* CodecName(std::uint8_t charSet) {
-    switch (charSet) {
-        case kAnsi:
-            return "windows-1252";
-        case kShiftJis:
-            return "windows-932";
-        case 129:
-            return "windows-949";
-        case 130:
-            return "windows-949";
-        case 134:
-            return "GBK";
-        case 136:
-            return "Big5";
-        case 161:
-            return "windows-1253";
-        case 162:
-            return "windows-1254";
-        case 163:
-            return "windows-1258";
-        case 177:
-            return "windows-1255";
-        case 178:
-            return "windows-1256";
-        case 186:
-            return "windows-1257";
-        case 204:
-            return "windows-1251";
-        case 222:
-            return "windows-874";
-        case 238:
-            return "windows-1250";
-        case 77:
-            return "macintosh";
-        case 255:
-            return "IBM437";
-        default:
-            return nullptr;
-    }
-}
 
 bool IsDoubleByte(const char* codec) {
     if (!codec) return false;
@@ -63,10 +23,11 @@ bool IsLead(const char* codec, unsigned char byte) {
 }
 
 // DEFAULT_CHARSET follows the system's code page, Japanese here; text that is not valid
-// Shift-JIS was written on another system and reads best as Windows-1252.
+// Shift-JIS was written on another system and reads best as Windows-1252. nullptr: the bytes
+// are taken as Latin-1 code points.
 const char* ResolveCodec(QByteArrayView bytes, std::uint8_t charSet) {
     if (charSet == kSymbol) return nullptr;
-    if (charSet != kDefault) return CodecName(charSet);
+    if (charSet != kDefault) return CodePageOfCharSet(charSet);
     bool high = false;
     for (char c : bytes) high = high || static_cast<unsigned char>(c) >= 0x80;
     if (!high) return nullptr;
@@ -111,7 +72,7 @@ TextRun Decode(QByteArrayView bytes, std::uint8_t charSet, const QVector<std::in
 
 ByteRun Encode(const QString& text, std::uint8_t charSet, const QVector<std::int32_t>& dx) {
     ByteRun run;
-    const char* codec = charSet == kDefault ? "windows-932" : CodecName(charSet);
+    const char* codec = charSet == kDefault ? "windows-932" : CodePageOfCharSet(charSet);
     QStringEncoder encoder;
     if (codec) encoder = QStringEncoder(codec, QStringConverter::Flag::Stateless);
     const bool withDx = !dx.isEmpty();
