@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/GuiTestEnvironment.h"
+
 #include <functional>
 
 // fontconfig keeps its pattern caches until exit; the leak checker must not count them.
@@ -17,29 +19,6 @@ extern "C" inline const char* __lsan_default_suppressions() {
 }
 
 namespace tavlex::mf::testing {
-
-// Text needs a GUI application for its font database; the tests run it offscreen.
-class GuiEnvironment : public ::testing::Environment {
-  public:
-    void SetUp() override {
-        if (!QCoreApplication::instance()) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "metafile_test";
-            static char* argv[] = {name, nullptr};
-            app_ = new QGuiApplication(argc, argv);
-        }
-    }
-    void TearDown() override {
-        delete app_;
-        app_ = nullptr;
-    }
-
-  private:
-    QGuiApplication* app_ = nullptr;
-};
-
-inline const bool kGuiRegistered = (::testing::AddGlobalTestEnvironment(new GuiEnvironment), true);
 
 // A reference device of 10 pixels per millimetre and a frame of 100 x 100 device pixels, so that
 // a 101 x 101 target shows device pixels one to one (the right and bottom edges are inclusive).
