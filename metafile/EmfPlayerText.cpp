@@ -1,6 +1,7 @@
 #include "metafile/EmfPlayer.h"
 
 #include "metafile/EmfWriter.h"
+#include "metafile/FontCache.h"
 #include "metafile/FontMapper.h"
 
 #include <QFontMetricsF>
@@ -161,8 +162,10 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     const FontObject& f = dc_.font;
     const double sx = std::hypot(full_.m11(), full_.m12());
     const double sy = std::hypot(full_.m21(), full_.m22());
+    const FontCache::Resolved resolved = FontCache::Shared().Resolve(f);
+    const FontMapper::Metrics metrics = resolved.metrics;
     QFont font;
-    font.setFamilies(FontMapper::Families(f));
+    font.setFamilies(resolved.families);
     font.setWeight(
         static_cast<QFont::Weight>(std::clamp(f.weight == 0 ? 400 : f.weight, 100, 900)));
     font.setItalic(f.italic);
@@ -170,15 +173,6 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     font.setStrikeOut(f.strikeOut);
     font.setKerning(false);
     font.setHintingPreference(QFont::PreferNoHinting);
-    // Ascent and descent per em: the Windows face's own when known, so that recorded
-    // positions line up although a substitute draws the glyphs.
-    FontMapper::Metrics metrics = FontMapper::WindowsMetrics(f);
-    if (metrics.ascent <= 0) {
-        QFont probe = font;
-        probe.setPixelSize(256);
-        const QFontMetricsF pm(probe);
-        metrics = {pm.ascent() / 256, pm.descent() / 256};
-    }
     double em;
     if (f.height < 0) {
         em = -static_cast<double>(f.height) * sy;
