@@ -19,6 +19,9 @@ PageScrollBox::PageScrollBox(QWidget* parent) : QAbstractScrollArea(parent) {
     horizontalScrollBar()->setRange(0, 0);
     verticalScrollBar()->setRange(0, 0);
     viewport()->setAutoFillBackground(true);
+    // Opaque bars: a scroll step then repaints the bars alone, not the window frame beneath them.
+    horizontalScrollBar()->setAutoFillBackground(true);
+    verticalScrollBar()->setAutoFillBackground(true);
     // Keys belong to the window's focus holder, not to the scroll area.
     setFocusPolicy(Qt::NoFocus);
 }

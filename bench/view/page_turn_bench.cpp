@@ -179,6 +179,25 @@ int main(int argc, char** argv) {
         QApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
         QApplication::processEvents();
     });
+    // Where a step's time goes: moving the sheet (the backing store scrolls its pixels) and
+    // painting what that uncovers.
+    std::vector<double> moves, paints;
+    for (int i = 0; i < 41; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        const int before = scroll->VerticalPosition();
+        scroll->SetVerticalPosition(before + direction * PageScrollBox::kVerticalLine);
+        if (scroll->VerticalPosition() == before) direction = -direction;
+        moves.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
+        timer.restart();
+        QApplication::sendPostedEvents(nullptr, QEvent::UpdateRequest);
+        QApplication::processEvents();
+        paints.push_back(static_cast<double>(timer.nsecsElapsed()) / 1000.0);
+    }
+    std::sort(moves.begin(), moves.end());
+    std::sort(paints.begin(), paints.end());
+    std::printf("  scroll step: move %.0f us, paint %.0f us\n", moves[moves.size() / 2],
+                paints[paints.size() / 2]);
     const mf::Metafile current = *form->PageMetafile();
     const QSize big = box->size();
     const QRect bigTarget = PageRectangle(big, form->ZoomPercent(), offsets);
