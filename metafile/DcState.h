@@ -39,7 +39,6 @@ struct DcState {
     std::uint32_t textAlign = 0;
     int arcDirection = 1;  // AD_COUNTERCLOCKWISE
     double miterLimit = 10;
-    std::int32_t textCharExtra = 0;
 
     // Clip in target coordinates; none: the whole surface.
     std::optional<QRegion> clip;

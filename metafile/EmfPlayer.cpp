@@ -13,7 +13,6 @@ namespace {
 
 constexpr std::uint32_t kSmallTextOut = 108;
 constexpr std::uint32_t kSetMapperFlags = 16;
-constexpr std::uint32_t kSetTextCharExtra = 99;
 
 QColor ColourRef(std::uint32_t ref) {
     return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
@@ -57,6 +56,9 @@ EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& t
     const double sx = std::fabs(fw) < 1e-9 ? 1.0 : tw / fw;
     const double sy = std::fabs(fh) < 1e-9 ? 1.0 : th / fh;
     frameToTarget_ = QTransform(sx, 0, 0, sy, target.left() - fx0 * sx, target.top() - fy0 * sy);
+    // Enhanced playback runs in the advanced graphics mode (world transforms work in any file),
+    // so boxes keep their right and bottom edges; placeable pages play as converted records too.
+    dc_.graphicsMode = 2;
     UpdateTransform();
 }
 
@@ -509,9 +511,6 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
             break;
         case emr::SetMiterLimit:
             s.miterLimit = r.U32Or(8);
-            break;
-        case kSetTextCharExtra:
-            s.textCharExtra = r.I32Or(8);
             break;
         case emr::SetBrushOrgEx:
             break;

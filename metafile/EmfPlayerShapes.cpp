@@ -385,8 +385,9 @@ QPainterPath EmfPlayer::ShrunkBoxPath(const QRectF& logicalBox, std::uint32_t ty
     if (full_.type() <= QTransform::TxScale && !inPath_) {
         const QRectF t = full_.mapRect(logicalBox).normalized();
         const double l = std::round(t.left()), top = std::round(t.top());
-        const double w = std::max(0.0, std::round(t.right()) - 1 - l);
-        const double h = std::max(0.0, std::round(t.bottom()) - 1 - top);
+        const double edge = dc_.graphicsMode == 2 ? 0 : 1;
+        const double w = std::max(0.0, std::round(t.right()) - edge - l);
+        const double h = std::max(0.0, std::round(t.bottom()) - edge - top);
         const QRectF box(l, top, w, h);
         if (w < 2 || h < 2) {
             // A box of a pixel or two still shows as a dot, as the platform draws it.
