@@ -624,6 +624,9 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         case kSmallTextOut:
             SmallTextOut(r);
             break;
+        case emr::GradientFill:
+            GradientFill(r);
+            break;
         default:
             break;  // unknown records are skipped, as the platform does
     }

@@ -11,6 +11,7 @@
 #include <QPainterPath>
 #include <QPen>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -90,6 +91,10 @@ class EmfPlayer final : public PlaybackContext {
     void SetPixel(ByteView r);
     QPainterPath ShrunkBoxPath(const QRectF& logicalBox, std::uint32_t type, QSizeF corner);
     QPointF Map(QPointF p) const { return full_.map(p); }
+
+    // Gradients (EmfPlayerGradient.cpp).
+    void GradientFill(ByteView r);
+    void ShadeTriangle(QPointF p0, QPointF p1, QPointF p2, const std::array<const double*, 3>& rgb);
 
     // Text (EmfPlayerText.cpp).
     void TextRecord(std::uint32_t type, ByteView r);
