@@ -95,6 +95,7 @@ class EmfPlayer final : public PlaybackContext {
     // Gradients (EmfPlayerGradient.cpp).
     void GradientFill(ByteView r);
     void ShadeTriangle(QPointF p0, QPointF p1, QPointF p2, const std::array<const double*, 3>& rgb);
+    QRectF VisibleTarget() const;
 
     // Text (EmfPlayerText.cpp).
     void TextRecord(std::uint32_t type, ByteView r);

@@ -22,6 +22,16 @@ QColor VertexColour(const Vertex& v) {
 
 }  // namespace
 
+// The part of target space the painter's device shows, with a pixel to spare: what lies beyond
+// is never shaded, however far a damaged record reaches.
+QRectF EmfPlayer::VisibleTarget() const {
+    const QPaintDevice* device = painter_.device();
+    if (!device) return {};
+    return painterBase_.inverted()
+        .mapRect(QRectF(0, 0, device->width(), device->height()))
+        .adjusted(-1, -1, 1, 1);
+}
+
 // EMR_GRADIENTFILL: rectangles shade from one corner's colour to the other's along x or y,
 // triangles blend their three corner colours; no pen, brush or raster operation takes part,
 // and the alpha of the vertices is ignored.
@@ -61,16 +71,17 @@ void EmfPlayer::GradientFill(ByteView r) {
         const QRectF box = QRectF(p, q).normalized();
         const QRectF pixels(QPointF(std::round(box.left()), std::round(box.top())),
                             QPointF(std::round(box.right()), std::round(box.bottom())));
-        if (pixels.isEmpty()) continue;
+        const QRectF shown = pixels.intersected(VisibleTarget());
+        if (shown.isEmpty()) continue;
         // The gradient runs from the first vertex's edge to the second's.
         QLinearGradient gradient =
             mode == 0 ? QLinearGradient(p.x(), 0, q.x(), 0) : QLinearGradient(0, p.y(), 0, q.y());
         gradient.setColorAt(0, VertexColour(vertices[a]));
         gradient.setColorAt(1, VertexColour(vertices[b]));
         if ((mode == 0 ? p.x() == q.x() : p.y() == q.y()))
-            painter_.fillRect(pixels, VertexColour(vertices[a]));
+            painter_.fillRect(shown, VertexColour(vertices[a]));
         else
-            painter_.fillRect(pixels, gradient);
+            painter_.fillRect(shown, gradient);
     }
 }
 
@@ -81,12 +92,10 @@ void EmfPlayer::ShadeTriangle(QPointF p0, QPointF p1, QPointF p2,
     const double area =
         (p1.x() - p0.x()) * (p2.y() - p0.y()) - (p2.x() - p0.x()) * (p1.y() - p0.y());
     if (!std::isfinite(area) || std::fabs(area) < 1e-9) return;
-    QRectF box = QRectF(p0, p1).normalized().united(QRectF(p0, p2).normalized());
-    if (const QPaintDevice* device = painter_.device()) {
-        const QRectF visible =
-            painterBase_.inverted().mapRect(QRectF(0, 0, device->width(), device->height()));
-        box = box.intersected(visible.adjusted(-1, -1, 1, 1));
-    }
+    const QRectF box = QRectF(p0, p1)
+                           .normalized()
+                           .united(QRectF(p0, p2).normalized())
+                           .intersected(VisibleTarget());
     if (box.isEmpty()) return;
     const int x0 = static_cast<int>(std::floor(box.left()));
     const int y0 = static_cast<int>(std::floor(box.top()));
