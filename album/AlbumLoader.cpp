@@ -9,19 +9,25 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <future>
 
-#include "album/BodyWriter.h"
+#include "album/BodyFile.h"
 #include "support/Length.h"
 #include "support/Text.h"
 
 namespace tavlex {
 namespace {
 
-// Input is read in 64 KiB chunks; output leaves through the body writer's few fixed blocks, so
-// the body never sits in memory whole.
+// Input is read in 64 KiB chunks; output goes straight into the body file through mapped
+// windows of 4 MiB (two at most are mapped at once), so the body never sits in memory whole and
+// is not copied once more. Where the file cannot be mapped, 256 KiB blocks are appended instead.
 constexpr std::size_t kInputChunk = 64 * 1024;
+constexpr std::int64_t kOutputWindow = 4 << 20;
+constexpr std::int64_t kSpareBlock = 256 * 1024;
 
 // A directory this large cannot come from a real album; refusing it keeps the page table's
 // memory bounded (12 MB) whatever a small, highly compressed file claims.
@@ -76,6 +82,46 @@ qint64 ReadFully(int fd, char* buffer, std::size_t length) {
     return static_cast<qint64>(total);
 }
 
+// One mapped output window of the body file, prepared on a second thread while the previous
+// one is being filled, and unmapped however the inflating ends.
+struct OutputWindow {
+    char* range = nullptr;
+    std::int64_t length = 0;
+};
+
+class WindowAhead {
+  public:
+    explicit WindowAhead(const BodyFile& file) : file_(file) {}
+    ~WindowAhead() { Drop(); }
+    WindowAhead(const WindowAhead&) = delete;
+    WindowAhead& operator=(const WindowAhead&) = delete;
+
+    void Start(std::int64_t offset, std::int64_t length) {
+        Drop();
+        if (length <= 0) return;
+        next_ = std::async(std::launch::async, [this, offset, length] {
+            return OutputWindow{file_.MapRange(offset, length), length};
+        });
+    }
+    // The prepared window (range null where the file cannot be mapped); throws the preparing
+    // thread's error.
+    OutputWindow Take() { return next_.valid() ? next_.get() : OutputWindow{}; }
+    // Unmaps a window that is no longer needed, once its preparation is done.
+    void Drop() {
+        if (!next_.valid()) return;
+        try {
+            const OutputWindow window = next_.get();
+            BodyFile::Unmap(window.range, window.length);
+        } catch (const AlbumError&) {
+            // A window nobody needs any more: its error does not matter.
+        }
+    }
+
+  private:
+    const BodyFile& file_;
+    std::future<OutputWindow> next_;
+};
+
 // Inflates the zlib stream that starts at the album file's current position into body. The
 // stream must end (its checksum verified) having produced exactly bodyLength bytes.
 void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QString& name) {
@@ -84,15 +130,12 @@ void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QSt
     const auto damaged = [&](const QString& why) {
         return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
     };
-    BodyWriter writer(body);
     bool inputEnded = false;
-    std::int64_t produced = 0;
     int status = Z_OK;
-    while (status != Z_STREAM_END) {
-        char* block = writer.Block();
-        inflater->next_out = reinterpret_cast<Bytef*>(block);
-        inflater->avail_out = static_cast<uInt>(BodyWriter::kBlockSize);
-        // Fill the whole block before handing it over: fewer, larger writes.
+    // Inflates into out until it is full or the stream ends; returns the bytes produced.
+    const auto fill = [&](char* out, std::size_t length) {
+        inflater->next_out = reinterpret_cast<Bytef*>(out);
+        inflater->avail_out = static_cast<uInt>(length);
         while (inflater->avail_out > 0 && status != Z_STREAM_END) {
             if (inflater->avail_in == 0 && !inputEnded) {
                 const qint64 got = ReadFully(albumFd, input.get(), kInputChunk);
@@ -114,16 +157,44 @@ void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QSt
                 throw damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
             }
         }
-        const auto count = static_cast<std::int64_t>(BodyWriter::kBlockSize - inflater->avail_out);
-        // Checked before writing, so that no stream makes the file larger than stated.
-        if (count > bodyLength - produced) {
+        return length - inflater->avail_out;
+    };
+
+    // Never more than the stated length goes into the file, whatever the stream holds.
+    std::unique_ptr<char[]> spare;
+    std::int64_t produced = 0;
+    WindowAhead ahead(body);
+    ahead.Start(0, std::min<std::int64_t>(kOutputWindow, bodyLength));
+    while (status != Z_STREAM_END && produced < bodyLength) {
+        const std::int64_t want = std::min<std::int64_t>(kOutputWindow, bodyLength - produced);
+        std::size_t got = 0;
+        const OutputWindow window = ahead.Take();
+        if (window.range) {
+            const std::unique_ptr<char, std::function<void(char*)>> unmap(
+                window.range, [&](char* range) { BodyFile::Unmap(range, window.length); });
+            ahead.Start(produced + want,
+                        std::min<std::int64_t>(kOutputWindow, bodyLength - produced - want));
+            got = fill(window.range, static_cast<std::size_t>(want));
+            body.CommitMapped(static_cast<std::int64_t>(got));
+        } else {
+            if (!spare) spare.reset(new char[kSpareBlock]);
+            got = fill(spare.get(),
+                       static_cast<std::size_t>(std::min<std::int64_t>(want, kSpareBlock)));
+            body.Append(spare.get(), static_cast<std::int64_t>(got));
+        }
+        produced += static_cast<std::int64_t>(got);
+    }
+    // Before the file is cut to its size: the thread must not reserve space behind that.
+    ahead.Drop();
+    if (status != Z_STREAM_END) {
+        // The stated length is reached: the stream must end here, checksum and all.
+        char probe = 0;
+        if (fill(&probe, 1) != 0) {
             throw damaged(QStringLiteral("the body inflates to more than its stated %1 bytes")
                               .arg(bodyLength));
         }
-        writer.Submit(static_cast<std::size_t>(count));
-        produced += count;
     }
-    writer.Finish();
+    body.TrimToSize();
     if (produced != bodyLength) {
         throw damaged(QStringLiteral("the body inflates to %1 bytes, not its stated %2")
                           .arg(produced)

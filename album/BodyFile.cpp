@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
@@ -76,6 +77,37 @@ void BodyFile::Append(const void* data, std::int64_t length) {
         bytes += written;
         length -= written;
         size_ += written;
+    }
+}
+
+char* BodyFile::MapRange(std::int64_t offset, std::int64_t length) const {
+    static const long pageSize = ::sysconf(_SC_PAGESIZE);
+    if (offset < 0 || length <= 0 || pageSize <= 0 || offset % pageSize != 0) return nullptr;
+    // Reserved first: a page of a shared mapping that finds the disk full kills the process
+    // when it is written, where a failed reservation is an ordinary error.
+    const int reserved = ::posix_fallocate(fd_, offset, length);
+    if (reserved == EOPNOTSUPP || reserved == EINVAL) return nullptr;
+    if (reserved != 0) {
+        throw AlbumError(QStringLiteral("cannot write the temporary file %1: %2")
+                             .arg(path_, QString::fromLocal8Bit(std::strerror(reserved))));
+    }
+    void* range = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE,
+                         MAP_SHARED, fd_, static_cast<off_t>(offset));
+    if (range == MAP_FAILED) return nullptr;
+    // Faulting the pages in one by one while inflating would cost more than the copy this
+    // saves; an older kernel without this advice faults them in after all.
+    ::madvise(range, static_cast<std::size_t>(length), MADV_POPULATE_WRITE);
+    return static_cast<char*>(range);
+}
+
+void BodyFile::Unmap(char* range, std::int64_t length) {
+    if (range) ::munmap(range, static_cast<std::size_t>(length));
+}
+
+void BodyFile::TrimToSize() {
+    if (::ftruncate(fd_, size_) != 0) {
+        throw AlbumError(
+            QStringLiteral("cannot write the temporary file %1: %2").arg(path_, SystemError()));
     }
 }
 

@@ -37,6 +37,19 @@ class BodyFile {
     // Appends bytes; throws AlbumError on a write failure.
     void Append(const void* data, std::int64_t length);
 
+    // Reserves the disk space of length bytes at offset (so that filling them cannot fail
+    // later) and maps them for writing, populated: the loader inflates straight into the file's
+    // pages instead of copying every block once more through write(). Returns null where the
+    // range cannot be mapped (the caller then appends instead); throws AlbumError when the space
+    // cannot be reserved. The offset must be a multiple of the page size. Ranges that do not
+    // overlap may be mapped from another thread while one is being filled.
+    char* MapRange(std::int64_t offset, std::int64_t length) const;
+    static void Unmap(char* range, std::int64_t length);
+    // The next used bytes, filled through a mapped range at Size(), become part of the body.
+    void CommitMapped(std::int64_t used) { size_ += used; }
+    // Cuts off space reserved past the body; throws AlbumError when that fails.
+    void TrimToSize();
+
     // Reads exactly length bytes at offset into buffer; throws AlbumError when the range lies
     // outside the body or the read fails.
     void ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const;

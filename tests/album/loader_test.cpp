@@ -194,7 +194,8 @@ TEST_F(LoaderTest, UndecodableContentsTextIsVisible) {
 
 // BodyLength 8192 and 8193 straddle the copy's block size.
 TEST_F(LoaderTest, BodiesOfBlockMultiplesAndOneMore) {
-    for (const int bodySize : {8192, 8193, 4096 * 16, 4096 * 16 + 1}) {
+    // Small bodies, and bodies that fill the loader's output windows exactly or just spill over.
+    for (const int bodySize : {8192, 8193, 4096 * 16, 4096 * 16 + 1, 8 << 20, (8 << 20) + 1}) {
         SCOPED_TRACE(bodySize);
         const QByteArray prefix = BodyWith(0, {}, {PageEntry{0, 1, 0}});
         const auto pageAt = static_cast<std::int32_t>(prefix.size() + 8);
@@ -204,6 +205,8 @@ TEST_F(LoaderTest, BodiesOfBlockMultiplesAndOneMore) {
         const AlbumLoadResult result = LoadBytes(AlbumFromBody(body));
         ASSERT_EQ(result.status, LoadStatus::Loaded);
         EXPECT_EQ(result.document.BodyStream->Size(), bodySize);
+        // No space reserved for output is left behind the body.
+        EXPECT_EQ(QFileInfo(result.document.BodyStream->Path()).size(), bodySize);
         EXPECT_EQ(ReadPageBytes(result.document, 1), body.mid(pageAt));
     }
 }
