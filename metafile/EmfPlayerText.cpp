@@ -5,8 +5,10 @@
 #include "metafile/FontMapper.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QGuiApplication>
 #include <QPainterPath>
+#include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
@@ -55,6 +57,40 @@ void BuildClusters(TextRun& run, const std::vector<int>& unitSource,
         for (int k = std::max(0, from); k < std::min(to, sourceCount); ++k)
             run.advances[c] += sourceAdvances[static_cast<std::size_t>(k)];
     }
+}
+
+// The one glyph the face has for a character that the text engine would draw as the face's
+// plain glyph for it. Marks, format and control characters are left to the engine (it hides
+// or combines them), and so are characters the face lacks (a fallback family supplies them).
+bool PlainGlyph(const QRawFont& raw, QStringView cluster, quint32* glyph) {
+    const char32_t c =
+        cluster.size() == 2 && cluster[0].isHighSurrogate() && cluster[1].isLowSurrogate()
+            ? QChar::surrogateToUcs4(cluster[0], cluster[1])
+        : cluster.size() == 1 ? cluster[0].unicode()
+                              : 0;
+    switch (QChar::category(c)) {
+        case QChar::Mark_NonSpacing:
+        case QChar::Mark_SpacingCombining:
+        case QChar::Mark_Enclosing:
+        case QChar::Other_Control:
+        case QChar::Other_Format:
+        case QChar::Other_Surrogate:
+        case QChar::Other_NotAssigned:
+        case QChar::Separator_Line:
+        case QChar::Separator_Paragraph:
+            return false;
+        default:
+            break;
+    }
+    if (c == 0) return false;
+    quint32 glyphs[2] = {0, 0};  // the face wants room for one glyph per UTF-16 unit
+    int count = 2;
+    if (!raw.glyphIndexesForChars(cluster.data(), static_cast<int>(cluster.size()), glyphs,
+                                  &count) ||
+        count != 1)
+        return false;
+    *glyph = glyphs[0];
+    return *glyph != 0;
 }
 
 }  // namespace
@@ -260,7 +296,6 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         p.addPolygon(box);
         painter_.fillPath(p, dc_.backgroundColour);
     }
-    painter_.setFont(font);
     painter_.setPen(dc_.textColour);
     // Colour (bitmap) fonts are scaled as images however large the glyph: far beyond any
     // sensible size on the device the outlines are filled instead, as the painter already does
@@ -285,9 +320,19 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         painter_.setWorldTransform(t * painterBase_);
     };
     if (advances.empty()) {
+        painter_.setFont(font);
         place(baseline);
         draw(text);
     } else {
+        // With a spacing array every character stands at its recorded place and needs no
+        // shaping: the face's glyph is drawn directly, and only characters that need the text
+        // engine go through it.
+        const bool glyphs = deviceEm <= 1024 && !f.underline && !f.strikeOut;
+        const QRawFont raw = glyphs ? QRawFont::fromFont(font) : QRawFont();
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(raw);
+        glyphRun.setPositions({QPointF(0, 0)});
+        bool fontSet = false;
         for (std::size_t i = 0; i < n; ++i) {
             if ((i & 1023) == 1023 && clock_.elapsed() > limits_.maxMillis) {
                 Stop(QStringLiteral("time cap reached"));
@@ -295,10 +340,18 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
             }
             const int from = clusterStarts[i];
             const int to = i + 1 < n ? clusterStarts[i + 1] : static_cast<int>(text.size());
-            const QString cluster = text.mid(from, to - from);
+            const QStringView cluster = QStringView(text).mid(from, to - from);
             if (cluster.trimmed().isEmpty()) continue;
             place(baseline + offsets[i]);
-            draw(cluster);
+            quint32 glyph = 0;
+            if (raw.isValid() && PlainGlyph(raw, cluster, &glyph)) {
+                glyphRun.setGlyphIndexes({glyph});
+                painter_.drawGlyphRun(QPointF(0, 0), glyphRun);
+                continue;
+            }
+            if (!fontSet) painter_.setFont(font);
+            fontSet = true;
+            draw(cluster.toString());
         }
     }
     painter_.restore();
