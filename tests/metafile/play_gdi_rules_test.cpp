@@ -53,6 +53,24 @@ INSTANTIATE_TEST_SUITE_P(
         return name;
     });
 
+TEST(BoxEdges, WidePenIsCentredOnTheLastCoveredPixels) {
+    const QImage image = Render(BuildEmf([](EmfWriter& w) {
+        w.CreatePen(1, 0, 5, kRed);
+        w.SelectObject(1);
+        w.SelectObject(kNullBrush);
+        w.Rectangle({10, 20, 50, 60});
+    }));
+    const std::vector<int> columns = InkColumns(image, 0, 100);
+    const std::vector<int> rows = InkRows(image, 0, 100);
+    ASSERT_FALSE(columns.empty());
+    ASSERT_FALSE(rows.empty());
+    // Five pixels wide around columns 10 and 49, rows 20 and 59.
+    EXPECT_EQ(columns.front(), 8);
+    EXPECT_EQ(columns.back(), 51);
+    EXPECT_EQ(rows.front(), 18);
+    EXPECT_EQ(rows.back(), 61);
+}
+
 struct GradientVertex {
     std::int32_t x, y;
     std::uint16_t red, green, blue;
