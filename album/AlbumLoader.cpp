@@ -24,7 +24,8 @@ namespace {
 
 // Input is read in 64 KiB chunks; output goes straight into the body file through mapped
 // windows of 4 MiB (two at most are mapped at once), so the body never sits in memory whole and
-// is not copied once more. Where the file cannot be mapped, 256 KiB blocks are appended instead.
+// is not copied once more. Small bodies, and bodies in files that cannot be mapped, are
+// appended in 256 KiB blocks instead.
 constexpr std::size_t kInputChunk = 64 * 1024;
 constexpr std::int64_t kOutputWindow = 4 << 20;
 constexpr std::int64_t kSpareBlock = 256 * 1024;
@@ -164,7 +165,8 @@ void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QSt
     std::unique_ptr<char[]> spare;
     std::int64_t produced = 0;
     WindowAhead ahead(body);
-    ahead.Start(0, std::min<std::int64_t>(kOutputWindow, bodyLength));
+    // A small body is simply appended: a thread and a mapping would cost more than they save.
+    if (bodyLength >= kOutputWindow) ahead.Start(0, kOutputWindow);
     while (status != Z_STREAM_END && produced < bodyLength) {
         const std::int64_t want = std::min<std::int64_t>(kOutputWindow, bodyLength - produced);
         std::size_t got = 0;

@@ -385,18 +385,22 @@ TEST_F(LoaderTest, LinksAndForeignFilesAreNeverUsed) {
 // A body file that cannot be written (here: beyond the process's file size limit) fails the
 // load, and the error of the writing thread reaches the caller.
 TEST_F(LoaderTest, AFailedBodyWriteIsAnError) {
-    const std::vector<AlbumPage> pages{{test::PageBytes(1, 3 << 20), 0}};
-    const QString path = Write("big.YRA", BuildAlbumBytes(test::SampleContents(), pages));
-    rlimit saved{};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limited = saved;
-    limited.rlim_cur = 1 << 20;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
-    EXPECT_THROW(Load(path), AlbumError);
-    setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previous);
-    EXPECT_EQ(ReadPageBytes(Load(path).document, 1), pages[0].data);
+    // Both ways into the file: small bodies are appended, large ones mapped.
+    for (const int pageSize : {3 << 20, 9 << 20}) {
+        SCOPED_TRACE(pageSize);
+        const std::vector<AlbumPage> pages{{test::PageBytes(1, pageSize), 0}};
+        const QString path = Write("big.YRA", BuildAlbumBytes(test::SampleContents(), pages));
+        rlimit saved{};
+        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
+        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved;
+        limited.rlim_cur = 1 << 20;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        EXPECT_THROW(Load(path), AlbumError);
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previous);
+        EXPECT_EQ(ReadPageBytes(Load(path).document, 1), pages[0].data);
+    }
 }
 
 TEST_F(LoaderTest, AnExistingBodyFileIsEmptiedFirst) {
