@@ -56,9 +56,6 @@ EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& t
     const double sx = std::fabs(fw) < 1e-9 ? 1.0 : tw / fw;
     const double sy = std::fabs(fh) < 1e-9 ? 1.0 : th / fh;
     frameToTarget_ = QTransform(sx, 0, 0, sy, target.left() - fx0 * sx, target.top() - fy0 * sy);
-    // Enhanced playback runs in the advanced graphics mode (world transforms work in any file),
-    // so boxes keep their right and bottom edges; placeable pages play as converted records too.
-    dc_.graphicsMode = 2;
     UpdateTransform();
 }
 

@@ -385,10 +385,10 @@ QPainterPath EmfPlayer::ShrunkBoxPath(const QRectF& logicalBox, std::uint32_t ty
     if (full_.type() <= QTransform::TxScale && !inPath_) {
         const QRectF t = full_.mapRect(logicalBox).normalized();
         const double l = std::round(t.left()), top = std::round(t.top());
-        // The advanced mode keeps the right and bottom edges of fills and one-pixel outlines; a
-        // wide pen stays centred on the last pixels the box covers.
-        const double edge =
-            dc_.graphicsMode == 2 && (!PenVisible() || MakePen(dc_.pen).widthF() <= 1) ? 0 : 1;
+        // Playback runs in the advanced graphics mode (world transforms work in any file), which
+        // keeps the right and bottom edges of fills and one-pixel outlines; a wide pen stays
+        // centred on the last pixels the box covers. Placeable pages play as converted records.
+        const double edge = PenVisible() && MakePen(dc_.pen).widthF() > 1 ? 1 : 0;
         const double w = std::max(0.0, std::round(t.right()) - edge - l);
         const double h = std::max(0.0, std::round(t.bottom()) - edge - top);
         const QRectF box(l, top, w, h);
