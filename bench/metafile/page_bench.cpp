@@ -9,9 +9,12 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
@@ -57,7 +60,10 @@ QImage Photo(int seed) {
     return image;
 }
 
-QByteArray TypicalPage(const std::vector<QImage>& photos, bool withText = true) {
+enum class Content { Everything, PhotosOnly, WithoutPhotos };
+
+QByteArray TypicalPage(const std::vector<QImage>& photos, Content content = Content::Everything) {
+    const bool withText = content != Content::PhotosOnly;
     EmfWriter::Header header;
     header.frame = RectL{0, 0, kPageWidth - 1, kPageHeight - 1};
     EmfWriter w(header);
@@ -92,7 +98,8 @@ QByteArray TypicalPage(const std::vector<QImage>& photos, bool withText = true) 
     const std::vector<Slot> layout = Layout();
     for (std::size_t i = 0; i < layout.size(); ++i) {
         const QRect& p = layout[i].photo;
-        w.StretchDIBits(RectL{p.left(), p.top(), p.right() + 1, p.bottom() + 1}, photos[i]);
+        if (content != Content::WithoutPhotos)
+            w.StretchDIBits(RectL{p.left(), p.top(), p.right() + 1, p.bottom() + 1}, photos[i]);
         const QRect& c = layout[i].caption;
         w.Rectangle(RectL{c.left(), c.top(), c.right() + 1, c.bottom() + 1});
         for (int row = 0; row < 5; ++row) {  // label, value and a second value line per row
@@ -115,11 +122,14 @@ struct Fixture {
     std::vector<QImage> photos;
     std::vector<QSize> photoTargets;  // pixels on the target page
     tavlex::mf::Metafile page;
-    tavlex::mf::Metafile photosOnly;  // the same page without its text, to tell the costs apart
+    // The same page without its text, and without its photographs, to tell the costs apart.
+    tavlex::mf::Metafile photosOnly;
+    tavlex::mf::Metafile withoutPhotos;
     Fixture() {
         for (int i = 0; i < 3; ++i) photos.push_back(Photo(i));
         page = tavlex::mf::Metafile::Load(TypicalPage(photos));
-        photosOnly = tavlex::mf::Metafile::Load(TypicalPage(photos, false));
+        photosOnly = tavlex::mf::Metafile::Load(TypicalPage(photos, Content::PhotosOnly));
+        withoutPhotos = tavlex::mf::Metafile::Load(TypicalPage(photos, Content::WithoutPhotos));
         for (const Slot& slot : Layout()) {
             photoTargets.push_back(QSize(slot.photo.width() * kTarget.width() / kPageWidth,
                                          slot.photo.height() * kTarget.height() / kPageHeight));
@@ -132,15 +142,25 @@ Fixture& Data() {
     return fixture;
 }
 
+void DrawOnce(QImage& canvas, const tavlex::mf::Metafile& page) {
+    canvas.fill(Qt::white);
+    QPainter painter(&canvas);
+    tavlex::mf::Play(page, painter, QRect(QPoint(0, 0), kTarget));
+    painter.end();
+    benchmark::DoNotOptimize(canvas.constBits());
+}
+
+void ScaleOnce(const Fixture& f) {
+    for (std::size_t i = 0; i < f.photos.size(); ++i) {
+        QImage scaled =
+            f.photos[i].scaled(f.photoTargets[i], Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        benchmark::DoNotOptimize(scaled.constBits());
+    }
+}
+
 void DrawPage(benchmark::State& state, const tavlex::mf::Metafile& page) {
     QImage canvas(kTarget, QImage::Format_RGB32);
-    for (auto _ : state) {
-        canvas.fill(Qt::white);
-        QPainter painter(&canvas);
-        tavlex::mf::Play(page, painter, QRect(QPoint(0, 0), kTarget));
-        painter.end();
-        benchmark::DoNotOptimize(canvas.constBits());
-    }
+    for (auto _ : state) DrawOnce(canvas, page);
 }
 
 void BM_DrawPage(benchmark::State& state) {
@@ -149,32 +169,95 @@ void BM_DrawPage(benchmark::State& state) {
 void BM_DrawPageWithoutText(benchmark::State& state) {
     DrawPage(state, Data().photosOnly);
 }
+void BM_DrawPageWithoutPhotos(benchmark::State& state) {
+    DrawPage(state, Data().withoutPhotos);
+}
 
 void BM_ScalePhotosOnly(benchmark::State& state) {
-    Fixture& f = Data();
+    const Fixture& f = Data();
+    for (auto _ : state) ScaleOnce(f);
+}
+
+// The ratio of drawing the page to scaling its photographs, taken within each iteration:
+// both halves of a pair meet the same load of the shared machine, which separate runs
+// seconds apart do not. Which half goes first alternates.
+std::vector<double>& PairedRatios() {
+    static std::vector<double> ratios;
+    return ratios;
+}
+
+void BM_PageAgainstScaling(benchmark::State& state) {
+    using Clock = std::chrono::steady_clock;
+    const Fixture& f = Data();
+    QImage canvas(kTarget, QImage::Format_RGB32);
+    bool pageFirst = true;
     for (auto _ : state) {
-        for (std::size_t i = 0; i < f.photos.size(); ++i) {
-            QImage scaled = f.photos[i].scaled(f.photoTargets[i], Qt::IgnoreAspectRatio,
-                                               Qt::SmoothTransformation);
-            benchmark::DoNotOptimize(scaled.constBits());
-        }
+        const Clock::time_point t0 = Clock::now();
+        if (pageFirst)
+            DrawOnce(canvas, f.page);
+        else
+            ScaleOnce(f);
+        const Clock::time_point t1 = Clock::now();
+        if (pageFirst)
+            ScaleOnce(f);
+        else
+            DrawOnce(canvas, f.page);
+        const Clock::time_point t2 = Clock::now();
+        const double first = std::chrono::duration<double>(t1 - t0).count();
+        const double second = std::chrono::duration<double>(t2 - t1).count();
+        if (first > 0 && second > 0)
+            PairedRatios().push_back(pageFirst ? first / second : second / first);
+        pageFirst = !pageFirst;
     }
 }
 
-BENCHMARK(BM_DrawPage)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_DrawPageWithoutText)->Unit(benchmark::kMillisecond)->MinTime(2.0);
-BENCHMARK(BM_ScalePhotosOnly)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+// Scaling and decoding use worker threads, so wall-clock time is what counts, also for how
+// many iterations a run takes. The machine is shared: the benchmarks take turns in random
+// order over several repetitions, so that a burst of load elsewhere spreads over all of them.
+constexpr int kRepetitions = 16;
 
-// Keeps each run's time per iteration so that the ratio can be printed after the table.
+double Minimum(const std::vector<double>& v) {
+    return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
+}
+
+double Maximum(const std::vector<double>& v) {
+    return v.empty() ? 0 : *std::max_element(v.begin(), v.end());
+}
+
+// The q-quantile (0 <= q <= 1), interpolating between neighbours.
+double Quantile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const double at = q * static_cast<double>(v.size() - 1);
+    const std::size_t lo = static_cast<std::size_t>(at);
+    const std::size_t hi = std::min(lo + 1, v.size() - 1);
+    return v[lo] + (v[hi] - v[lo]) * (at - static_cast<double>(lo));
+}
+
+void Register(const char* name, void (*function)(benchmark::State&)) {
+    benchmark::RegisterBenchmark(name, function)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinTime(0.25)
+        ->Repetitions(kRepetitions)
+        ->ComputeStatistics("min", [](const std::vector<double>& v) { return Minimum(v); });
+}
+
+// Keeps every repetition's time per iteration so that the ratios can be printed after the
+// table; of repeated benchmarks it shows only the statistics over the repetitions.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.iterations > 0)
-                seconds[run.run_name.function_name] = run.real_accumulated_time / run.iterations;
-        ConsoleReporter::ReportRuns(runs);
+        std::vector<Run> shown;
+        for (const Run& run : runs) {
+            if (run.run_type == Run::RT_Iteration && run.iterations > 0)
+                seconds[run.run_name.function_name].push_back(run.real_accumulated_time /
+                                                              run.iterations);
+            if (run.run_type == Run::RT_Aggregate || run.repetitions <= 1) shown.push_back(run);
+        }
+        if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
     }
-    std::map<std::string, double> seconds;
+    std::map<std::string, std::vector<double>> seconds;
 };
 
 }  // namespace
@@ -182,21 +265,53 @@ class RatioReporter : public benchmark::ConsoleReporter {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);  // text needs the font database
-    benchmark::Initialize(&argc, argv);
+    std::vector<char*> args(argv, argv + argc);
+    char interleave[] = "--benchmark_enable_random_interleaving=true";
+    args.insert(args.begin() + 1, interleave);  // a later flag of the caller's still wins
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
+    Register("BM_DrawPage", BM_DrawPage);
+    Register("BM_DrawPageWithoutText", BM_DrawPageWithoutText);
+    Register("BM_DrawPageWithoutPhotos", BM_DrawPageWithoutPhotos);
+    Register("BM_ScalePhotosOnly", BM_ScalePhotosOnly);
+    benchmark::RegisterBenchmark("BM_PageAgainstScaling", BM_PageAgainstScaling)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime()
+        ->MinTime(4.0);
     Data();  // build the page outside the timed runs
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double page = reporter.seconds["BM_DrawPage"];
-    const double scale = reporter.seconds["BM_ScalePhotosOnly"];
-    const double photosPage = reporter.seconds["BM_DrawPageWithoutText"];
-    if (page > 0 && scale > 0) {
+    const auto& t = reporter.seconds;
+    const auto get = [&](const char* name) {
+        const auto it = t.find(name);
+        return it == t.end() ? std::vector<double>() : it->second;
+    };
+    const std::vector<double> page = get("BM_DrawPage"), scale = get("BM_ScalePhotosOnly");
+    const std::vector<double> photosPage = get("BM_DrawPageWithoutText");
+    const std::vector<double> textPage = get("BM_DrawPageWithoutPhotos");
+    const std::vector<double>& paired = PairedRatios();
+    if (!paired.empty()) {
         std::printf(
-            "page %dx%d: draw %.2f ms, photographs scaled alone %.2f ms, ratio %.2f "
-            "(target <= 1.3)\n",
-            kTarget.width(), kTarget.height(), page * 1e3, scale * 1e3, page / scale);
+            "page %dx%d: ratio %.2f (target <= 1.3): median over %zu iterations that drew the "
+            "page and scaled its photographs in turn; quartiles %.2f-%.2f\n",
+            kTarget.width(), kTarget.height(), Quantile(paired, 0.5), paired.size(),
+            Quantile(paired, 0.25), Quantile(paired, 0.75));
+    }
+    if (!page.empty() && Minimum(scale) > 0) {
         std::printf(
-            "  the same page without its text: %.2f ms (ratio %.2f); text runs cost %.2f ms\n",
-            photosPage * 1e3, photosPage / scale, (page - photosPage) * 1e3);
+            "  separate runs (%zu repetitions each): draw %.2f ms median, %.2f-%.2f ms; "
+            "photographs scaled alone %.2f ms median, %.2f-%.2f ms; ratio of medians %.2f, of "
+            "the best %.2f\n",
+            page.size(), Quantile(page, 0.5) * 1e3, Minimum(page) * 1e3, Maximum(page) * 1e3,
+            Quantile(scale, 0.5) * 1e3, Minimum(scale) * 1e3, Maximum(scale) * 1e3,
+            Quantile(page, 0.5) / Quantile(scale, 0.5), Minimum(page) / Minimum(scale));
+        if (!photosPage.empty())
+            std::printf("  the same page without its text: %.2f ms median (ratio %.2f)\n",
+                        Quantile(photosPage, 0.5) * 1e3,
+                        Quantile(photosPage, 0.5) / Quantile(scale, 0.5));
+        if (!textPage.empty())
+            std::printf("  its text and lines without the photographs: %.2f ms median\n",
+                        Quantile(textPage, 0.5) * 1e3);
     }
     benchmark::Shutdown();
     return 0;
