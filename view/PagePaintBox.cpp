@@ -2,6 +2,7 @@
 
 #include <QPaintEvent>
 #include <QPainter>
+#include <QTimer>
 
 #include <cmath>
 
@@ -35,6 +36,42 @@ PagePaintBox::PagePaintBox(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+PageRenderCache::Key PagePaintBox::KeyFor(const PageView& view) const {
+    PageRenderCache::Key key;
+    key.pageGeneration = view.generation;
+    key.size = size();
+    key.zoomPercent = view.zoomPercent;
+    key.pageRect = PageRectangle(size(), view.zoomPercent, view.edgeOffsets);
+    key.devicePixelRatio = devicePixelRatioF();
+    return key;
+}
+
+void PagePaintBox::KeepRenderingLater() {
+    if (renderingQueued_) return;
+    renderingQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        renderingQueued_ = false;
+        const PageView view = source_ ? source_() : PageView{};
+        if (!view.metafile || view.metafile->isNull()) return;
+        const PageRenderCache::Key key = KeyFor(view);
+        if (!cache_.Holds(key) && !OverBudget(key)) cache_.Rendering(*view.metafile, key);
+    });
+}
+
+bool PagePaintBox::OverBudget(const PageRenderCache::Key& key) const {
+    const qreal ratio = key.devicePixelRatio;
+    const qreal bytes = qreal(key.size.width()) * ratio * qreal(key.size.height()) * ratio * 4;
+    return bytes > qreal(budget_);
+}
+
+void PagePaintBox::PlayInto(QPainter& painter, const PageView& view, const QRect& pageRect,
+                            const QRegion& exposed) {
+    painter.setClipRegion(exposed);
+    painter.fillRect(exposed.boundingRect(), Qt::white);
+    mf::Play(*view.metafile, painter, pageRect);
+    if (overlay_) overlay_(painter, view);
+}
+
 void PagePaintBox::paintEvent(QPaintEvent* event) {
     const PageView view = source_ ? source_() : PageView{};
     if (!view.metafile || view.metafile->isNull()) {
@@ -42,21 +79,23 @@ void PagePaintBox::paintEvent(QPaintEvent* event) {
         QPainter(this).fillRect(event->rect(), Qt::white);
         return;
     }
-    PageRenderCache::Key key;
-    key.pageGeneration = view.generation;
-    key.size = size();
-    key.zoomPercent = view.zoomPercent;
-    key.pageRect = PageRectangle(size(), view.zoomPercent, view.edgeOffsets);
-    key.devicePixelRatio = devicePixelRatioF();
-    const qreal ratio = key.devicePixelRatio;
-    const qreal bytes = qreal(key.size.width()) * ratio * qreal(key.size.height()) * ratio * 4;
-    if (bytes > qreal(budget_)) {
+    const PageRenderCache::Key key = KeyFor(view);
+    if (OverBudget(key)) {
         cache_.Clear();
         QPainter painter(this);
-        painter.setClipRect(event->rect());
-        painter.fillRect(event->rect(), Qt::white);
-        mf::Play(*view.metafile, painter, key.pageRect);
-        if (overlay_) overlay_(painter, view);
+        PlayInto(painter, view, key.pageRect, event->region());
+        return;
+    }
+    // Everything that shows is exposed (a new page, zoom or size) and nothing is kept yet: the
+    // page is played straight onto the window, the same pixels the kept rendering would give,
+    // without copying a whole rendering once more. A page that can be scrolled is kept once the
+    // window is idle, for the parts that scrolling uncovers. At another pixel ratio the page is
+    // always played at device resolution into the kept rendering.
+    if (!cache_.Holds(key) && key.devicePixelRatio == 1 &&
+        (visibleRegion() - event->region()).isEmpty()) {
+        QPainter painter(this);
+        PlayInto(painter, view, key.pageRect, event->region());
+        if (visibleRegion() != QRegion(rect())) KeepRenderingLater();
         return;
     }
     const QImage& image = cache_.Rendering(*view.metafile, key);

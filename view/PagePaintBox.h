@@ -26,8 +26,9 @@ struct PageView {
 // zoom, cut toward zero, so that equal left and right offsets shift the page without resizing it.
 QRect PageRectangle(QSize box, int zoomPercent, const QMargins& edgeOffsets);
 
-// PaintBox: draws the current page stretched into the page rectangle. The rendering is kept
-// for the current page and size, so repaints while scrolling or dragging copy pixels.
+// PaintBox: draws the current page stretched into the page rectangle. A full exposure plays the
+// page directly; a rendering is kept for the current page and size, so repaints of parts (while
+// scrolling or dragging) copy pixels.
 class PagePaintBox : public QWidget {
     Q_OBJECT
   public:
@@ -51,10 +52,17 @@ class PagePaintBox : public QWidget {
     void paintEvent(QPaintEvent* event) override;
 
   private:
+    PageRenderCache::Key KeyFor(const PageView& view) const;
+    bool OverBudget(const PageRenderCache::Key& key) const;
+    void PlayInto(QPainter& painter, const PageView& view, const QRect& pageRect,
+                  const QRegion& exposed);
+    void KeepRenderingLater();
+
     std::function<PageView()> source_;
     std::function<void(QPainter&, const PageView&)> overlay_;
     PageRenderCache cache_;
     qint64 budget_ = kDefaultRenderingBudget;
+    bool renderingQueued_ = false;
 };
 
 }  // namespace tavlex

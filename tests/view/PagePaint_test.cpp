@@ -17,7 +17,9 @@ class PagePaintTest : public QObject {
     void pageRectangle_data();
     void pageRectangle();
     void nothingBeforeAPageIsLoaded();
+    void keptRenderingHasThePlayedPixels_data();
     void keptRenderingHasThePlayedPixels();
+    void scrollablePageIsKeptWhenIdle();
     void renderingFollowsWhatChangesThePicture();
     void sharpAtDoubleDensity();
     void overBudgetPlaysWithoutKeeping();
@@ -58,24 +60,79 @@ void PagePaintTest::nothingBeforeAPageIsLoaded() {
             QCOMPARE(picture.pixel(x, y), picture.pixel(0, 0));
 }
 
+namespace {
+
+// A page whose shapes combine with what is beneath them: the XOR of two overlapping boxes.
+QByteArray CombiningPage() {
+    mf::EmfWriter::Header header;
+    header.frame = {0, 0, 21000, 29700};
+    header.bounds = {0, 0, 793, 1122};
+    mf::EmfWriter writer(header);
+    writer.CreateBrushIndirect(1, 0, mf::ToColorRef(QColor(200, 40, 90)));
+    writer.SelectObject(1);
+    writer.Rectangle({50, 50, 600, 800});
+    QByteArray xorPen;
+    mf::PutU32(xorPen, 7);  // R2_XORPEN
+    writer.AddRecord(mf::emr::SetRop2, xorPen);
+    writer.Rectangle({300, 400, 760, 1100});
+    return writer.Finish();
+}
+
+QImage Played(const mf::Metafile& page, QSize size, const QRect& pageRect) {
+    QImage played(size, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    QPainter painter(&played);
+    mf::Play(page, painter, pageRect);
+    return played;
+}
+
+}  // namespace
+
+void PagePaintTest::keptRenderingHasThePlayedPixels_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("plain") << ColouredPage(QColor(30, 160, 90));
+    QTest::newRow("combining with the destination") << CombiningPage();
+}
+
 void PagePaintTest::keptRenderingHasThePlayedPixels() {
-    const mf::Metafile page = mf::Metafile::Load(ColouredPage(QColor(30, 160, 90)));
+    QFETCH(QByteArray, bytes);
+    const mf::Metafile page = mf::Metafile::Load(bytes);
     PagePaintBox box;
     box.resize(397, 561);
     const QMargins offsets(6, -4, 2, 8);
     box.SetSource([&] { return PageView{&page, 1, 50, offsets}; });
-    const QImage shown = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage played = Played(page, box.size(), PageRectangle(box.size(), 50, offsets));
 
-    QImage played(box.size(), QImage::Format_RGB32);
-    played.fill(Qt::white);
-    {
-        QPainter painter(&played);
-        mf::Play(page, painter, PageRectangle(box.size(), 50, offsets));
-    }
-    QCOMPARE(shown, played);
-    box.grab();
-    box.repaint();
+    // A full exposure plays the page straight onto the box, nothing kept.
+    QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_RGB32), played);
+    QCOMPARE(box.Cache().RenderCount(), 0);
+    // Parts exposed later (scroll steps) come from one kept rendering, with the same pixels.
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.repaint(QRect(10, 20, 100, 50));
+    box.repaint(QRect(200, 300, 40, 40));
     QCOMPARE(box.Cache().RenderCount(), 1);
+    QCOMPARE(box.grab().toImage().convertToFormat(QImage::Format_RGB32), played);
+    QCOMPARE(box.Cache().RenderCount(), 1);
+}
+
+void PagePaintTest::scrollablePageIsKeptWhenIdle() {
+    const mf::Metafile page = mf::Metafile::Load(ColouredPage(QColor(90, 60, 200)));
+    QWidget area;  // shows only part of the sheet, as the page area at 200 %
+    area.resize(150, 120);
+    auto* box = new PagePaintBox(&area);
+    box->setGeometry(-40, -60, 397, 561);
+    box->SetSource([&] { return PageView{&page, 1, 50, QMargins()}; });
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    // Once the window is idle the page is kept, so the first scroll step finds it ready.
+    QTRY_COMPARE(box->Cache().RenderCount(), 1);
+    box->move(-40, -80);
+    QApplication::processEvents();
+    box->repaint(QRect(40, 60, 150, 20));
+    QCOMPARE(box->Cache().RenderCount(), 1);
+    const QImage played = Played(page, box->size(), QRect(0, 0, 397, 561));
+    QCOMPARE(box->grab().toImage().convertToFormat(QImage::Format_RGB32), played);
 }
 
 void PagePaintTest::renderingFollowsWhatChangesThePicture() {
@@ -139,6 +196,9 @@ void PagePaintTest::overBudgetPlaysWithoutKeeping() {
     PagePaintBox box;
     box.resize(200, 280);
     box.SetSource([&] { return PageView{&page, 1, 25, QMargins()}; });
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    box.repaint(QRect(0, 0, 50, 50));  // a part: the page is kept
     const QImage kept = box.grab().toImage().convertToFormat(QImage::Format_RGB32);
     QVERIFY(box.Cache().Bytes() > 0);
     box.SetRenderingBudget(200 * 280 * 4 - 1);
