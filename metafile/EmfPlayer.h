@@ -5,6 +5,7 @@
 #include "metafile/EmfObjects.h"
 #include "metafile/Metafile.h"
 #include "metafile/PlaybackContext.h"
+#include "metafile/PlayerFontCache.h"
 
 #include <QElapsedTimer>
 #include <QPainter>
@@ -127,6 +128,7 @@ class EmfPlayer final : public PlaybackContext {
     QTransform painterBase_;
 
     std::int64_t bitmapBytes_ = 0;
+    PlayerFontCache fonts_;  // the text runs' fonts, kept from run to run
     QElapsedTimer clock_;
 };
 

@@ -200,15 +200,6 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     const double sy = std::hypot(full_.m21(), full_.m22());
     const FontCache::Resolved resolved = FontCache::Shared().Resolve(f);
     const FontMapper::Metrics metrics = resolved.metrics;
-    QFont font;
-    font.setFamilies(resolved.families);
-    font.setWeight(
-        static_cast<QFont::Weight>(std::clamp(f.weight == 0 ? 400 : f.weight, 100, 900)));
-    font.setItalic(f.italic);
-    font.setUnderline(f.underline);
-    font.setStrikeOut(f.strikeOut);
-    font.setKerning(false);
-    font.setHintingPreference(QFont::PreferNoHinting);
     double em;
     if (f.height < 0) {
         em = -static_cast<double>(f.height) * sy;
@@ -220,7 +211,8 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     if (!std::isfinite(em) || em < 0.5 || em > 1e5) return;
     const int pixels = std::max(1, static_cast<int>(std::lround(em)));
     const double k = em / pixels;  // the rest of the size goes into the transform
-    font.setPixelSize(pixels);
+    PlayerFontCache::Fonts& fonts = fonts_.Get(f, resolved.families, pixels);
+    const QFont& font = fonts.font();
     const QFontMetricsF fm(font);
     double stretch = 1;
     if (f.width != 0 && fm.averageCharWidth() > 0) {
@@ -328,7 +320,8 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         // shaping: the face's glyph is drawn directly, and only characters that need the text
         // engine go through it.
         const bool glyphs = deviceEm <= 1024 && !f.underline && !f.strikeOut;
-        const QRawFont raw = glyphs ? QRawFont::fromFont(font) : QRawFont();
+        const QRawFont none;
+        const QRawFont& raw = glyphs ? fonts.raw() : none;
         QGlyphRun glyphRun;
         glyphRun.setRawFont(raw);
         glyphRun.setPositions({QPointF(0, 0)});

@@ -3,6 +3,7 @@
 
 #include "metafile/EmfObjects.h"
 #include "metafile/FontMapper.h"
+#include "metafile/PlayerFontCache.h"
 
 #include <gtest/gtest.h>
 
@@ -45,6 +46,10 @@ std::vector<FontObject> Fonts() {
         Font("No Such Face", 0, 0, 700),  // measured bold
         Font("No Such Face", 0, 0, 400, true),
     };
+}
+
+QStringList Families0() {
+    return FontMapper::Families(Fonts()[0]);
 }
 
 void ExpectResolvesAsUncached(FontCache& cache, const FontObject& f) {
@@ -104,6 +109,48 @@ TEST(FontCacheTest, ThreadsShareOneCache) {
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(wrong, std::vector<int>(4, 0));
     EXPECT_LE(cache.size(), 2u);
+}
+
+// A player's own fonts: the font it hands out is the one asked for, whatever came before, and
+// the cache keeps no more than its few entries however many fonts a file uses.
+TEST(PlayerFontCacheTest, HandsOutTheRequestedFontAndStaysSmall) {
+    PlayerFontCache cache;
+    struct Request {
+        FontObject logical;
+        int pixels;
+    };
+    std::vector<Request> requests;
+    for (const FontObject& f : Fonts())
+        for (int pixels : {12, 13, 40}) requests.push_back({f, pixels});
+    FontObject underlined = Font("Arial", 0);
+    underlined.underline = true;
+    FontObject struck = Font("Arial", 0);
+    struck.strikeOut = true;
+    requests.push_back({underlined, 12});
+    requests.push_back({struck, 12});
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t i = 0; i < requests.size(); ++i) {
+            // Every other request returns to the first font, so it stays while others churn.
+            for (const Request& r : {requests[i], requests[0]}) {
+                const QStringList families = FontMapper::Families(r.logical);
+                const QFont& font = cache.Get(r.logical, families, r.pixels).font();
+                const std::string what =
+                    r.logical.face.toStdString() + " at " + std::to_string(r.pixels);
+                EXPECT_EQ(font.pixelSize(), r.pixels) << what;
+                EXPECT_EQ(font.families(), families) << what;
+                EXPECT_EQ(font.weight(), r.logical.weight) << what;
+                EXPECT_EQ(font.italic(), r.logical.italic) << what;
+                EXPECT_EQ(font.underline(), r.logical.underline) << what;
+                EXPECT_EQ(font.strikeOut(), r.logical.strikeOut) << what;
+                EXPECT_LE(cache.size(), PlayerFontCache::kCapacity);
+            }
+        }
+    }
+    // The raw font draws the primary family at the same size.
+    const QRawFont& raw = cache.Get(requests[0].logical, Families0(), 13).raw();
+    ASSERT_TRUE(raw.isValid());
+    EXPECT_EQ(raw.familyName(), Families0().value(0));
+    EXPECT_DOUBLE_EQ(raw.pixelSize(), 13);
 }
 
 }  // namespace
