@@ -5,7 +5,8 @@ packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
-    fonts-ipafont-gothic fonts-ipafont-mincho fontconfig
+    fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35 fonts-crosextra-carlito
+    fonts-crosextra-caladea fontconfig
     xvfb xauth python3-numpy python3-pil
 )
 missing=()
