@@ -54,12 +54,12 @@ const Substitution kSubstitutions[] = {
     {u"HGS明朝B", "IPAPMincho"},
     {u"HG丸ｺﾞｼｯｸM-PRO", "IPAPGothic"},
     {u"Osaka", "IPAPGothic"},
-    {u"Arial", "Nimbus Sans"},
+    {u"Arial", "Liberation Sans"},
     {u"Helvetica", "Nimbus Sans"},
     {u"Arial Narrow", "Nimbus Sans Narrow"},
-    {u"Times New Roman", "Nimbus Roman"},
+    {u"Times New Roman", "Liberation Serif"},
     {u"Times", "Nimbus Roman"},
-    {u"Courier New", "Nimbus Mono PS"},
+    {u"Courier New", "Liberation Mono"},
     {u"Courier", "Nimbus Mono PS"},
     {u"Century Schoolbook", "C059"},
     {u"Century", "C059"},
@@ -84,9 +84,6 @@ const Substitution kSubstitutions[] = {
     {u"Lucida Console", "DejaVu Sans Mono"},
     {u"Terminal", "DejaVu Sans Mono"},
     {u"Fixedsys", "DejaVu Sans Mono"},
-    {u"Liberation Sans", "Nimbus Sans"},
-    {u"Liberation Serif", "Nimbus Roman"},
-    {u"Liberation Mono", "Nimbus Mono PS"},
 };
 
 struct FaceMetrics {

@@ -6,7 +6,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35 fonts-crosextra-carlito
-    fonts-crosextra-caladea fontconfig
+    fonts-crosextra-caladea fonts-liberation2 fontconfig
     xvfb xauth python3-numpy python3-pil
 )
 missing=()
