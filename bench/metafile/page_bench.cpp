@@ -10,7 +10,6 @@
 #include <QPainter>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <map>
 #include <string>
@@ -178,39 +177,6 @@ void BM_ScalePhotosOnly(benchmark::State& state) {
     for (auto _ : state) ScaleOnce(f);
 }
 
-// The ratio of drawing the page to scaling its photographs, taken within each iteration:
-// both halves of a pair meet the same load of the shared machine, which separate runs
-// seconds apart do not. Which half goes first alternates.
-std::vector<double>& PairedRatios() {
-    static std::vector<double> ratios;
-    return ratios;
-}
-
-void BM_PageAgainstScaling(benchmark::State& state) {
-    using Clock = std::chrono::steady_clock;
-    const Fixture& f = Data();
-    QImage canvas(kTarget, QImage::Format_RGB32);
-    bool pageFirst = true;
-    for (auto _ : state) {
-        const Clock::time_point t0 = Clock::now();
-        if (pageFirst)
-            DrawOnce(canvas, f.page);
-        else
-            ScaleOnce(f);
-        const Clock::time_point t1 = Clock::now();
-        if (pageFirst)
-            ScaleOnce(f);
-        else
-            DrawOnce(canvas, f.page);
-        const Clock::time_point t2 = Clock::now();
-        const double first = std::chrono::duration<double>(t1 - t0).count();
-        const double second = std::chrono::duration<double>(t2 - t1).count();
-        if (first > 0 && second > 0)
-            PairedRatios().push_back(pageFirst ? first / second : second / first);
-        pageFirst = !pageFirst;
-    }
-}
-
 // Scaling and decoding use worker threads, so wall-clock time is what counts, also for how
 // many iterations a run takes. The machine is shared: the benchmarks take turns in random
 // order over several repetitions, so that a burst of load elsewhere spreads over all of them.
@@ -274,10 +240,6 @@ int main(int argc, char** argv) {
     Register("BM_DrawPageWithoutText", BM_DrawPageWithoutText);
     Register("BM_DrawPageWithoutPhotos", BM_DrawPageWithoutPhotos);
     Register("BM_ScalePhotosOnly", BM_ScalePhotosOnly);
-    benchmark::RegisterBenchmark("BM_PageAgainstScaling", BM_PageAgainstScaling)
-        ->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->MinTime(4.0);
     Data();  // build the page outside the timed runs
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -289,28 +251,25 @@ int main(int argc, char** argv) {
     const std::vector<double> page = get("BM_DrawPage"), scale = get("BM_ScalePhotosOnly");
     const std::vector<double> photosPage = get("BM_DrawPageWithoutText");
     const std::vector<double> textPage = get("BM_DrawPageWithoutPhotos");
-    const std::vector<double>& paired = PairedRatios();
-    if (!paired.empty()) {
-        std::printf(
-            "page %dx%d: ratio %.2f (target <= 1.3): median over %zu iterations that drew the "
-            "page and scaled its photographs in turn; quartiles %.2f-%.2f\n",
-            kTarget.width(), kTarget.height(), Quantile(paired, 0.5), paired.size(),
-            Quantile(paired, 0.25), Quantile(paired, 0.75));
-    }
     if (!page.empty() && Minimum(scale) > 0) {
         std::printf(
-            "  separate runs (%zu repetitions each): draw %.2f ms median, %.2f-%.2f ms; "
-            "photographs scaled alone %.2f ms median, %.2f-%.2f ms; ratio of medians %.2f, of "
-            "the best %.2f\n",
-            page.size(), Quantile(page, 0.5) * 1e3, Minimum(page) * 1e3, Maximum(page) * 1e3,
-            Quantile(scale, 0.5) * 1e3, Minimum(scale) * 1e3, Maximum(scale) * 1e3,
-            Quantile(page, 0.5) / Quantile(scale, 0.5), Minimum(page) / Minimum(scale));
+            "page %dx%d: draw %.2f ms, photographs scaled alone %.2f ms, ratio %.2f (target <= "
+            "1.3); medians of %zu repetitions each, taken in turns\n",
+            kTarget.width(), kTarget.height(), Quantile(page, 0.5) * 1e3,
+            Quantile(scale, 0.5) * 1e3, Quantile(page, 0.5) / Quantile(scale, 0.5), page.size());
+        std::printf(
+            "  spread: draw %.2f-%.2f ms (quartiles %.2f-%.2f), scaling %.2f-%.2f ms (quartiles "
+            "%.2f-%.2f); ratio of the best repetitions %.2f\n",
+            Minimum(page) * 1e3, Maximum(page) * 1e3, Quantile(page, 0.25) * 1e3,
+            Quantile(page, 0.75) * 1e3, Minimum(scale) * 1e3, Maximum(scale) * 1e3,
+            Quantile(scale, 0.25) * 1e3, Quantile(scale, 0.75) * 1e3,
+            Minimum(page) / Minimum(scale));
         if (!photosPage.empty())
-            std::printf("  the same page without its text: %.2f ms median (ratio %.2f)\n",
+            std::printf("  the same page without its text: %.2f ms (ratio %.2f)\n",
                         Quantile(photosPage, 0.5) * 1e3,
                         Quantile(photosPage, 0.5) / Quantile(scale, 0.5));
         if (!textPage.empty())
-            std::printf("  its text and lines without the photographs: %.2f ms median\n",
+            std::printf("  its text and lines without the photographs: %.2f ms\n",
                         Quantile(textPage, 0.5) * 1e3);
     }
     benchmark::Shutdown();
