@@ -401,9 +401,7 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     return result;
 }
 
-namespace {
-
-const PageEntry& CheckedEntry(const Document& document, int page) {
+QByteArray ReadPageBytes(const Document& document, int page) {
     if (!document.BodyStream) throw AlbumError(QStringLiteral("the album is not open"));
     if (page < 1 || page > document.PageCount ||
         static_cast<std::size_t>(page) >= document.PageDirectory.size()) {
@@ -416,23 +414,9 @@ const PageEntry& CheckedEntry(const Document& document, int page) {
         throw AlbumError(
             QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size));
     }
-    return entry;
-}
-
-}  // namespace
-
-QByteArray ReadPageBytes(const Document& document, int page) {
-    const PageEntry& entry = CheckedEntry(document, page);
     QByteArray bytes(entry.Size, Qt::Uninitialized);
     document.BodyStream->ReadAt(entry.Offset, bytes.data(), entry.Size);
     return bytes;
-}
-
-PageBytes MapPageBytes(const Document& document, int page) {
-    const PageEntry& entry = CheckedEntry(document, page);
-    std::shared_ptr<const char> mapped = document.BodyStream->MapRead(entry.Offset, entry.Size);
-    if (!mapped) return {ReadPageBytes(document, page), nullptr};
-    return {QByteArray::fromRawData(mapped.get(), entry.Size), std::move(mapped)};
 }
 
 }  // namespace tavlex

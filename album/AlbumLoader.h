@@ -3,8 +3,6 @@
 #include <QByteArray>
 #include <QString>
 
-#include <memory>
-
 #include "album/AlbumError.h"
 #include "album/Document.h"
 
@@ -41,15 +39,5 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
 // The stored bytes of page (1..PageCount), read from the body file. Throws AlbumError when the
 // page number is out of range, the document has no body, or the entry leaves the body.
 QByteArray ReadPageBytes(const Document& document, int page);
-
-// A page's stored bytes without copying them: raw data over a read-only mapping of the body
-// file, valid while `owner` lives. The owner also keeps the body's temporary name taken, so that
-// no other album empties the file under the mapping. Where the body cannot be mapped, the bytes
-// are a copy and the owner is null. Throws as ReadPageBytes.
-struct PageBytes {
-    QByteArray bytes;
-    std::shared_ptr<const void> owner;
-};
-PageBytes MapPageBytes(const Document& document, int page);
 
 }  // namespace tavlex

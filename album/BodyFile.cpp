@@ -111,7 +111,7 @@ void BodyFile::TrimToSize() {
     }
 }
 
-void BodyFile::CheckRange(std::int64_t offset, std::int64_t length) const {
+void BodyFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const {
     if (offset < 0 || length < 0 || offset > size_ || length > size_ - offset) {
         throw AlbumError(QStringLiteral("read of %1 bytes at %2 lies outside the album body "
                                         "(%3 bytes)")
@@ -119,31 +119,6 @@ void BodyFile::CheckRange(std::int64_t offset, std::int64_t length) const {
                              .arg(offset)
                              .arg(size_));
     }
-}
-
-std::shared_ptr<const char> BodyFile::MapRead(std::int64_t offset, std::int64_t length) const {
-    CheckRange(offset, length);
-    static const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (length == 0 || pageSize <= 0) return nullptr;
-    const std::int64_t start = offset - offset % pageSize;
-    const auto span = static_cast<std::size_t>(length + (offset - start));
-    const int keep = ::fcntl(fd_, F_DUPFD_CLOEXEC, 0);
-    if (keep < 0) return nullptr;
-    void* range =
-        ::mmap(nullptr, span, PROT_READ, MAP_SHARED, fd_, static_cast<off_t>(start));
-    if (range == MAP_FAILED) {
-        ::close(keep);
-        return nullptr;
-    }
-    const char* first = static_cast<const char*>(range) + (offset - start);
-    return std::shared_ptr<const char>(first, [range, span, keep](const char*) {
-        ::munmap(range, span);
-        ::close(keep);
-    });
-}
-
-void BodyFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const {
-    CheckRange(offset, length);
     auto* bytes = static_cast<char*>(buffer);
     while (length > 0) {
         const ssize_t got = ::pread(fd_, bytes, static_cast<std::size_t>(length), offset);

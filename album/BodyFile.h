@@ -53,15 +53,9 @@ class BodyFile {
     // Reads exactly length bytes at offset into buffer; throws AlbumError when the range lies
     // outside the body or the read fails.
     void ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const;
-    // The same range mapped read-only instead of copied: the pointer stays valid, and the name
-    // stays taken (the lock lives on in a duplicate descriptor), until the last copy of the
-    // result is gone, even after this object. Null where the file cannot be mapped or the range
-    // is empty; throws AlbumError when the range lies outside the body.
-    std::shared_ptr<const char> MapRead(std::int64_t offset, std::int64_t length) const;
 
   private:
     BodyFile(int fd, QString path, int number);
-    void CheckRange(std::int64_t offset, std::int64_t length) const;
 
     int fd_ = -1;
     QString path_;

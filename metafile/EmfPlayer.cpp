@@ -69,7 +69,7 @@ PlayResult EmfPlayer::Run() {
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
 
-    const QByteArray& bytes = metafile_.enhancedData();
+    const QByteArray& bytes = metafile_.enhancedBytes();
     const ByteView data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     const std::uint32_t handles = data.U16(56).value_or(1);
     objects_.resize(std::clamp<std::size_t>(

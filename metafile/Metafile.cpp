@@ -28,12 +28,6 @@ int MulDivRound(std::int64_t value, std::int64_t num, std::int64_t den) {
 
 }  // namespace
 
-Metafile Metafile::Load(const QByteArray& bytes, std::shared_ptr<const void> owner) {
-    Metafile m = Load(bytes);
-    m.owner_ = std::move(owner);
-    return m;
-}
-
 Metafile Metafile::Load(const QByteArray& bytes) {
     Metafile m;
     m.stored_ = bytes;

@@ -6,7 +6,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <memory>
 #include <stdexcept>
 
 class QPainter;
@@ -16,12 +15,12 @@ namespace tavlex::mf {
 // The one error of the metafile reader: the bytes are neither an enhanced metafile nor a
 // placeable Windows metafile, or they are damaged beyond reading.
 class MetafileError : public std::runtime_error {
-  public:
+public:
     MetafileError();  // the user-facing text, "メタファイルが不正です" (what() is UTF-8)
     explicit MetafileError(const std::string& detail);  // same user text; detail for developers
     const std::string& detail() const { return detail_; }
 
-  private:
+private:
     std::string detail_;
 };
 
@@ -33,7 +32,7 @@ struct PlayLimits {
     int maxObjects = 65536;                                 // object table slots
     std::int64_t maxPointsPerRecord = 4'000'000;
     std::int64_t maxRecords = 50'000'000;
-    int maxMillis = 20'000;  // wall time per page
+    int maxMillis = 20'000;                                 // wall time per page
 };
 
 struct PlayResult {
@@ -44,24 +43,18 @@ struct PlayResult {
 // One decoded page, immutable once loaded. Holds the stored bytes and, for a placeable WMF,
 // the enhanced-metafile records it was converted into (playback always runs on EMF records).
 class Metafile {
-  public:
+public:
     enum class Kind { Enhanced, Placeable };
 
     Metafile() = default;
 
     // Validates and decodes; throws MetafileError for anything that is neither kind.
     static Metafile Load(const QByteArray& bytes);
-    // The same over bytes borrowed from `owner` (raw data, not copied, that stays valid while
-    // owner lives): the metafile and its copies keep the owner alive.
-    static Metafile Load(const QByteArray& bytes, std::shared_ptr<const void> owner);
 
     bool isNull() const { return enhanced_.isEmpty(); }
     Kind kind() const { return kind_; }
-    // The bytes, to keep: copied when they are borrowed, so that they outlive their owner.
-    QByteArray storedBytes() const { return Kept(stored_); }
-    QByteArray enhancedBytes() const { return Kept(enhanced_); }
-    // The enhanced-metafile bytes themselves, valid while this metafile lives (for playback).
-    const QByteArray& enhancedData() const { return enhanced_; }
+    const QByteArray& storedBytes() const { return stored_; }
+    const QByteArray& enhancedBytes() const { return enhanced_; }
 
     // EMF header values (for a placeable WMF those of the converted EMF): rclFrame in 0.01 mm
     // (inclusive), rclBounds in device units, the reference device in pixels and millimetres.
@@ -74,13 +67,8 @@ class Metafile {
     // enhanced metafile, at the given screen pixels per inch for a placeable WMF.
     QSize naturalPixelSize(int screenPixelsPerInch) const;
 
-  private:
-    QByteArray Kept(const QByteArray& bytes) const {
-        return owner_ ? QByteArray(bytes.constData(), bytes.size()) : bytes;
-    }
-
+private:
     Kind kind_ = Kind::Enhanced;
-    std::shared_ptr<const void> owner_;  // holds borrowed bytes; none when they are our own
     QByteArray stored_;
     QByteArray enhanced_;
     QRect frame_;

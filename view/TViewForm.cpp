@@ -406,9 +406,8 @@ void TViewForm::LoadCurrentPage() {
         ~SyncReset() { document.SyncingContents = false; }
     } reset{document_};
     try {
-        // Mapped, not copied: the page's bytes stay in the body file while it is shown.
-        PageBytes page = MapPageBytes(document_, document_.CurrentPage);
-        pageMetafile_ = mf::Metafile::Load(page.bytes, std::move(page.owner));
+        const QByteArray bytes = ReadPageBytes(document_, document_.CurrentPage);
+        pageMetafile_ = mf::Metafile::Load(bytes);
     } catch (...) {
         // The sheet shows nothing rather than the previous page under the new number.
         pageMetafile_ = mf::Metafile();

@@ -318,28 +318,6 @@ TEST_F(LoaderTest, EveryTruncatedPrefixIsRefused) {
 
 // --- temporary files
 
-TEST_F(LoaderTest, MappedPagesMatchTheReadOnesAndKeepTheirBodyTaken) {
-    const QString path = Write("a.YRA", test::SampleAlbum());
-    AlbumLoadResult first = Load(path);
-    std::vector<PageBytes> mapped;
-    for (int page = 1; page <= first.document.PageCount; ++page) {
-        mapped.push_back(MapPageBytes(first.document, page));
-        EXPECT_EQ(mapped.back().bytes, ReadPageBytes(first.document, page));
-        EXPECT_NE(mapped.back().owner, nullptr);
-    }
-    EXPECT_THROW(MapPageBytes(first.document, 0), AlbumError);
-    EXPECT_THROW(MapPageBytes(first.document, first.document.PageCount + 1), AlbumError);
-
-    // The album is closed, but its pages are still shown: no other album may empty its body.
-    first = AlbumLoadResult();
-    const AlbumLoadResult second = Load(path);
-    EXPECT_EQ(second.document.BodyStream->Number(), 1);
-    for (std::size_t i = 0; i < mapped.size(); ++i)
-        EXPECT_EQ(mapped[i].bytes, test::SamplePages()[i].data);
-    mapped.clear();
-    EXPECT_EQ(Load(path).document.BodyStream->Number(), 0);
-}
-
 TEST_F(LoaderTest, TakesTheFirstFreeNameAndFreesItWhenTheDocumentGoes) {
     const QString path = Write("a.YRA", test::SampleAlbum());
     AlbumLoadResult first = Load(path);

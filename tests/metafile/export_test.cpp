@@ -241,32 +241,5 @@ TEST(ClipboardData, CarriesAnEnhancedMetafileAndABitmap) {
     }
 }
 
-// A page shown from borrowed bytes (a mapping of the album body) plays from them in place, but
-// everything handed out to keep (files, the clipboard, conversions) is a copy that outlives them.
-TEST(BorrowedBytes, PlayInPlaceAndLeaveOnlyAsCopies) {
-    const QByteArray emf = RedCornerEmf();
-    auto owner = std::make_shared<QByteArray>(emf);
-    const QByteArray borrowed = QByteArray::fromRawData(owner->constData(), owner->size());
-    std::unique_ptr<QMimeData> clipboard;
-    QByteArray stored;
-    QByteArray asWmf;
-    {
-        const Metafile page = Metafile::Load(borrowed, owner);
-        EXPECT_EQ(page.enhancedData().constData(), owner->constData());
-        stored = page.storedBytes();
-        EXPECT_NE(stored.constData(), owner->constData());
-        clipboard = MakeClipboardData(page, 96);
-        asWmf = MetafileFileBytes(page, QStringLiteral("page.wmf"));
-    }
-    // The last holder of the bytes lets go, and the memory is scribbled over.
-    const std::weak_ptr<QByteArray> gone = owner;
-    owner->fill('\xEE');
-    owner.reset();
-    EXPECT_TRUE(gone.expired());
-    EXPECT_EQ(stored, emf);
-    EXPECT_EQ(clipboard->data(QStringLiteral("image/x-emf")), emf);
-    EXPECT_EQ(MetafileFileBytes(Metafile::Load(emf), QStringLiteral("page.wmf")), asWmf);
-}
-
 }  // namespace
 }  // namespace tavlex::mf
