@@ -1,22 +1,44 @@
 #include "view/PageScrollBox.h"
 
 #include <QApplication>
+#include <QPainter>
 #include <QPointer>
+#include <QProxyStyle>
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QStyleOption>
 #include <QWheelEvent>
 
 namespace tavlex {
 namespace {
 
+// Classic bars whose track is one plain colour: the dotted track of the classic look is a
+// pattern fill, which costs a scroll step more than all the rest of the bar.
+class ClassicBars : public QProxyStyle {
+  public:
+    explicit ClassicBars(QStyle* classic) : QProxyStyle(classic) {}
+    void drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+        if (element == CE_ScrollBarAddPage || element == CE_ScrollBarSubPage) {
+            const bool pressed = option->state & State_Sunken;
+            painter->fillRect(option->rect,
+                              option->palette.color(pressed ? QPalette::Dark : QPalette::Midlight));
+            return;
+        }
+        QProxyStyle::drawControl(element, option, painter, widget);
+    }
+};
+
 // One style for the bars of every page area, owned by the application.
 QStyle* ClassicBarStyle() {
     static QPointer<QStyle> style = [] {
-        QStyle* created = QStyleFactory::create(QStringLiteral("Windows"));
-        if (created) created->setParent(qApp);
-        return QPointer<QStyle>(created);
+        QStyle* classic = QStyleFactory::create(QStringLiteral("Windows"));
+        if (!classic) return QPointer<QStyle>();
+        QStyle* bars = new ClassicBars(classic);  // takes the classic style over
+        bars->setParent(qApp);
+        return QPointer<QStyle>(bars);
     }();
     return style.data();
 }
