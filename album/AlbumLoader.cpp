@@ -12,8 +12,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <future>
+#include <utility>
 
 #include "album/BodyFile.h"
 #include "support/Length.h"
@@ -85,9 +85,20 @@ qint64 ReadFully(int fd, char* buffer, std::size_t length) {
 
 // One mapped output window of the body file, prepared on a second thread while the previous
 // one is being filled, and unmapped however the inflating ends.
-struct OutputWindow {
-    char* range = nullptr;
-    std::int64_t length = 0;
+class OutputWindow {
+  public:
+    OutputWindow() = default;
+    OutputWindow(char* range, std::int64_t length) : range_(range), length_(length) {}
+    OutputWindow(OutputWindow&& other) noexcept
+        : range_(std::exchange(other.range_, nullptr)), length_(other.length_) {}
+    OutputWindow& operator=(OutputWindow&&) = delete;
+    ~OutputWindow() { BodyFile::Unmap(range_, length_); }
+
+    char* Range() const { return range_; }  // null where the file cannot be mapped
+
+  private:
+    char* range_ = nullptr;
+    std::int64_t length_ = 0;
 };
 
 class WindowAhead {
@@ -101,18 +112,17 @@ class WindowAhead {
         Drop();
         if (length <= 0) return;
         next_ = std::async(std::launch::async, [this, offset, length] {
-            return OutputWindow{file_.MapRange(offset, length), length};
+            return OutputWindow(file_.MapRange(offset, length), length);
         });
     }
-    // The prepared window (range null where the file cannot be mapped); throws the preparing
-    // thread's error.
-    OutputWindow Take() { return next_.valid() ? next_.get() : OutputWindow{}; }
-    // Unmaps a window that is no longer needed, once its preparation is done.
+    // The prepared window (none where nothing was started); throws the preparing thread's
+    // error.
+    OutputWindow Take() { return next_.valid() ? next_.get() : OutputWindow(); }
+    // Lets go of a window that is no longer needed, once its preparation is done.
     void Drop() {
         if (!next_.valid()) return;
         try {
-            const OutputWindow window = next_.get();
-            BodyFile::Unmap(window.range, window.length);
+            next_.get();
         } catch (const AlbumError&) {
             // A window nobody needs any more: its error does not matter.
         }
@@ -171,12 +181,10 @@ void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QSt
         const std::int64_t want = std::min<std::int64_t>(kOutputWindow, bodyLength - produced);
         std::size_t got = 0;
         const OutputWindow window = ahead.Take();
-        if (window.range) {
-            const std::unique_ptr<char, std::function<void(char*)>> unmap(
-                window.range, [&](char* range) { BodyFile::Unmap(range, window.length); });
+        if (window.Range()) {
             ahead.Start(produced + want,
                         std::min<std::int64_t>(kOutputWindow, bodyLength - produced - want));
-            got = fill(window.range, static_cast<std::size_t>(want));
+            got = fill(window.Range(), static_cast<std::size_t>(want));
             body.CommitMapped(static_cast<std::int64_t>(got));
         } else {
             if (!spare) spare.reset(new char[kSpareBlock]);
