@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "metafile/Metafile.h"
+#include "tests/fuzz/FuzzPlayLimits.h"
 
 // fontconfig keeps the patterns of every font it was asked for until exit; that is no leak of
 // ours, and the fonts an input names vary without end.
@@ -35,16 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const tavlex::mf::MetafileError&) {
         return 0;
     }
-    tavlex::mf::PlayLimits limits;
-    limits.maxBitmapBytes = 16 << 20;
-    limits.maxSaveDepth = 64;
-    limits.maxObjects = 1024;
-    limits.maxPointsPerRecord = 100'000;
-    limits.maxRecords = 100'000;
-    limits.maxMillis = 2000;
     QImage image(64, 64, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    tavlex::mf::Play(metafile, painter, QRect(0, 0, 64, 64), limits);
+    tavlex::mf::Play(metafile, painter, QRect(0, 0, 64, 64), tavlex::mf::testing::FuzzPlayLimits());
     return 0;
 }

@@ -2,6 +2,7 @@
 // tight caps. Each once crashed, leaked, ran away or asked for gigabytes.
 #include "metafile/EmfBitmapRecordsDraw.h"
 #include "play_support.h"
+#include "tests/fuzz/FuzzPlayLimits.h"
 
 #include <QImage>
 #include <QPainter>
@@ -16,18 +17,6 @@ namespace {
 
 using namespace tavlex::mf;
 using namespace tavlex::mf::testing;
-
-// The caps of the fuzz target.
-PlayLimits FuzzLimits() {
-    PlayLimits limits;
-    limits.maxBitmapBytes = 16 << 20;
-    limits.maxSaveDepth = 64;
-    limits.maxObjects = 1024;
-    limits.maxPointsPerRecord = 100'000;
-    limits.maxRecords = 100'000;
-    limits.maxMillis = 2000;
-    return limits;
-}
 
 QByteArray Payload32(std::initializer_list<std::uint32_t> values) {
     QByteArray p;
@@ -244,7 +233,7 @@ TEST_P(FuzzRegression, PlaysWithinItsCaps) {
     QImage image(64, 64, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    const PlayResult result = Play(metafile, painter, QRect(0, 0, 64, 64), FuzzLimits());
+    const PlayResult result = Play(metafile, painter, QRect(0, 0, 64, 64), FuzzPlayLimits());
     painter.end();
     if (c.check) c.check(image, result);
 }
