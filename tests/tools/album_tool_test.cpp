@@ -5,26 +5,16 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "tests/album/AlbumTestSupport.h"
+#include "tests/tools/ToolRun.h"
 
 namespace tavlex {
 namespace {
 
-// The tool sits in the build tree's tools/ folder, two levels above this test.
-QString ToolPath() {
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return QFileInfo(self).dir().filePath(QStringLiteral("../../tools/tavlex-album"));
-}
-
-struct ToolRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using test::ToolPath;
+using test::ToolRun;
 
 class AlbumToolTest : public testing::Test {
   protected:
@@ -33,14 +23,8 @@ class AlbumToolTest : public testing::Test {
     }
 
     ToolRun Tool(const QStringList& args) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("TMPDIR"), tmp_.path());  // to see it cleaned up
-        process.setProcessEnvironment(environment);
-        process.start(ToolPath(), args);
-        process.waitForFinished(60000);
-        ToolRun run{process.exitCode(), process.readAllStandardOutput(),
-                    process.readAllStandardError()};
+        // TMPDIR of its own, to see it cleaned up.
+        const ToolRun run = test::RunTool(args, {{QStringLiteral("TMPDIR"), tmp_.path()}}, 60000);
         EXPECT_TRUE(QDir(tmp_.path()).isEmpty()) << "temporary files left behind";
         return run;
     }

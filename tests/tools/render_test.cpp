@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -17,30 +16,17 @@
 #include "album/AlbumWriter.h"
 #include "metafile/EmfWriter.h"
 #include "support/Length.h"
+#include "tests/tools/ToolRun.h"
 
 namespace tavlex {
 namespace {
 
-QString ToolPath() {
-    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
-    return QFileInfo(self).dir().filePath(QStringLiteral("../../tools/tavlex-album"));
-}
-
-struct ToolRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+using test::ToolPath;
+using test::ToolRun;
 
 ToolRun RunTool(const QStringList& args) {
-    QProcess process;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    process.setProcessEnvironment(environment);
-    process.start(ToolPath(), args);
-    process.waitForFinished(120000);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            process.readAllStandardOutput(), process.readAllStandardError()};
+    return test::RunTool(args, {{QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen")}},
+                         120000);
 }
 
 // A page of 200 x 275 mm on a reference device of 4 pixels per millimetre (frame 0..800 by
