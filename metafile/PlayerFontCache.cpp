@@ -15,6 +15,13 @@ bool SameFont(const FontObject& a, const FontObject& b) {
 
 }  // namespace
 
+int PlayerFontCache::DrawnWeight(int weight, int pixels) {
+    // Below ten pixels per em a bold face's stems close its counters; the reference playback
+    // draws such text in the regular weight, and so do we.
+    if (weight >= 600 && pixels < kSmallestBoldPixels) return 400;
+    return std::clamp(weight == 0 ? 400 : weight, 100, 900);
+}
+
 const QRawFont& PlayerFontCache::Fonts::raw() {
     if (!rawMade_) {
         raw_ = QRawFont::fromFont(font_);
@@ -36,8 +43,7 @@ PlayerFontCache::Fonts& PlayerFontCache::Get(const FontObject& logical, const QS
     Entry e{logical, pixels, {}};
     QFont& font = e.fonts.font_;
     font.setFamilies(families);
-    font.setWeight(static_cast<QFont::Weight>(
-        std::clamp(logical.weight == 0 ? 400 : logical.weight, 100, 900)));
+    font.setWeight(static_cast<QFont::Weight>(DrawnWeight(logical.weight, pixels)));
     font.setItalic(logical.italic);
     font.setUnderline(logical.underline);
     font.setStrikeOut(logical.strikeOut);

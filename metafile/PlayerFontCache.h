@@ -17,6 +17,10 @@ namespace tavlex::mf {
 class PlayerFontCache {
   public:
     static constexpr std::size_t kCapacity = 8;
+    static constexpr int kSmallestBoldPixels = 10;
+
+    // The weight text of `weight` is drawn in at `pixels` pixels per em.
+    static int DrawnWeight(int weight, int pixels);
 
     class Fonts {
       public:

@@ -153,5 +153,21 @@ TEST(PlayerFontCacheTest, HandsOutTheRequestedFontAndStaysSmall) {
     EXPECT_DOUBLE_EQ(raw.pixelSize(), 13);
 }
 
+// Bold below ten pixels per em is drawn regular, as the reference playback draws it; lighter
+// weights and larger sizes keep what the file asked for.
+TEST(PlayerFontCacheTest, SmallBoldTextDrawsRegular) {
+    PlayerFontCache cache;
+    const FontObject bold = Font("Arial", 0, 0, 700);
+    const QStringList families = FontMapper::Families(bold);
+    EXPECT_EQ(cache.Get(bold, families, 9).font().weight(), QFont::Normal);
+    EXPECT_EQ(cache.Get(bold, families, PlayerFontCache::kSmallestBoldPixels).font().weight(),
+              QFont::Bold);
+    const FontObject light = Font("Arial", 0, 0, 300);
+    EXPECT_EQ(cache.Get(light, families, 6).font().weight(), QFont::Light);
+    // A weight of zero is the default, regular.
+    EXPECT_EQ(PlayerFontCache::DrawnWeight(0, 20), 400);
+    EXPECT_EQ(PlayerFontCache::DrawnWeight(5000, 20), 900);
+}
+
 }  // namespace
 }  // namespace tavlex::mf
