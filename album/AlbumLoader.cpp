@@ -410,6 +410,12 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
 }
 
 QByteArray ReadPageBytes(const Document& document, int page) {
+    QByteArray bytes;
+    ReadPageBytes(document, page, bytes);
+    return bytes;
+}
+
+void ReadPageBytes(const Document& document, int page, QByteArray& buffer) {
     if (!document.BodyStream) throw AlbumError(QStringLiteral("the album is not open"));
     if (page < 1 || page > document.PageCount ||
         static_cast<std::size_t>(page) >= document.PageDirectory.size()) {
@@ -422,9 +428,15 @@ QByteArray ReadPageBytes(const Document& document, int page) {
         throw AlbumError(
             QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size));
     }
-    QByteArray bytes(entry.Size, Qt::Uninitialized);
-    document.BodyStream->ReadAt(entry.Offset, bytes.data(), entry.Size);
-    return bytes;
+    const auto size = static_cast<qsizetype>(entry.Size);
+    // A shared buffer would be copied on detach, and a much larger one would keep memory the
+    // page does not need: both get a buffer of their own.
+    if (!buffer.isDetached() || buffer.capacity() < size || buffer.capacity() / 2 > size) {
+        buffer = QByteArray(size, Qt::Uninitialized);
+    } else {
+        buffer.resize(size);
+    }
+    document.BodyStream->ReadAt(entry.Offset, buffer.data(), entry.Size);
 }
 
 }  // namespace tavlex

@@ -40,4 +40,8 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
 // page number is out of range, the document has no body, or the entry leaves the body.
 QByteArray ReadPageBytes(const Document& document, int page);
 
+// The same into `buffer`, reusing its storage when nothing else shares it and it is not much
+// larger than the page: a viewer turning pages then touches no fresh memory.
+void ReadPageBytes(const Document& document, int page, QByteArray& buffer);
+
 }  // namespace tavlex

@@ -406,8 +406,11 @@ void TViewForm::LoadCurrentPage() {
         ~SyncReset() { document.SyncingContents = false; }
     } reset{document_};
     try {
-        const QByteArray bytes = ReadPageBytes(document_, document_.CurrentPage);
-        pageMetafile_ = mf::Metafile::Load(bytes);
+        // The previous page lets go of its bytes first, so that their storage takes the new
+        // page's bytes in place.
+        pageMetafile_ = mf::Metafile();
+        ReadPageBytes(document_, document_.CurrentPage, pageBytes_);
+        pageMetafile_ = mf::Metafile::Load(pageBytes_);
     } catch (...) {
         // The sheet shows nothing rather than the previous page under the new number.
         pageMetafile_ = mf::Metafile();

@@ -158,6 +158,7 @@ class TViewForm : public QMdiSubWindow {
     ViewHost& host_;
     Document document_;
     mf::Metafile pageMetafile_;
+    QByteArray pageBytes_;  // the storage of the current page's bytes, kept for the next one
     std::uint64_t pageGeneration_ = 0;
     int zoomPercent_ = 0;
     int zoomIndex_ = 1;

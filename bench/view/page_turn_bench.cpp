@@ -147,7 +147,8 @@ int main(int argc, char** argv) {
     const double bestTurn = turns.front();
     const double bestEngine = engines.front();
     // Where a turn's time goes.
-    const double read = Median(runs, [&] { ReadPageBytes(form->Doc(), useA ? a : b); });
+    QByteArray buffer;
+    const double read = Median(runs, [&] { ReadPageBytes(form->Doc(), useA ? a : b, buffer); });
     const double refresh = Median(runs, [&] { form->RefreshWindowState(); });
     const double paint = Median(runs, [&] {
         box->DropRendering();

@@ -86,6 +86,28 @@ TEST_F(LoaderTest, NineByteEntriesCarryOrientationAndShortLayoutIsUsed) {
     EXPECT_EQ(ReadPageBytes(document, 2), pages[1].data);
 }
 
+// Turning pages reuses one buffer, but never one whose bytes are still shared: the page shown
+// before keeps its bytes.
+TEST_F(LoaderTest, PageBufferIsReusedOnlyWhenNothingSharesIt) {
+    const std::vector<AlbumPage> pages = test::SamplePages();  // 100, 150 and 200 bytes
+    AlbumLoadResult result = LoadBytes(test::SampleAlbum(), "a.YRA");
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    QByteArray buffer;
+    ReadPageBytes(result.document, 3, buffer);
+    const char* storage = buffer.constData();
+    ReadPageBytes(result.document, 2, buffer);
+    EXPECT_EQ(buffer, pages[1].data);
+    EXPECT_EQ(buffer.constData(), storage);
+
+    const QByteArray shown = buffer;
+    ReadPageBytes(result.document, 1, buffer);
+    EXPECT_EQ(buffer, pages[0].data);
+    EXPECT_EQ(shown, pages[1].data);
+    EXPECT_NE(buffer.constData(), shown.constData());
+
+    EXPECT_THROW(ReadPageBytes(result.document, 4, buffer), AlbumError);
+}
+
 TEST_F(LoaderTest, RefusalsCarryTheirMessagesInOrder) {
     const QByteArray album = test::SampleAlbum();
     struct Case {
