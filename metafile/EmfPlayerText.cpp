@@ -223,8 +223,12 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     // The escapement turns counterclockwise in logical space, so a mapping that flips y turns
     // it the other way on screen; glyphs stay upright either way.
     const double rad = f.escapement / 10.0 * std::numbers::pi / 180;
-    QPointF u = QTransform(full_.m11(), full_.m12(), full_.m21(), full_.m22(), 0, 0)
-                    .map(QPointF(std::cos(rad), -std::sin(rad)));
+    const QTransform linear(full_.m11(), full_.m12(), full_.m21(), full_.m22(), 0, 0);
+    // Along the baseline and across it (downwards) in logical space: spacing and the current
+    // position advance along the escapement there, so a mapping that scales x and y apart
+    // stretches rotated text by its y scale.
+    const QPointF along(std::cos(rad), -std::sin(rad)), across(std::sin(rad), std::cos(rad));
+    QPointF u = linear.map(along);
     const double ulen = std::hypot(u.x(), u.y());
     u = ulen > 0 ? u / ulen : QPointF(1, 0);
     const QPointF v(-u.y(), u.x());  // downwards, across the baseline
@@ -238,14 +242,14 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     if (!advances.empty()) {
         QPointF cum(0, 0);
         for (std::size_t i = 0; i < n; ++i) {
-            offsets[i] = u * (cum.x() * sx) + v * (cum.y() * full_.m22());
+            offsets[i] = linear.map(along * cum.x() + across * cum.y());
             cum += QPointF(advances[i].x(), advances[i].y());
         }
-        width = cum.x() * sx;
+        width = cum.x() * ulen;
         logicalWidth = cum.x();
     } else {
         width = fm.horizontalAdvance(text) * k * stretch;
-        logicalWidth = sx > 0 ? width / sx : 0;
+        logicalWidth = ulen > 0 ? width / ulen : 0;
     }
 
     QPointF origin = Map(refLogical);
@@ -266,9 +270,9 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     if (useCurrentPosition) {
         if ((align & 6) == 6) {
         } else if (align & 2) {
-            dc_.position.rx() -= logicalWidth;
+            dc_.position -= along * logicalWidth;
         } else {
-            dc_.position.rx() += logicalWidth;
+            dc_.position += along * logicalWidth;
         }
     }
 

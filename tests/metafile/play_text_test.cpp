@@ -116,6 +116,45 @@ TEST(TextTest, UpdateCurrentPositionChainsRuns) {
     EXPECT_NEAR(columns.back(), 53, 3);
 }
 
+// Text turned a quarter up under a mapping that doubles y: its spacing and the current position
+// run along logical y, so they double on the page as well. Both runs put their second bar 40
+// pixels above the first.
+TEST(TextTest, RotatedTextAdvancesAlongItsOwnScale) {
+    auto rotated = [](EmfWriter& w) {
+        w.SetMapMode(8);  // MM_ANISOTROPIC
+        w.SetWindowExtEx(100, 50);
+        w.SetViewportExtEx(100, 100);
+        LogFont f;
+        f.height = -10;
+        f.escapement = 900;
+        f.orientation = 900;
+        f.faceName = "Arial";
+        w.ExtCreateFontIndirectW(1, f);
+        w.SelectObject(1);
+        w.SetBkMode(1);
+    };
+    const QImage spaced = Render(BuildEmf([&](EmfWriter& w) {
+        rotated(w);
+        w.SetTextAlign(kTaBaseline);
+        w.ExtTextOutW(QPoint(40, 45), "II", {20, 20});
+    }));
+    const QImage chained = Render(BuildEmf([&](EmfWriter& w) {
+        rotated(w);
+        w.SetTextAlign(kTaUpdateCp | kTaBaseline);
+        w.MoveToEx(40, 45);
+        w.ExtTextOutW(QPoint(0, 0), "I", {20});
+        w.ExtTextOutW(QPoint(0, 0), "I", {20});
+    }));
+    for (const QImage* image : {&spaced, &chained}) {
+        const std::vector<int> rows = InkRows(*image, 15, 45);
+        ASSERT_FALSE(rows.empty());
+        EXPECT_NEAR(rows.back(), 88, 3);
+        EXPECT_NEAR(rows.front(), 48, 3);
+        for (int y : rows) EXPECT_TRUE(y < 55 || y > 75) << "ink at row " << y;
+        EXPECT_TRUE(InkColumns(*image, 0, 100).back() <= 45);
+    }
+}
+
 // The 8-bit form in a Japanese font is Shift-JIS, two spacing entries per double-byte glyph.
 TEST(TextTest, ShiftJisTextIsDecodedPerCharacter) {
     FontObject font;
