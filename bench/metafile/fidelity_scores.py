@@ -34,11 +34,17 @@ DOUBTED_HERE = {
     "e2s_test-016.emf": "geometric-pen path strokes missing from the reference",
     "e2s_test-017.emf": "geometric-pen path strokes missing from the reference",
     "e2s_test-051.emf": "geometric-pen path strokes missing from the reference",
+    # Chart frames stroked and filled as one path with a grey (0x868686) geometric pen and
+    # brush: the reference strokes them black, as if the pen had never been selected.
+    "e2s_test-000.emf": "grey geometric-pen path stroked black in the reference",
+    "e2s_test-075.emf": "grey geometric-pen path stroked black in the reference",
+    "e2s_test-120.emf": "grey geometric-pen path stroked black in the reference",
+    "e2sbad_bad_corrupted_2017-02-12-010400.emf": "grey geometric-pen path stroked black in the reference",
 }
 
 
-def in_doubt(name, notes):
-    return name in DOUBTED_HERE or any(m in notes for m in DOUBT_MARKERS)
+def noted_in_doubt(notes):
+    return any(m in notes for m in DOUBT_MARKERS)
 
 
 def main():
@@ -107,10 +113,15 @@ def main():
     print("         LibreOffice: %d of %d files with its score at or above %.2f; "
           "ours on those files: %d; ours >= LibreOffice on %d" % (
               lo_passed, len(with_lo), args.floor, ours_on_lo, better))
-    trusted = [x for x in results if not in_doubt(x[0], x[6])]
-    trusted_passed = sum(1 for x in trusted if x[3] >= args.floor)
-    print("         references not in doubt: %d of %d at or above %.2f (%.1f %%)" % (
-        trusted_passed, len(trusted), args.floor, 100.0 * trusted_passed / max(1, len(trusted))))
+    def share(selected, label):
+        n = sum(1 for x in selected if x[3] >= args.floor)
+        print("         %s: %d of %d at or above %.2f (%.1f %%)" % (
+            label, n, len(selected), args.floor, 100.0 * n / max(1, len(selected))))
+
+    by_notes = [x for x in results if not noted_in_doubt(x[6])]
+    share(by_notes, "references whose notes leave them in no doubt")
+    share([x for x in by_notes if x[0] not in DOUBTED_HERE],
+          "and of those, the ones not doubted here either")
     counts = {}
     for x in results:
         counts[x[1]] = counts.get(x[1], 0) + 1
