@@ -14,6 +14,10 @@ class QPainter;
 
 namespace tavlex::mf {
 
+// Stretch modes of the device context that shape how a shrink combines pixels.
+constexpr int kBlackOnWhite = 1;
+constexpr int kWhiteOnBlack = 2;
+
 // One bitmap drawn by a bitmap record: which part of the decoded image goes where, and how it
 // combines with what is already there.
 struct BitmapDraw {

@@ -378,6 +378,43 @@ TEST(BitmapRecords, HalftoneAveragesWhatAShrinkDrops) {
     }
 }
 
+// BLACKONWHITE keeps a one-pixel black line that a shrink by four would drop, WHITEONBLACK a
+// white one, on a mirrored destination too; COLORONCOLOR and HALFTONE do not combine that way.
+TEST(BitmapRecords, ShrinkKeepsLinesInBlackOnWhiteAndWhiteOnBlack) {
+    const std::vector<std::uint32_t> blackLine = {0xffffff, 0xffffff, 0xffffff, 0x000000,
+                                                  0xffffff, 0xffffff, 0xffffff, 0xffffff};
+    std::vector<std::uint32_t> whiteLine;
+    for (std::uint32_t p : blackLine) whiteLine.push_back(p ^ 0xffffff);
+    struct Case {
+        int mode;
+        const std::vector<std::uint32_t>* row;
+        QRect dest;
+        int lineAt;  // the destination column that should show the line; -1: no check
+        QRgb line, rest;
+    };
+    for (const Case& c :
+         {Case{1, &blackLine, {0, 0, 2, 2}, 0, K, W}, Case{1, &blackLine, {2, 0, -2, 2}, 1, K, W},
+          Case{2, &whiteLine, {0, 0, 2, 2}, 0, W, K}}) {
+        ImageContext context(2, 2, R);
+        context.stretchMode = c.mode;
+        Record r = StretchDiBits(c.dest, {0, 0, 8, 2}, 0x00CC0020, Bmi(8, 2, 32),
+                                 Bits32({*c.row, *c.row}));
+        ASSERT_TRUE(PlayBitmapRecord(context, 81, r.View()));
+        for (int y = 0; y < 2; ++y) {
+            EXPECT_EQ(context.At(c.lineAt, y), c.line) << "mode " << c.mode << " row " << y;
+            EXPECT_EQ(context.At(1 - c.lineAt, y), c.rest) << "mode " << c.mode << " row " << y;
+        }
+    }
+    for (int mode : {3, 4}) {
+        ImageContext context(2, 2, R);
+        context.stretchMode = mode;
+        Record r = StretchDiBits({0, 0, 2, 2}, {0, 0, 8, 2}, 0x00CC0020, Bmi(8, 2, 32),
+                                 Bits32({blackLine, blackLine}));
+        ASSERT_TRUE(PlayBitmapRecord(context, 81, r.View()));
+        EXPECT_NE(context.At(0, 0), K) << "mode " << mode;
+    }
+}
+
 TEST(BitmapRecords, WorldTransformRotatesTheBitmap) {
     ImageContext context(2, 2, W);
     // A quarter turn: logical x runs down, logical y runs left.
