@@ -1,10 +1,10 @@
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
-#include <bit>
 
 namespace tavlex::mf {
 
@@ -14,7 +14,7 @@ static_assert(std::endian::native == std::endian::little, "reads assume a little
 // offsets and sizes are taken as 64-bit so that values read from a file cannot wrap.
 // The view does not own the bytes: they must outlive it.
 class ByteView {
-public:
+  public:
     ByteView() = default;
     ByteView(const void* data, std::size_t size)
         : data_(static_cast<const std::uint8_t*>(data)), size_(size) {}
@@ -39,10 +39,18 @@ public:
         if (!Has(offset, 1)) return std::nullopt;
         return data_[offset];
     }
-    std::optional<std::uint16_t> U16(std::uint64_t offset) const { return Read<std::uint16_t>(offset); }
-    std::optional<std::int16_t> I16(std::uint64_t offset) const { return Read<std::int16_t>(offset); }
-    std::optional<std::uint32_t> U32(std::uint64_t offset) const { return Read<std::uint32_t>(offset); }
-    std::optional<std::int32_t> I32(std::uint64_t offset) const { return Read<std::int32_t>(offset); }
+    std::optional<std::uint16_t> U16(std::uint64_t offset) const {
+        return Read<std::uint16_t>(offset);
+    }
+    std::optional<std::int16_t> I16(std::uint64_t offset) const {
+        return Read<std::int16_t>(offset);
+    }
+    std::optional<std::uint32_t> U32(std::uint64_t offset) const {
+        return Read<std::uint32_t>(offset);
+    }
+    std::optional<std::int32_t> I32(std::uint64_t offset) const {
+        return Read<std::int32_t>(offset);
+    }
     std::optional<float> F32(std::uint64_t offset) const { return Read<float>(offset); }
 
     // Reads that yield a fallback instead; for fields whose absence is already excluded.
@@ -59,7 +67,7 @@ public:
         return I32(offset).value_or(fallback);
     }
 
-private:
+  private:
     template <typename T>
     std::optional<T> Read(std::uint64_t offset) const {
         if (!Has(offset, sizeof(T))) return std::nullopt;

@@ -15,12 +15,12 @@ namespace tavlex::mf {
 // The one error of the metafile reader: the bytes are neither an enhanced metafile nor a
 // placeable Windows metafile, or they are damaged beyond reading.
 class MetafileError : public std::runtime_error {
-public:
+  public:
     MetafileError();  // the user-facing text, "メタファイルが不正です" (what() is UTF-8)
     explicit MetafileError(const std::string& detail);  // same user text; detail for developers
     const std::string& detail() const { return detail_; }
 
-private:
+  private:
     std::string detail_;
 };
 
@@ -32,7 +32,7 @@ struct PlayLimits {
     int maxObjects = 65536;                                 // object table slots
     std::int64_t maxPointsPerRecord = 4'000'000;
     std::int64_t maxRecords = 50'000'000;
-    int maxMillis = 20'000;                                 // wall time per page
+    int maxMillis = 20'000;  // wall time per page
 };
 
 struct PlayResult {
@@ -43,7 +43,7 @@ struct PlayResult {
 // One decoded page, immutable once loaded. Holds the stored bytes and, for a placeable WMF,
 // the enhanced-metafile records it was converted into (playback always runs on EMF records).
 class Metafile {
-public:
+  public:
     enum class Kind { Enhanced, Placeable };
 
     Metafile() = default;
@@ -67,7 +67,7 @@ public:
     // enhanced metafile, at the given screen pixels per inch for a placeable WMF.
     QSize naturalPixelSize(int screenPixelsPerInch) const;
 
-private:
+  private:
     Kind kind_ = Kind::Enhanced;
     QByteArray stored_;
     QByteArray enhanced_;
