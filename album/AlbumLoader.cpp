@@ -409,13 +409,7 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     return result;
 }
 
-QByteArray ReadPageBytes(const Document& document, int page) {
-    QByteArray bytes;
-    ReadPageBytes(document, page, bytes);
-    return bytes;
-}
-
-void ReadPageBytes(const Document& document, int page, QByteArray& buffer) {
+const PageEntry& CheckedPageEntry(const Document& document, int page) {
     if (!document.BodyStream) throw AlbumError(QStringLiteral("the album is not open"));
     if (page < 1 || page > document.PageCount ||
         static_cast<std::size_t>(page) >= document.PageDirectory.size()) {
@@ -428,7 +422,11 @@ void ReadPageBytes(const Document& document, int page, QByteArray& buffer) {
         throw AlbumError(
             QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size));
     }
-    const auto size = static_cast<qsizetype>(entry.Size);
+    return entry;
+}
+
+void SizePageBuffer(QByteArray& buffer, std::int64_t bytes) {
+    const auto size = static_cast<qsizetype>(bytes);
     // A shared buffer would be copied on detach, and a much larger one would keep memory the
     // page does not need: both get a buffer of their own.
     if (!buffer.isDetached() || buffer.capacity() < size || buffer.capacity() / 2 > size) {
@@ -436,6 +434,17 @@ void ReadPageBytes(const Document& document, int page, QByteArray& buffer) {
     } else {
         buffer.resize(size);
     }
+}
+
+QByteArray ReadPageBytes(const Document& document, int page) {
+    QByteArray bytes;
+    ReadPageBytes(document, page, bytes);
+    return bytes;
+}
+
+void ReadPageBytes(const Document& document, int page, QByteArray& buffer) {
+    const PageEntry& entry = CheckedPageEntry(document, page);
+    SizePageBuffer(buffer, entry.Size);
     document.BodyStream->ReadAt(entry.Offset, buffer.data(), entry.Size);
 }
 

@@ -44,4 +44,9 @@ QByteArray ReadPageBytes(const Document& document, int page);
 // larger than the page: a viewer turning pages then touches no fresh memory.
 void ReadPageBytes(const Document& document, int page, QByteArray& buffer);
 
+// The directory entry of page, checked as ReadPageBytes checks it.
+const PageEntry& CheckedPageEntry(const Document& document, int page);
+// Makes `buffer` `bytes` long for a page, reusing its storage as ReadPageBytes does.
+void SizePageBuffer(QByteArray& buffer, std::int64_t bytes);
+
 }  // namespace tavlex

@@ -75,9 +75,14 @@ PlayResult EmfPlayer::Run() {
     objects_.resize(std::clamp<std::size_t>(
         handles, 1, static_cast<std::size_t>(std::max(1, limits_.maxObjects))));
 
+    const Metafile::Arrival& arrival = metafile_.arrival();
     std::uint64_t offset = 0;
     std::int64_t count = 0;
     while (!stopped_ && offset < data.size()) {
+        if (arrival && !arrival(offset + 8)) {
+            Stop(QStringLiteral("the bytes from %1 did not arrive").arg(offset));
+            break;
+        }
         const auto type = data.U32(offset);
         const auto size = data.U32(offset + 4);
         if (!type || !size) {
@@ -97,6 +102,10 @@ PlayResult EmfPlayer::Run() {
             break;
         }
         if (*type == emr::Eof) break;
+        if (arrival && !arrival(offset + *size)) {
+            Stop(QStringLiteral("the bytes from %1 did not arrive").arg(offset));
+            break;
+        }
         PlayRecord(*type, *data.Sub(offset, *size));
         offset += *size;
     }

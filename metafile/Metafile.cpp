@@ -1,5 +1,7 @@
 #include "metafile/Metafile.h"
 
+#include <algorithm>
+
 #include "metafile/ByteView.h"
 #include "metafile/EmfPlayer.h"
 #include "metafile/WmfToEmf.h"
@@ -52,6 +54,20 @@ Metafile Metafile::Load(const QByteArray& bytes) {
     m.frame_ = ReadRect(v, 24);
     m.refPixels_ = QSize(v.I32Or(72), v.I32Or(76));
     m.refMillimetres_ = QSize(v.I32Or(80), v.I32Or(84));
+    return m;
+}
+
+Metafile Metafile::Load(const QByteArray& bytes, Arrival arrival) {
+    if (!arrival) return Load(bytes);
+    const auto all = static_cast<std::uint64_t>(bytes.size());
+    const ByteView raw(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // An enhanced metafile plays as its records arrive; its header record comes first.
+    bool partial = arrival(std::min<std::uint64_t>(all, 44)) && raw.U32(0) == 1u &&
+                   raw.U32(40) == kEmfSignature;
+    if (partial) partial = arrival(std::min<std::uint64_t>(all, raw.U32(4).value_or(0)));
+    if (!partial && !arrival(all)) throw MetafileError("the page's bytes did not arrive");
+    Metafile m = Load(bytes);
+    if (partial) m.arrival_ = std::move(arrival);
     return m;
 }
 

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 
 class QPainter;
@@ -51,6 +52,14 @@ class Metafile {
     // Validates and decodes; throws MetafileError for anything that is neither kind.
     static Metafile Load(const QByteArray& bytes);
 
+    // Bytes still arriving: called with an end offset, it returns once the bytes before it are
+    // there, or false when they never will be.
+    using Arrival = std::function<bool(std::uint64_t end)>;
+    // The same over bytes still arriving: the header is waited for here, and playback waits
+    // for each record before reading it. A placeable WMF is converted once it is whole.
+    static Metafile Load(const QByteArray& bytes, Arrival arrival);
+    const Arrival& arrival() const { return arrival_; }
+
     bool isNull() const { return enhanced_.isEmpty(); }
     Kind kind() const { return kind_; }
     const QByteArray& storedBytes() const { return stored_; }
@@ -69,6 +78,7 @@ class Metafile {
 
   private:
     Kind kind_ = Kind::Enhanced;
+    Arrival arrival_;  // none once the bytes are whole
     QByteArray stored_;
     QByteArray enhanced_;
     QRect frame_;

@@ -23,6 +23,7 @@
 
 #include "album/AlbumError.h"
 #include "album/AlbumLoader.h"
+#include "album/PageArrival.h"
 #include "app/ViewerSettings.h"
 #include "controls/ProgramCursors.h"
 #include "controls/TCngLstBox.h"
@@ -407,9 +408,22 @@ void TViewForm::LoadCurrentPage() {
     } reset{document_};
     try {
         // The previous page lets go of its bytes first, so that their storage takes the new
-        // page's bytes in place.
+        // page's bytes in place. They are read on a thread of their own while the page plays
+        // from what has arrived.
         pageMetafile_ = mf::Metafile();
-        ReadPageBytes(document_, document_.CurrentPage, pageBytes_);
+        const std::shared_ptr<PageArrival> arrival =
+            PageArrival::Start(document_, document_.CurrentPage, pageBytes_);
+        try {
+            pageMetafile_ = mf::Metafile::Load(
+                pageBytes_, [arrival](std::uint64_t end) { return arrival->WaitFor(end); });
+        } catch (const mf::MetafileError&) {
+            arrival->Finish();  // a failed read explains missing bytes better
+            throw;
+        }
+        ++pageGeneration_;
+        paintBox_->repaint();
+        arrival->Finish();
+        // Whole now: nothing that keeps or plays the page again needs to wait.
         pageMetafile_ = mf::Metafile::Load(pageBytes_);
     } catch (...) {
         // The sheet shows nothing rather than the previous page under the new number.
@@ -419,8 +433,6 @@ void TViewForm::LoadCurrentPage() {
         paintBox_->update();
         throw;
     }
-    ++pageGeneration_;
-    paintBox_->repaint();
     SyncContentsSelection();
 }
 

@@ -12,6 +12,7 @@
 #include <csignal>
 
 #include "album/AlbumLoader.h"
+#include "album/PageArrival.h"
 #include "tests/album/AlbumTestSupport.h"
 
 namespace tavlex {
@@ -106,6 +107,39 @@ TEST_F(LoaderTest, PageBufferIsReusedOnlyWhenNothingSharesIt) {
     EXPECT_NE(buffer.constData(), shown.constData());
 
     EXPECT_THROW(ReadPageBytes(result.document, 4, buffer), AlbumError);
+}
+
+// A large page arrives chunk by chunk on a thread of its own and ends as ReadPageBytes reads
+// it; a body cut short under the read fails the wait, and Finish reports why.
+TEST_F(LoaderTest, PageArrivesOnItsOwnThreadAndReportsAFailedRead) {
+    QByteArray big(static_cast<qsizetype>(PageArrival::kChunk * 5 + 123), '\0');
+    std::uint32_t state = 12345;
+    for (char& c : big) {
+        state = state * 1103515245u + 12345u;
+        c = static_cast<char>(state >> 24);
+    }
+    const std::vector<AlbumPage> pages = {{test::PageBytes(0), 0}, {big, 0}};
+    AlbumLoadResult result = LoadBytes(BuildAlbumBytes(test::SampleContents(), pages));
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+
+    QByteArray buffer;
+    const auto arrival = PageArrival::Start(result.document, 2, buffer);
+    ASSERT_TRUE(arrival->WaitFor(100));
+    EXPECT_EQ(buffer.left(100), big.left(100));
+    arrival->Finish();
+    EXPECT_EQ(buffer, big);
+    EXPECT_TRUE(arrival->WaitFor(std::uint64_t{1} << 40));  // past the end: the whole page
+    EXPECT_THROW(PageArrival::Start(result.document, 3, buffer), AlbumError);
+
+    // A small page is read at once.
+    const auto small = PageArrival::Start(result.document, 1, buffer);
+    EXPECT_TRUE(small->WaitFor(300));
+    EXPECT_EQ(buffer, test::PageBytes(0));
+
+    ASSERT_TRUE(QFile::resize(result.document.BodyStream->Path(), 1000));
+    const auto failing = PageArrival::Start(result.document, 2, buffer);
+    EXPECT_FALSE(failing->WaitFor(static_cast<std::uint64_t>(big.size())));
+    EXPECT_THROW(failing->Finish(), AlbumError);
 }
 
 TEST_F(LoaderTest, RefusalsCarryTheirMessagesInOrder) {

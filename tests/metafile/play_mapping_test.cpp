@@ -2,6 +2,7 @@
 // frame onto the target and the saved device-context states.
 #include "play_support.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tavlex::mf {
@@ -207,6 +208,53 @@ TEST(SaveDcTest, RestoreBeyondTheStackIsIgnored) {
         w.Rectangle({10, 10, 50, 50});
     }));
     EXPECT_TRUE(IsBlue(image.pixel(30, 30)));
+}
+
+// Bytes still arriving: playback asks for each record's end, in order, before reading it; a
+// page whose bytes stop arriving keeps what was drawn from those that came.
+TEST(ArrivingBytes, PlaybackWaitsForEachRecordAndKeepsWhatArrived) {
+    auto red = [](EmfWriter& w) {
+        w.CreateBrushIndirect(1, 0, 0x0000ff);
+        w.SelectObject(1);
+        w.Rectangle({10, 10, 40, 90});
+    };
+    const QByteArray first = BuildEmf(red);
+    const QByteArray both = BuildEmf([&](EmfWriter& w) {
+        red(w);
+        w.Rectangle({60, 10, 90, 90});
+    });
+    const std::uint64_t redEnd = static_cast<std::uint64_t>(first.size()) - 20;  // before EOF
+
+    std::vector<std::uint64_t> asked;
+    const Metafile whole = Metafile::Load(both, [&](std::uint64_t end) {
+        asked.push_back(end);
+        return true;
+    });
+    asked.clear();  // the header, while loading
+    QImage image(101, 101, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    EXPECT_TRUE(Play(whole, painter, QRect(0, 0, 101, 101)).complete);
+    painter.end();
+    EXPECT_EQ(image.pixel(25, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(75, 50), qRgb(255, 0, 0));
+    ASSERT_FALSE(asked.empty());
+    EXPECT_TRUE(std::is_sorted(asked.begin(), asked.end()));
+    EXPECT_GE(asked.back(), static_cast<std::uint64_t>(both.size()) - 20);
+
+    // The next record's type and size have come, but not the rest of it.
+    const Metafile cut = Metafile::Load(both, [&](std::uint64_t end) { return end <= redEnd + 8; });
+    image.fill(Qt::white);
+    painter.begin(&image);
+    const PlayResult result = Play(cut, painter, QRect(0, 0, 101, 101));
+    painter.end();
+    EXPECT_FALSE(result.complete);
+    EXPECT_EQ(image.pixel(25, 50), qRgb(255, 0, 0));
+    EXPECT_EQ(image.pixel(75, 50), qRgb(255, 255, 255));
+
+    // Bytes that never come are no metafile; a whole page needs no waiting afterwards.
+    EXPECT_THROW(Metafile::Load(both, [](std::uint64_t) { return false; }), MetafileError);
+    EXPECT_FALSE(Metafile::Load(both).arrival());
 }
 
 }  // namespace

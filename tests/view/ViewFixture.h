@@ -102,7 +102,7 @@ struct MessageRecorder {
 
 // An A4 page (794 x 1123 at 96 per inch) in one colour with a black diagonal, so that position
 // and scale show in the pixels.
-inline QByteArray ColouredPage(const QColor& colour, bool landscape = false) {
+inline QByteArray ColouredPage(const QColor& colour, bool landscape = false, bool large = false) {
     mf::EmfWriter::Header header;
     const int w = landscape ? 1123 : 794;
     const int h = landscape ? 794 : 1123;
@@ -111,6 +111,7 @@ inline QByteArray ColouredPage(const QColor& colour, bool landscape = false) {
     header.devicePixels = QSize(1920, 1080);
     header.deviceMillimetres = QSize(508, 286);
     mf::EmfWriter writer(header);
+    if (large) writer.Comment(QByteArray(1 << 20, 'c'));
     writer.CreateBrushIndirect(1, 0, mf::ToColorRef(colour));
     writer.SelectObject(1);
     writer.CreatePen(2, 0, 1, mf::ToColorRef(Qt::black));
@@ -127,7 +128,8 @@ struct AlbumRecipe {
     std::vector<ContentsRecord> contents;
     std::vector<std::uint8_t> orientations;  // per page, for a 9-byte album
     bool oriented = false;
-    std::vector<int> badPages;  // 1-based pages whose bytes are no metafile
+    std::vector<int> badPages;    // 1-based pages whose bytes are no metafile
+    std::vector<int> largePages;  // 1-based pages led by a 1 MiB comment, read while they play
 };
 
 // The frame's tests still use the earlier name.
@@ -149,10 +151,13 @@ inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
         const std::uint8_t turn = static_cast<std::size_t>(i) < recipe.orientations.size()
                                       ? recipe.orientations[static_cast<std::size_t>(i)]
                                       : 0;
-        const bool bad = std::find(recipe.badPages.begin(), recipe.badPages.end(), i + 1) !=
-                         recipe.badPages.end();
-        pages.push_back({bad ? QByteArray(300, 'x')
-                             : ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), turn != 0),
+        auto listed = [&](const std::vector<int>& list) {
+            return std::find(list.begin(), list.end(), i + 1) != list.end();
+        };
+        pages.push_back({listed(recipe.badPages)
+                             ? QByteArray(300, 'x')
+                             : ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), turn != 0,
+                                            listed(recipe.largePages)),
                          turn});
     }
     const QString path = dir.filePath(name);

@@ -1,10 +1,12 @@
 // The document window driven offscreen: loading, page commands, keys, wheel, menus, closing.
 #include <QAbstractButton>
+#include <QFile>
 #include <QMenu>
 #include <QScrollBar>
 #include <QtTest>
 
 #include "ViewFixture.h"
+#include "album/BodyFile.h"
 #include "controls/TCngLstBox.h"
 #include "controls/TFocusControl.h"
 #include "view/PageScrollBox.h"
@@ -66,6 +68,7 @@ class ViewFormTest : public QObject {
     void maximisedWindowRelaysToolbar();
     void unreadablePageIsReportedAndPassable();
     void unreadableFirstPageKeepsWindowWithoutPage();
+    void largePageCutShortIsReportedAndPassable();
     void altKeysMoveTheFocus();
     void creationFollowsSettings();
     void zoomIndexIsPerDocumentAndResizeRelays();
@@ -536,6 +539,30 @@ void ViewFormTest::unreadableFirstPageKeepsWindowWithoutPage() {
     QVERIFY(QApplication::overrideCursor() == nullptr);
     QVERIFY(!form->PL_Paper()->isVisible());
     QCOMPARE(frame_->Area()->subWindowList().size(), 1);
+}
+
+// A large page plays while its bytes are still being read; when the body file ends early under
+// it, the failure is reported and the sheet stays blank, and earlier pages still show.
+void ViewFormTest::largePageCutShortIsReportedAndPassable() {
+    AlbumRecipe recipe;
+    recipe.largePages = {2, 3};
+    TViewForm* form = Open(recipe);
+    form->NextBtnClick();
+    QVERIFY(recorder_->messages.isEmpty());
+    QVERIFY(form->PageMetafile());
+    QCOMPARE(form->PageMetafile()->storedBytes().size(), form->Doc().PageDirectory[2].Size);
+
+    const PageEntry& third = form->Doc().PageDirectory[3];
+    QVERIFY(QFile::resize(form->Doc().BodyStream->Path(), third.Offset + third.Size / 2));
+    form->NextBtnClick();
+    QCOMPARE(recorder_->messages.size(), 1);
+    QCOMPARE(form->Doc().CurrentPage, 3);
+    QVERIFY(!form->PageMetafile());
+    QCOMPARE(form->StatusText(1), QStringLiteral("3/5"));
+
+    form->GoToPage(2);
+    QCOMPARE(recorder_->messages.size(), 1);
+    QVERIFY(form->PageMetafile());
 }
 
 void ViewFormTest::altKeysMoveTheFocus() {

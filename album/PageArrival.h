@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QByteArray>
+
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <thread>
+
+#include "album/Document.h"
+
+namespace tavlex {
+
+class BodyFile;
+
+// A page's bytes read from the body file on a thread of their own, so that playback can start
+// on the first records while the rest arrive. The buffer is sized before the thread starts,
+// and the thread writes only where nothing has arrived yet: a reader may use [0, end) once
+// WaitFor(end) has returned true. The thread is joined by Finish and by the destructor.
+class PageArrival {
+  public:
+    // Checks the page as ReadPageBytes does (throwing AlbumError), reuses `buffer` the same way
+    // and starts the read. Small pages are read at once, without a thread.
+    static std::shared_ptr<PageArrival> Start(const Document& document, int page,
+                                              QByteArray& buffer);
+    ~PageArrival();
+    PageArrival(const PageArrival&) = delete;
+    PageArrival& operator=(const PageArrival&) = delete;
+
+    // Blocks until the first `end` bytes (at most the page) have arrived; false when the read
+    // failed before that.
+    bool WaitFor(std::uint64_t end);
+    // Waits for the whole page; throws the read's AlbumError when it failed.
+    void Finish();
+
+    static constexpr std::int64_t kChunk = 256 * 1024;  // bytes made available at a time
+
+  private:
+    PageArrival(const BodyFile& body, std::int64_t offset, char* data, std::int64_t size);
+    void Read();
+
+    static constexpr std::int64_t kFailed = -1;
+    const BodyFile& body_;
+    const std::int64_t offset_;
+    char* const data_;
+    const std::int64_t size_;
+    std::atomic<std::int64_t> arrived_{0};  // bytes ready from the start, or kFailed
+    std::exception_ptr failure_;            // written before kFailed is published
+    std::thread reader_;
+};
+
+}  // namespace tavlex
