@@ -437,15 +437,10 @@ void SizePageBuffer(QByteArray& buffer, std::int64_t bytes) {
 }
 
 QByteArray ReadPageBytes(const Document& document, int page) {
-    QByteArray bytes;
-    ReadPageBytes(document, page, bytes);
-    return bytes;
-}
-
-void ReadPageBytes(const Document& document, int page, QByteArray& buffer) {
     const PageEntry& entry = CheckedPageEntry(document, page);
-    SizePageBuffer(buffer, entry.Size);
-    document.BodyStream->ReadAt(entry.Offset, buffer.data(), entry.Size);
+    QByteArray bytes(entry.Size, Qt::Uninitialized);
+    document.BodyStream->ReadAt(entry.Offset, bytes.data(), entry.Size);
+    return bytes;
 }
 
 }  // namespace tavlex

@@ -40,13 +40,10 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
 // page number is out of range, the document has no body, or the entry leaves the body.
 QByteArray ReadPageBytes(const Document& document, int page);
 
-// The same into `buffer`, reusing its storage when nothing else shares it and it is not much
-// larger than the page: a viewer turning pages then touches no fresh memory.
-void ReadPageBytes(const Document& document, int page, QByteArray& buffer);
-
 // The directory entry of page, checked as ReadPageBytes checks it.
 const PageEntry& CheckedPageEntry(const Document& document, int page);
-// Makes `buffer` `bytes` long for a page, reusing its storage as ReadPageBytes does.
+// Makes `buffer` `bytes` long for a page, reusing its storage when nothing else shares it and
+// it is not much larger than the page: a viewer turning pages then touches no fresh memory.
 void SizePageBuffer(QByteArray& buffer, std::int64_t bytes);
 
 }  // namespace tavlex

@@ -20,8 +20,9 @@ class BodyFile;
 // WaitFor(end) has returned true. The thread is joined by Finish and by the destructor.
 class PageArrival {
   public:
-    // Checks the page as ReadPageBytes does (throwing AlbumError), reuses `buffer` the same way
-    // and starts the read. Small pages are read at once, without a thread.
+    // Checks the page as ReadPageBytes does (throwing AlbumError), sizes `buffer` with
+    // SizePageBuffer (reusing its storage where it can) and starts the read. Small pages are read
+    // at once, without a thread.
     static std::shared_ptr<PageArrival> Start(const Document& document, int page,
                                               QByteArray& buffer);
     ~PageArrival();

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "album/AlbumLoader.h"
+#include "album/PageArrival.h"
 #include "app/ViewerSettings.h"
 #include "metafile/Metafile.h"
 #include "view/LoadDocument.h"
@@ -148,7 +149,8 @@ int main(int argc, char** argv) {
     const double bestEngine = engines.front();
     // Where a turn's time goes.
     QByteArray buffer;
-    const double read = Median(runs, [&] { ReadPageBytes(form->Doc(), useA ? a : b, buffer); });
+    const double read =
+        Median(runs, [&] { PageArrival::Start(form->Doc(), useA ? a : b, buffer)->Finish(); });
     const double refresh = Median(runs, [&] { form->RefreshWindowState(); });
     const double paint = Median(runs, [&] {
         box->DropRendering();

@@ -94,19 +94,20 @@ TEST_F(LoaderTest, PageBufferIsReusedOnlyWhenNothingSharesIt) {
     AlbumLoadResult result = LoadBytes(test::SampleAlbum(), "a.YRA");
     ASSERT_EQ(result.status, LoadStatus::Loaded);
     QByteArray buffer;
-    ReadPageBytes(result.document, 3, buffer);
+    auto read = [&](int page) { PageArrival::Start(result.document, page, buffer)->Finish(); };
+    read(3);
     const char* storage = buffer.constData();
-    ReadPageBytes(result.document, 2, buffer);
+    read(2);
     EXPECT_EQ(buffer, pages[1].data);
     EXPECT_EQ(buffer.constData(), storage);
 
     const QByteArray shown = buffer;
-    ReadPageBytes(result.document, 1, buffer);
+    read(1);
     EXPECT_EQ(buffer, pages[0].data);
     EXPECT_EQ(shown, pages[1].data);
     EXPECT_NE(buffer.constData(), shown.constData());
 
-    EXPECT_THROW(ReadPageBytes(result.document, 4, buffer), AlbumError);
+    EXPECT_THROW(read(4), AlbumError);
 }
 
 // A large page arrives chunk by chunk on a thread of its own and ends as ReadPageBytes reads
