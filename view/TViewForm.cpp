@@ -423,8 +423,9 @@ void TViewForm::LoadCurrentPage() {
         ++pageGeneration_;
         paintBox_->repaint();
         arrival->Finish();
-        // Whole now: nothing that keeps or plays the page again needs to wait.
-        pageMetafile_ = mf::Metafile::Load(pageBytes_);
+        // Whole now: nothing that keeps or plays the page again needs to wait. A placeable WMF
+        // was converted whole and never waits, so it is not converted a second time.
+        if (pageMetafile_.arrival()) pageMetafile_ = mf::Metafile::Load(pageBytes_);
     } catch (...) {
         // The sheet shows nothing rather than the previous page under the new number.
         pageMetafile_ = mf::Metafile();
