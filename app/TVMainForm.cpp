@@ -29,7 +29,6 @@
 #include "app/StartFileList.h"
 #include "app/TemporaryBodies.h"
 #include "app/ToolbarGlyphs.h"
-#include "app/ViewerSettings.h"
 #include "controls/TAlignSpeedButton_Speed.h"
 #include "controls/TBevel.h"
 #include "controls/TEnablePanel.h"
@@ -38,6 +37,7 @@
 #include "controls/TPaintComboBox.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
+#include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
 
 namespace tavlex {

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the viewer need; does nothing when all are there.
 set -euo pipefail
 packages=(
-    build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
+    build-essential cmake ninja-build pkg-config clang clang-format libclang-rt-14-dev
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
     zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35 fonts-crosextra-carlito

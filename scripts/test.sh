@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the full suite, the parsing tests again
-# under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run of each fuzz target.
+# Installs what is missing, checks the formatting, builds, and runs every test: the full suite,
+# the parsing tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and a short run
+# of each fuzz target.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/deps.sh"
+bash "$root/scripts/format-check.sh"
 export QT_QPA_PLATFORM=offscreen
 export TAVLEX_SCREEN_DPI=96
 jobs=$(nproc)

@@ -3,11 +3,11 @@
 #include <QApplication>
 
 #include "album/AlbumLoader.h"
-#include "app/ViewerSettings.h"
 #include "controls/TFocusControl.h"
 #include "support/Messages.h"
 #include "view/TViewForm.h"
 #include "view/ViewHost.h"
+#include "view/ViewerSettings.h"
 
 namespace tavlex {
 namespace {

@@ -24,7 +24,6 @@
 #include "album/AlbumError.h"
 #include "album/AlbumLoader.h"
 #include "album/PageArrival.h"
-#include "app/ViewerSettings.h"
 #include "controls/ProgramCursors.h"
 #include "controls/TCngLstBox.h"
 #include "controls/TFocusControl.h"
@@ -38,6 +37,7 @@
 #include "view/PageScrollBox.h"
 #include "view/PaperPanel.h"
 #include "view/ViewHost.h"
+#include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
 
 namespace tavlex {

@@ -21,13 +21,13 @@
 
 #include "album/AlbumLoader.h"
 #include "album/PageArrival.h"
-#include "app/ViewerSettings.h"
 #include "metafile/Metafile.h"
 #include "view/LoadDocument.h"
 #include "view/PagePaintBox.h"
 #include "view/PageScrollBox.h"
 #include "view/TViewForm.h"
 #include "view/ViewHost.h"
+#include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
 
 using namespace tavlex;

@@ -16,12 +16,12 @@
 #include <vector>
 
 #include "album/AlbumWriter.h"
-#include "app/ViewerSettings.h"
 #include "metafile/EmfWriter.h"
 #include "support/Messages.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
 #include "view/ViewHost.h"
+#include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
 
 namespace tavlex::test {
