@@ -29,7 +29,7 @@
 #include "app/ErrorReport.h"
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
-#include "app/TemporaryBodies.h"
+#include "album/TemporaryBodies.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettings.h"
 #include "app/ViewerSettingsFile.h"
