@@ -2,6 +2,7 @@
 
 #include <QSplitter>
 
+#include "album/UserMessage.h"
 #include "app/ErrorReport.h"
 #include "app/TVMainForm.h"
 #include "app/ViewerSettingsFile.h"
@@ -32,7 +33,7 @@ void RecordEnvironment(TViewForm& form) {
     try {
         WriteViewerSettings(settings);
     } catch (const FileError& error) {
-        ReportError(error.message());
+        ReportError(UserMessage(error.Kind(), error.Path()));
         return;
     }
     ShowInfo(QStringLiteral("現在の環境を記録しました。"));
@@ -44,7 +45,7 @@ void ResetEnvironment(TViewForm& form, TVMainForm& frame) {
     try {
         WriteViewerSettings(settings);
     } catch (const FileError& error) {
-        ReportError(error.message());
+        ReportError(UserMessage(error.Kind(), error.Path()));
         return;
     }
     if (frame.PL_Top()->isHidden()) frame.Mn_ToolBarClick();

@@ -1,4 +1,5 @@
 #include "app/TVMainForm.h"
+#include "album/UserMessage.h"
 
 #include <algorithm>
 
@@ -25,11 +26,11 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include "album/TemporaryBodies.h"
 #include "app/EnvironmentCommands.h"
 #include "app/ErrorReport.h"
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
-#include "album/TemporaryBodies.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettings.h"
 #include "app/ViewerSettingsFile.h"
@@ -150,7 +151,7 @@ TVMainForm::~TVMainForm() {
             WriteViewerSettings(tavlex::Settings());
         } catch (const FileError& error) {
             // The settings could not be kept: the bodies stay too, as the report says.
-            ReportError(error.message());
+            ReportError(UserMessage(error.Kind(), error.Path()));
             g_mainForm = g_mainForm == this ? nullptr : g_mainForm;
             return;
         }
