@@ -1,6 +1,7 @@
 #include "support/Folders.h"
 
 #include "support/FileError.h"
+#include "support/platform/ProgramPath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,7 +82,7 @@ std::function<void()> SetFolderBeep(std::function<void()> beep) {
 
 QString ProgramPath() {
     if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return platform::RunningProgramFile();
 }
 
 namespace {
