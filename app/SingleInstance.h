@@ -10,6 +10,8 @@
 #include <functional>
 #include <optional>
 
+#include "app/platform/InstanceClaim.h"
+
 class QLocalServer;
 class QLocalSocket;
 
@@ -43,12 +45,6 @@ std::optional<HandOverMessage> TakeHandOver(QByteArray& buffer);
 // currentFolder so that the running viewer (in a folder of its own) opens the same file.
 // Arguments that name no existing file are left out (all of them: nothing is sent).
 QList<QByteArray> HandOverMessages(const QStringList& arguments, const QString& currentFolder);
-
-// The per-user folder of the socket and the lock: $XDG_RUNTIME_DIR/tavlex when that runtime
-// folder is ours, else <temp>/tavlex-<uid>. Made with mode 0700 and checked to be a folder of
-// ours that no one else may enter; empty when no such folder can be had (the viewer then runs
-// without handing over).
-QString InstanceFolder();
 
 // The running viewer's claim (a lock on a file that the kernel drops when the process ends,
 // however it ends) and its local socket. Another start connects and hands its files over.
@@ -97,11 +93,5 @@ class SingleInstance : public QObject {
     QLocalServer* server_ = nullptr;
     Handler handler_;
 };
-
-// Platform part: the claim (an exclusive flock on path, never through a link) and the check of
-// the connected peer's user.
-int TryTakeClaim(const QString& path);  // the open descriptor, or -1 when another holds it
-void DropClaim(int fd);
-bool PeerIsThisUser(qintptr socketDescriptor);
 
 }  // namespace tavlex

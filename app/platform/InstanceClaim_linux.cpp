@@ -1,6 +1,4 @@
-// The platform part of the single-instance check: the private folder, the claim and the peer's
-// user, through the POSIX calls that do them without races.
-#include "app/SingleInstance.h"
+#include "app/platform/InstanceClaim.h"
 
 #include <QDir>
 #include <QFile>
