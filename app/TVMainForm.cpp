@@ -36,6 +36,7 @@
 #include "controls/TLabel_Speed.h"
 #include "controls/TNoPaintPanel_Speed.h"
 #include "controls/TPaintComboBox.h"
+#include "print/DocumentPrinting.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
 #include "view/ZoomLayout.h"
@@ -393,6 +394,7 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
     TViewForm* form = nullptr;
     try {
         form = new TViewForm(*this, mdiArea_);
+        DocumentPrinting::Attach(*form);
         form->show();
         if (!LoadDocument(*form, path)) {
             delete form;
