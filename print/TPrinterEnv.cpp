@@ -8,7 +8,6 @@
 #include <QFontDatabase>
 #include <QMessageBox>
 #include <QPageLayout>
-#include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrintEngine>
 #include <QPrinter>
@@ -23,6 +22,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "print/SPrinterSetupDialog.h"
 #include "print/TPrnForm.h"
 #include "print/core/PdfJobDevice.h"
 
@@ -572,9 +572,16 @@ bool TPrinterEnv::ExecuteSetupDialog() {
         return false;
     }
     const int before = PrinterIndex();
+    const QString name = PrinterObject().printerName();
     try {
-        QPageSetupDialog dialog(&PrinterObject(), QApplication::activeWindow());
+        SPrinterSetupDialog dialog(*this, QApplication::activeWindow());
         const bool confirmed = RunDialog(dialog) == QDialog::Accepted;
+        if (!confirmed && PrinterObject().printerName() != name) {
+            // The dialog shows another printer's papers as soon as it is picked; a cancel
+            // puts the printer back.
+            PrinterObject().setPrinterName(name);
+            RefreshDeviceLists();
+        }
         if (confirmed && PrinterIndex() != before) RefreshDeviceLists();
         return confirmed;
     } catch (const std::exception&) {

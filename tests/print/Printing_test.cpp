@@ -5,9 +5,13 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <QComboBox>
+#include <QRadioButton>
 #include "PrintFixture.h"
 #include "metafile/Metafile.h"
+#include "print/SPrinterSetupDialog.h"
 #include "print/TPrnForm.h"
+#include "support/Length.h"
 #include "view/PagePaintBox.h"
 
 using namespace tavlex;
@@ -194,6 +198,46 @@ class PrintingTest : public QObject {
         QVERIFY(greyShare(QRect(portraitWidth + 10, 0, box.width() - portraitWidth - 20,
                                 box.height())) > 0.01);
         form.Doc().ShowPrintableArea = false;
+    }
+
+    void setupWithoutChangesKeepsTheDocumentsPaper() {
+        QTemporaryDir dir;
+        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("s.YRA"), PrintAlbum{}));
+        QVERIFY(open.loaded);
+        const int width = open.form->Doc().PaperWidth;
+        TPrinterEnv::SetDialogRunner([](QDialog& dialog) {
+            dialog.accept();
+            return int(QDialog::Accepted);
+        });
+        open.printing->S1Click();
+        QCOMPARE(open.form->Doc().PaperWidth, width);
+        QCOMPARE(open.form->Doc().AlbumSettings.PaperCode(), 9);
+        QVERIFY(errors_.isEmpty());
+    }
+
+    void setupWithAnotherPaperAdoptsIt() {
+        QTemporaryDir dir;
+        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("s.YRA"), PrintAlbum{}));
+        QVERIFY(open.loaded);
+        TPrinterEnv::SetDialogRunner([](QDialog& dialog) {
+            auto& setup = static_cast<SPrinterSetupDialog&>(dialog);
+            const int a3 = setup.Papers()->findText(QStringLiteral("A3"));
+            if (a3 >= 0) setup.Papers()->setCurrentIndex(a3);
+            setup.Landscape()->setChecked(true);
+            dialog.accept();
+            return int(QDialog::Accepted);
+        });
+        open.printing->S1Click();
+        const AlbumSettings& settings = open.form->Doc().AlbumSettings;
+        QCOMPARE(int(settings.PaperCode()), 8);
+        QCOMPARE(int(settings.Orientation()), 1);
+        QCOMPARE(settings.PaperWidthMm(), 420);
+        QCOMPARE(settings.PaperHeightMm(), 297);
+        QCOMPARE(open.form->Doc().PaperWidth, MillimetresToPixels(FixedMm{420} * kFixedOne));
+        // The next command puts the album's paper back on the printer before its dialog.
+        TPrinterEnv::SetDialogRunner([](QDialog&) { return int(QDialog::Rejected); });
+        open.printing->S1Click();
+        QCOMPARE(open.printing->PrinterEnv().Orientation(), 1);
     }
 
   private:
