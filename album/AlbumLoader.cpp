@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "album/BodyFile.h"
+#include "album/UserMessage.h"
 #include "support/Length.h"
 #include "support/Text.h"
 
@@ -54,7 +55,9 @@ class FileDescriptor {
 class Inflater {
   public:
     Inflater() {
-        if (inflateInit(&stream_) != Z_OK) throw AlbumError(QStringLiteral("zlib cannot start"));
+        if (inflateInit(&stream_) != Z_OK) {
+            throw AlbumError(AlbumErrorKind::CannotOpen, QStringLiteral("zlib cannot start"));
+        }
     }
     ~Inflater() { inflateEnd(&stream_); }
     Inflater(const Inflater&) = delete;
@@ -133,25 +136,46 @@ class WindowAhead {
     std::future<OutputWindow> next_;
 };
 
-// Inflates the zlib stream that starts at the album file's current position into body. The
-// stream must end (its checksum verified) having produced exactly bodyLength bytes.
+// zlib's word for a stream whose trailer does not match the data before it.
+bool IsChecksumFailure(const z_stream& stream) {
+    return stream.msg != nullptr && std::strcmp(stream.msg, "incorrect data check") == 0;
+}
+
+// Inflates the zlib stream that starts at the album file's current position into body. The body
+// is the first bodyLength bytes the stream yields: a stream that goes on past them, or stops
+// right after them without its checksum, still gives the body, since producers are known to
+// write both. A stream that ends or breaks before them is damaged, and so is one whose checksum
+// follows them and does not match.
 void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QString& name) {
     Inflater inflater;
     std::unique_ptr<char[]> input(new char[kInputChunk]);
     const auto damaged = [&](const QString& why) {
-        return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
+        return AlbumError(AlbumErrorKind::Damaged,
+                          QStringLiteral("damaged album: %1 > %2").arg(why, name),
+                          kAlbumHeaderSize + static_cast<std::int64_t>(inflater->total_in));
+    };
+    const auto corrupt = [&](int code) {
+        const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
+                                             : QStringLiteral("zlib error %1").arg(code);
+        return damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
     };
     bool inputEnded = false;
     int status = Z_OK;
-    // Inflates into out until it is full or the stream ends; returns the bytes produced.
-    const auto fill = [&](char* out, std::size_t length) {
+    // The stream broke beyond the bytes asked for so far; asking for more is then an error.
+    int brokenBeyond = Z_OK;
+    // Body: inflates into out until it is full or the stream ends; the input ending first is
+    // damage. Probe: looks past the body only for a checksum that does not match.
+    enum class Mode { Body, Probe };
+    const auto fill = [&](char* out, std::size_t length, Mode mode) {
+        if (brokenBeyond != Z_OK) throw corrupt(brokenBeyond);
         inflater->next_out = reinterpret_cast<Bytef*>(out);
         inflater->avail_out = static_cast<uInt>(length);
         while (inflater->avail_out > 0 && status != Z_STREAM_END) {
             if (inflater->avail_in == 0 && !inputEnded) {
                 const qint64 got = ReadFully(albumFd, input.get(), kInputChunk);
                 if (got < 0) {
-                    throw AlbumError(QStringLiteral("cannot read the album file: %1 > %2")
+                    throw AlbumError(AlbumErrorKind::CannotOpen,
+                                     QStringLiteral("cannot read the album file: %1 > %2")
                                          .arg(SystemError(), name));
                 }
                 inputEnded = got < static_cast<qint64>(kInputChunk);
@@ -159,13 +183,15 @@ void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QSt
                 inflater->avail_in = static_cast<uInt>(got);
             }
             if (inflater->avail_in == 0 && inputEnded) {
+                if (mode == Mode::Probe) break;
                 throw damaged(QStringLiteral("the compressed body ends early"));
             }
             status = inflate(inflater.get(), Z_NO_FLUSH);
             if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
-                const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
-                                                     : QStringLiteral("zlib error %1").arg(status);
-                throw damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
+                const bool beyond = mode == Mode::Probe || inflater->avail_out == 0;
+                if (!beyond || IsChecksumFailure(*inflater.get())) throw corrupt(status);
+                brokenBeyond = status;
+                break;
             }
         }
         return length - inflater->avail_out;
@@ -184,25 +210,22 @@ void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QSt
         if (window.Range()) {
             ahead.Start(produced + want,
                         std::min<std::int64_t>(kOutputWindow, bodyLength - produced - want));
-            got = fill(window.Range(), static_cast<std::size_t>(want));
+            got = fill(window.Range(), static_cast<std::size_t>(want), Mode::Body);
             body.CommitMapped(static_cast<std::int64_t>(got));
         } else {
             if (!spare) spare.reset(new char[kSpareBlock]);
             got = fill(spare.get(),
-                       static_cast<std::size_t>(std::min<std::int64_t>(want, kSpareBlock)));
+                       static_cast<std::size_t>(std::min<std::int64_t>(want, kSpareBlock)),
+                       Mode::Body);
             body.Append(spare.get(), static_cast<std::int64_t>(got));
         }
         produced += static_cast<std::int64_t>(got);
     }
     // Before the file is cut to its size: the thread must not reserve space behind that.
     ahead.Drop();
-    if (status != Z_STREAM_END) {
-        // The stated length is reached: the stream must end here, checksum and all.
+    if (status != Z_STREAM_END && brokenBeyond == Z_OK) {
         char probe = 0;
-        if (fill(&probe, 1) != 0) {
-            throw damaged(QStringLiteral("the body inflates to more than its stated %1 bytes")
-                              .arg(bodyLength));
-        }
+        fill(&probe, 1, Mode::Probe);
     }
     body.TrimToSize();
     if (produced != bodyLength) {
@@ -235,8 +258,10 @@ class BodyReader {
 
     void Require(std::int64_t length, const char* what) const {
         if (length > Remaining()) {
-            throw AlbumError(QStringLiteral("damaged album: the body ends inside its %1 > %2")
-                                 .arg(QLatin1String(what), name_));
+            throw AlbumError(AlbumErrorKind::Damaged,
+                             QStringLiteral("damaged album: the body ends inside its %1 > %2")
+                                 .arg(QLatin1String(what), name_),
+                             body_.Size());
         }
     }
 
@@ -250,9 +275,11 @@ void ReadContents(BodyReader& reader, Document& document, const QString& name) {
     const std::int32_t contentsLength =
         qFromLittleEndian<std::int32_t>(reader.Read(4, "contents length").constData());
     if (contentsLength < 0) {
-        throw AlbumError(QStringLiteral("damaged album: negative contents length %1 > %2")
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: negative contents length %1 > %2")
                              .arg(contentsLength)
-                             .arg(name));
+                             .arg(name),
+                         reader.Position() - 4);
     }
     reader.Require(contentsLength, "table of contents");
     // More than 999 records is beyond the format; the first 999 are read, the rest skipped.
@@ -283,34 +310,25 @@ void ReadDirectory(BodyReader& reader, Document& document, const QString& name) 
     document.PageCount = head.Size;
     if (head.Size <= 0) return;
 
-    const auto damaged = [&](const QString& why) {
-        return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
-    };
     if (head.Size > kMaxPageCount) {
-        throw damaged(
-            QStringLiteral("a page count of %1 is beyond what an album holds").arg(head.Size));
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: a page count of %1 is beyond what an "
+                                        "album holds > %2")
+                             .arg(head.Size)
+                             .arg(name),
+                         reader.Position() - entrySize);
     }
     reader.Require(std::int64_t{head.Size} * entrySize, "page directory");
     document.PageDirectory.reserve(static_cast<std::size_t>(head.Size) + 1);
-    const std::int64_t bodySize = document.BodyStream->Size();
+    // Entries are kept as stored: one that points outside the body spoils only its own page,
+    // which CheckedPageEntry refuses when it is asked for.
     constexpr int kEntriesPerRead = 4096;
     for (std::int32_t done = 0; done < head.Size;) {
         const int batch = std::min<std::int32_t>(kEntriesPerRead, head.Size - done);
         const QByteArray bytes = reader.Read(std::int64_t{batch} * entrySize, "page directory");
         for (int i = 0; i < batch; ++i) {
-            const PageEntry entry = PageEntry::FromBytes(
-                QByteArrayView(bytes).sliced(qsizetype{i} * entrySize, entrySize), oriented);
-            const std::int32_t page = done + i + 1;
-            if (entry.Offset < 0 || entry.Size < 0 ||
-                std::int64_t{entry.Offset} + entry.Size > bodySize) {
-                throw damaged(
-                    QStringLiteral("page %1 (%2 bytes at %3) lies outside the %4-byte body")
-                        .arg(page)
-                        .arg(entry.Size)
-                        .arg(entry.Offset)
-                        .arg(bodySize));
-            }
-            document.PageDirectory.push_back(entry);
+            document.PageDirectory.push_back(PageEntry::FromBytes(
+                QByteArrayView(bytes).sliced(qsizetype{i} * entrySize, entrySize), oriented));
         }
         done += batch;
     }
@@ -328,12 +346,12 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
 
     if (path.isEmpty() || !info.isFile()) {
         result.status = LoadStatus::NoFile;
-        result.userMessage = QStringLiteral("書類名がパラメータとして渡されていません。");
+        result.userMessage = UserMessage(result.status, name);
         return result;
     }
     if (!IsAlbumFileName(path)) {
         result.status = LoadStatus::NotAlbumName;
-        result.userMessage = QStringLiteral("この形式はサポートされていません。 > ") + name;
+        result.userMessage = UserMessage(result.status, name);
         return result;
     }
 
@@ -342,29 +360,34 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (album.get() < 0) {
         throw AlbumError(
+            AlbumErrorKind::CannotOpen,
             QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));
     }
     struct stat status {};
     if (::fstat(album.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        throw AlbumError(QStringLiteral("the album is not a regular file > %1").arg(name));
+        throw AlbumError(AlbumErrorKind::CannotOpen,
+                         QStringLiteral("the album is not a regular file > %1").arg(name));
     }
     QByteArray headerBytes(kAlbumHeaderSize, '\0');
     const qint64 headerRead = ReadFully(album.get(), headerBytes.data(), kAlbumHeaderSize);
     if (headerRead < 0) {
         throw AlbumError(
-            QStringLiteral("cannot read the album file: %1 > %2").arg(SystemError(), name));
+            AlbumErrorKind::CannotOpen,
+            QStringLiteral("cannot read the album file: %1 > %2").arg(SystemError(), name), 0);
     }
     document.AlbumHeader = AlbumHeader::FromBytes(headerBytes);
     document.UsesLongSettings = HasLongSettings(document.AlbumHeader);
     document.FormatLevel = GetFormatLevel(document.AlbumHeader);
     if (document.FormatLevel < kFormatLevel1) {
         result.status = LoadStatus::UnsupportedVersion;
-        result.userMessage = QStringLiteral("このバージョンはサポートされていません。 > ") + name;
+        result.userMessage = UserMessage(result.status, name);
         return result;
     }
     if (headerRead < kAlbumHeaderSize) {
         throw AlbumError(
-            QStringLiteral("damaged album: the file ends inside its header > %1").arg(name));
+            AlbumErrorKind::Damaged,
+            QStringLiteral("damaged album: the file ends inside its header > %1").arg(name),
+            headerRead);
     }
     document.FileIdentity = {static_cast<std::uint64_t>(status.st_dev),
                              static_cast<std::uint64_t>(status.st_ino),
@@ -373,10 +396,12 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     const std::int64_t bodyLength = document.AlbumHeader.BodyLength();
     const int settingsSize = document.UsesLongSettings ? kLongSettingsSize : kShortSettingsSize;
     if (bodyLength < settingsSize + 4) {
-        throw AlbumError(QStringLiteral("damaged album: a body length of %1 bytes cannot hold its "
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: a body length of %1 bytes cannot hold its "
                                         "settings > %2")
                              .arg(bodyLength)
-                             .arg(name));
+                             .arg(name),
+                         kAlbumHeaderSize - 4);
     }
 
     document.BodyStream = BodyFile::Create(tempFolder);
@@ -410,17 +435,32 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
 }
 
 const PageEntry& CheckedPageEntry(const Document& document, int page) {
-    if (!document.BodyStream) throw AlbumError(QStringLiteral("the album is not open"));
+    if (!document.BodyStream) {
+        throw AlbumError(AlbumErrorKind::NoSuchPage, QStringLiteral("the album is not open"));
+    }
     if (page < 1 || page > document.PageCount ||
         static_cast<std::size_t>(page) >= document.PageDirectory.size()) {
-        throw AlbumError(QStringLiteral("page %1 is not in the album (1 to %2)")
-                             .arg(page)
-                             .arg(document.PageCount));
+        throw AlbumError(AlbumErrorKind::NoSuchPage, QStringLiteral("page %1 is not in the album "
+                                                                    "(1 to %2)")
+                                                         .arg(page)
+                                                         .arg(document.PageCount));
     }
     const PageEntry& entry = document.PageDirectory[static_cast<std::size_t>(page)];
+    const std::int64_t bodySize = document.BodyStream->Size();
+    if (entry.Offset < 0 || entry.Size < 0 || std::int64_t{entry.Offset} + entry.Size > bodySize) {
+        throw AlbumError(AlbumErrorKind::InvalidPage,
+                         QStringLiteral("page %1 (%2 bytes at %3) lies outside the %4-byte body")
+                             .arg(page)
+                             .arg(entry.Size)
+                             .arg(entry.Offset)
+                             .arg(bodySize),
+                         entry.Offset);
+    }
     if (entry.Size > kMaxPageSize) {
         throw AlbumError(
-            QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size));
+            AlbumErrorKind::InvalidPage,
+            QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size),
+            entry.Offset);
     }
     return entry;
 }

@@ -9,9 +9,9 @@ namespace tavlex {
 
 // The temporary file that holds one album's inflated body: TempFolder + "Tavlex_" + n + ".TMP",
 // n = 0..30, the first name not held by another open album of this user (in this or another
-// viewer process). The file is created for this user only, never through a link, and stays
-// locked for as long as the object lives; destruction closes it (and releases the name) but does
-// not delete it: the frame deletes the temporary files when it closes.
+// viewer process). The file is created for this user only, never through a symbolic or hard link,
+// and stays locked for as long as the object lives; destruction closes it (and releases the name)
+// but does not delete it: the frame deletes the temporary files when it closes.
 class BodyFile {
   public:
     static constexpr int kMaxNames = 31;

@@ -1,6 +1,7 @@
 #include "support/Folders.h"
 
 #include "support/FileError.h"
+#include "support/platform/ProgramPath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -53,7 +54,7 @@ bool FolderExists(const QString& path) {
 }
 
 bool MakeFolderPath(const QString& path) {
-    if (path.isEmpty()) throw FileError(QStringLiteral("ディレクトリを作成することができません"));
+    if (path.isEmpty()) throw FileError(FileErrorKind::CannotMakeFolder, path);
     const QString folder = RemoveBackslash(path);
     if (FolderExists(folder)) return true;
     // mkpath walks the parents without recursion and treats a parent made meanwhile by
@@ -81,7 +82,7 @@ std::function<void()> SetFolderBeep(std::function<void()> beep) {
 
 QString ProgramPath() {
     if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return platform::RunningProgramFile();
 }
 
 QString ProgramFolder() {
