@@ -221,7 +221,8 @@ const mf::Metafile& DocumentPrinting::PrintedPage(int position) {
     if (page->arrival()) {
         // Printing never plays a page still arriving: wait for all of it.
         if (!page->arrival()(static_cast<std::uint64_t>(page->storedBytes().size())))
-            throw AlbumError(QStringLiteral("page %1 could not be read").arg(position));
+            throw AlbumError(AlbumErrorKind::CannotOpen,
+                             QStringLiteral("page %1 could not be read").arg(position));
     }
     return *page;
 }
