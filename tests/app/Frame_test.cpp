@@ -18,6 +18,7 @@
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
 #include "app/TVMainForm.h"
+#include "app/ViewerSettingsFile.h"
 #include "controls/TAlignSpeedButton_Speed.h"
 #include "controls/TBevel.h"
 #include "controls/TEnablePanel.h"
@@ -77,6 +78,9 @@ class FrameTest : public QObject {
     }
 
     void init() {
+        // Each test starts as a first run: no settings or geometry from the test before.
+        QFile::remove(temp_.filePath("bodies/Tavlex.INI"));
+        ForgetSettingsState();
         Settings() = ViewerSettings();
         frame_ = new TVMainForm;
         frame_->show();
