@@ -217,7 +217,7 @@ const mf::Metafile& DocumentPrinting::PrintedPage(int position) {
     form_.LoadCurrentPage();
     if (doc.HasPageOrientation) form_.ScrollBoxResize();
     const mf::Metafile* page = form_.PageMetafile();
-    if (!page) throw mf::MetafileError();
+    if (!page) throw mf::MetafileError(mf::MetafileErrorKind::NotMetafile, "no page was loaded");
     if (page->arrival()) {
         // Printing never plays a page still arriving: wait for all of it.
         if (!page->arrival()(static_cast<std::uint64_t>(page->storedBytes().size())))
