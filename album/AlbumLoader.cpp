@@ -46,7 +46,7 @@ class FileDescriptor {
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
+    int Descriptor() const { return fd_; }
 
   private:
     int fd_;
@@ -63,7 +63,7 @@ class Inflater {
     Inflater(const Inflater&) = delete;
     Inflater& operator=(const Inflater&) = delete;
     z_stream* operator->() { return &stream_; }
-    z_stream* get() { return &stream_; }
+    z_stream* Stream() { return &stream_; }
 
   private:
     z_stream stream_{};
@@ -186,10 +186,10 @@ void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QSt
                 if (mode == Mode::Probe) break;
                 throw damaged(QStringLiteral("the compressed body ends early"));
             }
-            status = inflate(inflater.get(), Z_NO_FLUSH);
+            status = inflate(inflater.Stream(), Z_NO_FLUSH);
             if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
                 const bool beyond = mode == Mode::Probe || inflater->avail_out == 0;
-                if (!beyond || IsChecksumFailure(*inflater.get())) throw corrupt(status);
+                if (!beyond || IsChecksumFailure(*inflater.Stream())) throw corrupt(status);
                 brokenBeyond = status;
                 break;
             }
@@ -358,18 +358,18 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     document.CurrentPage = 1;
     const FileDescriptor album(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (album.get() < 0) {
+    if (album.Descriptor() < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,
             QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));
     }
     struct stat status {};
-    if (::fstat(album.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::fstat(album.Descriptor(), &status) != 0 || !S_ISREG(status.st_mode)) {
         throw AlbumError(AlbumErrorKind::CannotOpen,
                          QStringLiteral("the album is not a regular file > %1").arg(name));
     }
     QByteArray headerBytes(kAlbumHeaderSize, '\0');
-    const qint64 headerRead = ReadFully(album.get(), headerBytes.data(), kAlbumHeaderSize);
+    const qint64 headerRead = ReadFully(album.Descriptor(), headerBytes.data(), kAlbumHeaderSize);
     if (headerRead < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,
@@ -405,7 +405,7 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     }
 
     document.BodyStream = BodyFile::Create(tempFolder);
-    InflateBody(album.get(), bodyLength, *document.BodyStream, name);
+    InflateBody(album.Descriptor(), bodyLength, *document.BodyStream, name);
 
     BodyReader reader(*document.BodyStream, name);
     document.AlbumSettings =

@@ -65,10 +65,10 @@ class FrameTest : public QObject {
         SetProcessFolders({temp_.filePath("program"), temp_.filePath("program/VIEWFILE"),
                            temp_.filePath("bodies")});
         QDir().mkpath(temp_.filePath("bodies"));
-        test::AlbumSpec spec;
-        spec.pages = 3;
-        albums_ << test::WriteAlbum(temp_, "first.YRA", spec);
-        albums_ << test::WriteAlbum(temp_, "third.YRB", spec);
+        test::AlbumRecipe recipe;
+        recipe.pages = 3;
+        albums_ << test::WriteAlbum(temp_, "first.YRA", recipe);
+        albums_ << test::WriteAlbum(temp_, "third.YRB", recipe);
         // An album name whose header the loader refuses.
         QFile refused(temp_.filePath("notes.YRC"));
         QVERIFY(refused.open(QIODevice::WriteOnly));
