@@ -12,23 +12,15 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <future>
 #include <utility>
 
+#include "album/BodyArrival.h"
 #include "album/BodyFile.h"
 #include "support/Length.h"
 #include "support/Text.h"
 
 namespace tavlex {
 namespace {
-
-// Input is read in 64 KiB chunks; output goes straight into the body file through mapped
-// windows of 4 MiB (two at most are mapped at once), so the body never sits in memory whole and
-// is not copied once more. Small bodies, and bodies in files that cannot be mapped, are
-// appended in 256 KiB blocks instead.
-constexpr std::size_t kInputChunk = 64 * 1024;
-constexpr std::int64_t kOutputWindow = 4 << 20;
-constexpr std::int64_t kSpareBlock = 256 * 1024;
 
 // A directory this large cannot come from a real album; refusing it keeps the page table's
 // memory bounded (12 MB) whatever a small, highly compressed file claims.
@@ -46,24 +38,10 @@ class FileDescriptor {
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
-};
-
-class Inflater {
-  public:
-    Inflater() {
-        if (inflateInit(&stream_) != Z_OK) throw AlbumError(QStringLiteral("zlib cannot start"));
-    }
-    ~Inflater() { inflateEnd(&stream_); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-    z_stream* operator->() { return &stream_; }
-    z_stream* get() { return &stream_; }
-
-  private:
-    z_stream stream_{};
 };
 
 QString SystemError() {
@@ -83,145 +61,23 @@ qint64 ReadFully(int fd, char* buffer, std::size_t length) {
     return static_cast<qint64>(total);
 }
 
-// One mapped output window of the body file, prepared on a second thread while the previous
-// one is being filled, and unmapped however the inflating ends.
-class OutputWindow {
-  public:
-    OutputWindow() = default;
-    OutputWindow(char* range, std::int64_t length) : range_(range), length_(length) {}
-    OutputWindow(OutputWindow&& other) noexcept
-        : range_(std::exchange(other.range_, nullptr)), length_(other.length_) {}
-    OutputWindow& operator=(OutputWindow&&) = delete;
-    ~OutputWindow() { BodyFile::Unmap(range_, length_); }
-
-    char* Range() const { return range_; }  // null where the file cannot be mapped
-
-  private:
-    char* range_ = nullptr;
-    std::int64_t length_ = 0;
-};
-
-class WindowAhead {
-  public:
-    explicit WindowAhead(const BodyFile& file) : file_(file) {}
-    ~WindowAhead() { Drop(); }
-    WindowAhead(const WindowAhead&) = delete;
-    WindowAhead& operator=(const WindowAhead&) = delete;
-
-    void Start(std::int64_t offset, std::int64_t length) {
-        Drop();
-        if (length <= 0) return;
-        next_ = std::async(std::launch::async, [this, offset, length] {
-            return OutputWindow(file_.MapRange(offset, length), length);
-        });
-    }
-    // The prepared window (none where nothing was started); throws the preparing thread's
-    // error.
-    OutputWindow Take() { return next_.valid() ? next_.get() : OutputWindow(); }
-    // Lets go of a window that is no longer needed, once its preparation is done.
-    void Drop() {
-        if (!next_.valid()) return;
-        try {
-            next_.get();
-        } catch (const AlbumError&) {
-            // A window nobody needs any more: its error does not matter.
-        }
-    }
-
-  private:
-    const BodyFile& file_;
-    std::future<OutputWindow> next_;
-};
-
-// Inflates the zlib stream that starts at the album file's current position into body. The
-// stream must end (its checksum verified) having produced exactly bodyLength bytes.
-void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QString& name) {
-    Inflater inflater;
-    std::unique_ptr<char[]> input(new char[kInputChunk]);
-    const auto damaged = [&](const QString& why) {
-        return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
-    };
-    bool inputEnded = false;
-    int status = Z_OK;
-    // Inflates into out until it is full or the stream ends; returns the bytes produced.
-    const auto fill = [&](char* out, std::size_t length) {
-        inflater->next_out = reinterpret_cast<Bytef*>(out);
-        inflater->avail_out = static_cast<uInt>(length);
-        while (inflater->avail_out > 0 && status != Z_STREAM_END) {
-            if (inflater->avail_in == 0 && !inputEnded) {
-                const qint64 got = ReadFully(albumFd, input.get(), kInputChunk);
-                if (got < 0) {
-                    throw AlbumError(QStringLiteral("cannot read the album file: %1 > %2")
-                                         .arg(SystemError(), name));
-                }
-                inputEnded = got < static_cast<qint64>(kInputChunk);
-                inflater->next_in = reinterpret_cast<Bytef*>(input.get());
-                inflater->avail_in = static_cast<uInt>(got);
-            }
-            if (inflater->avail_in == 0 && inputEnded) {
-                throw damaged(QStringLiteral("the compressed body ends early"));
-            }
-            status = inflate(inflater.get(), Z_NO_FLUSH);
-            if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
-                const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
-                                                     : QStringLiteral("zlib error %1").arg(status);
-                throw damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
-            }
-        }
-        return length - inflater->avail_out;
-    };
-
-    // Never more than the stated length goes into the file, whatever the stream holds.
-    std::unique_ptr<char[]> spare;
-    std::int64_t produced = 0;
-    WindowAhead ahead(body);
-    // A small body is simply appended: a thread and a mapping would cost more than they save.
-    if (bodyLength >= kOutputWindow) ahead.Start(0, kOutputWindow);
-    while (status != Z_STREAM_END && produced < bodyLength) {
-        const std::int64_t want = std::min<std::int64_t>(kOutputWindow, bodyLength - produced);
-        std::size_t got = 0;
-        const OutputWindow window = ahead.Take();
-        if (window.Range()) {
-            ahead.Start(produced + want,
-                        std::min<std::int64_t>(kOutputWindow, bodyLength - produced - want));
-            got = fill(window.Range(), static_cast<std::size_t>(want));
-            body.CommitMapped(static_cast<std::int64_t>(got));
-        } else {
-            if (!spare) spare.reset(new char[kSpareBlock]);
-            got = fill(spare.get(),
-                       static_cast<std::size_t>(std::min<std::int64_t>(want, kSpareBlock)));
-            body.Append(spare.get(), static_cast<std::int64_t>(got));
-        }
-        produced += static_cast<std::int64_t>(got);
-    }
-    // Before the file is cut to its size: the thread must not reserve space behind that.
-    ahead.Drop();
-    if (status != Z_STREAM_END) {
-        // The stated length is reached: the stream must end here, checksum and all.
-        char probe = 0;
-        if (fill(&probe, 1) != 0) {
-            throw damaged(QStringLiteral("the body inflates to more than its stated %1 bytes")
-                              .arg(bodyLength));
-        }
-    }
-    body.TrimToSize();
-    if (produced != bodyLength) {
-        throw damaged(QStringLiteral("the body inflates to %1 bytes, not its stated %2")
-                          .arg(produced)
-                          .arg(bodyLength));
-    }
-}
-
-// Sequential reads from the body in file order, each checked against what the body holds.
+// Sequential reads from the body in file order, each waiting for its bytes to arrive and
+// checked against the body's stated length.
 class BodyReader {
   public:
-    BodyReader(const BodyFile& body, QString name) : body_(body), name_(std::move(name)) {}
+    BodyReader(const BodySink& body, BodyArrival& arrival, QString name)
+        : body_(body), arrival_(arrival), name_(std::move(name)) {}
 
     std::int64_t Position() const { return position_; }
-    std::int64_t Remaining() const { return body_.Size() - position_; }
+    std::int64_t Remaining() const { return arrival_.Expected() - position_; }
 
     QByteArray Read(std::int64_t length, const char* what) {
         Require(length, what);
+        if (!arrival_.WaitFor(position_ + length)) {
+            // The stream broke before these bytes: its own error says why.
+            arrival_.ThrowIfFailed();
+            throw AlbumError(QStringLiteral("the album's body stopped arriving > %1").arg(name_));
+        }
         QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
         body_.ReadAt(position_, bytes.data(), length);
         position_ += length;
@@ -241,7 +97,8 @@ class BodyReader {
     }
 
   private:
-    const BodyFile& body_;
+    const BodySink& body_;
+    BodyArrival& arrival_;
     QString name_;
     std::int64_t position_ = 0;
 };
@@ -292,7 +149,7 @@ void ReadDirectory(BodyReader& reader, Document& document, const QString& name) 
     }
     reader.Require(std::int64_t{head.Size} * entrySize, "page directory");
     document.PageDirectory.reserve(static_cast<std::size_t>(head.Size) + 1);
-    const std::int64_t bodySize = document.BodyStream->Size();
+    const std::int64_t bodySize = document.Arrival->Expected();
     constexpr int kEntriesPerRead = 4096;
     for (std::int32_t done = 0; done < head.Size;) {
         const int batch = std::min<std::int32_t>(kEntriesPerRead, head.Size - done);
@@ -318,7 +175,8 @@ void ReadDirectory(BodyReader& reader, Document& document, const QString& name) 
 
 }  // namespace
 
-AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pixelsPerInch) {
+AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) {
+    const int pixelsPerInch = options.pixelsPerInch;
     AlbumLoadResult result;
     Document& document = result.document;
     const QFileInfo info(path);
@@ -338,7 +196,7 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     }
 
     document.CurrentPage = 1;
-    const FileDescriptor album(
+    FileDescriptor album(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (album.get() < 0) {
         throw AlbumError(
@@ -379,10 +237,12 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
                              .arg(name));
     }
 
-    document.BodyStream = BodyFile::Create(tempFolder);
-    InflateBody(album.get(), bodyLength, *document.BodyStream, name);
+    document.BodyStream = options.makeSink
+                              ? options.makeSink(bodyLength)
+                              : std::shared_ptr<BodySink>(BodyFile::Create(options.tempFolder));
+    document.Arrival = BodyArrival::Start(album.Release(), bodyLength, document.BodyStream, name);
 
-    BodyReader reader(*document.BodyStream, name);
+    BodyReader reader(*document.BodyStream, *document.Arrival, name);
     document.AlbumSettings =
         AlbumSettings::FromBytes(reader.Read(settingsSize, "settings"), document.UsesLongSettings);
     const AlbumSettings& settings = document.AlbumSettings;
@@ -406,6 +266,18 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     document.EdgeOffsetLeft = MillimetresToPixels(header.MarginLeft(), pixelsPerInch);
     document.EdgeOffsetRight = MillimetresToPixels(header.MarginRight(), pixelsPerInch);
     result.status = LoadStatus::Loaded;
+    return result;
+}
+
+AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pixelsPerInch) {
+    AlbumOpenOptions options;
+    options.tempFolder = tempFolder;
+    options.pixelsPerInch = pixelsPerInch;
+    AlbumLoadResult result = OpenAlbum(path, options);
+    if (BodyArrival* arrival = result.document.Arrival.get()) {
+        arrival->Join();
+        arrival->ThrowIfFailed();
+    }
     return result;
 }
 
@@ -438,6 +310,11 @@ void SizePageBuffer(QByteArray& buffer, std::int64_t bytes) {
 
 QByteArray ReadPageBytes(const Document& document, int page) {
     const PageEntry& entry = CheckedPageEntry(document, page);
+    if (document.Arrival && !document.Arrival->WaitFor(std::int64_t{entry.Offset} + entry.Size)) {
+        throw AlbumError(QStringLiteral("damaged album: page %1 lies past the point where its "
+                                        "body broke off")
+                             .arg(page));
+    }
     QByteArray bytes(entry.Size, Qt::Uninitialized);
     document.BodyStream->ReadAt(entry.Offset, bytes.data(), entry.Size);
     return bytes;
