@@ -77,6 +77,19 @@ void BodyArrival::SetListener(Listener listener) {
     listener_ = std::move(listener);
 }
 
+void BodyArrival::NoticeAt(std::int64_t end) {
+    noticeAt_.store(end, std::memory_order_relaxed);
+    if (Arrived() >= end || CurrentState() != State::Arriving) {
+        noticeAt_.store(INT64_MAX, std::memory_order_relaxed);
+        Listener listener;
+        {
+            const std::lock_guard lock(mutex_);
+            listener = listener_;
+        }
+        if (listener) listener();
+    }
+}
+
 void BodyArrival::Cancel() {
     cancel_.store(true, std::memory_order_relaxed);
     Join();
@@ -143,7 +156,9 @@ void BodyArrival::Progress() {
     {
         const std::lock_guard lock(mutex_);
         changed_.notify_all();
-        if (arrived < nextNotice_) return;
+        const bool watched = arrived >= noticeAt_.load(std::memory_order_relaxed);
+        if (arrived < nextNotice_ && !watched) return;
+        if (watched) noticeAt_.store(INT64_MAX, std::memory_order_relaxed);
         listener = listener_;
     }
     nextNotice_ = arrived + std::max(kMinNoticeStep, expected_ / kNoticeParts);

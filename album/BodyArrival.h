@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -36,6 +37,9 @@ class BodyArrival {
     BodyArrival& operator=(const BodyArrival&) = delete;
 
     void SetListener(Listener listener);
+    // The listener also hears as soon as the first `end` bytes are there (one such point at a
+    // time), so that a reader waiting for a page learns of it without delay.
+    void NoticeAt(std::int64_t end);
     // Stops the inflating and joins the thread; a body not whole by then stays partial.
     void Cancel();
     // Waits for the inflating to end, whole or not.
@@ -65,6 +69,7 @@ class BodyArrival {
     const QString name_;
     std::atomic<bool> cancel_{false};
     std::int64_t nextNotice_ = 0;  // inflating thread only
+    std::atomic<std::int64_t> noticeAt_{INT64_MAX};
 
     mutable std::mutex mutex_;
     std::condition_variable changed_;

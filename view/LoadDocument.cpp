@@ -12,6 +12,8 @@
 namespace tavlex {
 namespace {
 
+constexpr std::int64_t kFirstPageWait = 16 << 20;
+
 // The hourglass while the album is read; back to normal on every way out, exceptions included.
 class WaitCursor {
   public:
@@ -42,7 +44,10 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     form.AdoptDocument(Document{});
     WaitCursor cursor;
 
-    AlbumLoadResult result = LoadAlbum(path, form.Host().TempFolder());
+    AlbumOpenOptions options;
+    options.tempFolder = form.Host().TempFolder();
+    options.makeSink = form.Host().BodySinks();
+    AlbumLoadResult result = OpenAlbum(path, options);
     switch (result.status) {
         case LoadStatus::NoFile:
         case LoadStatus::NotAlbumName:
@@ -62,6 +67,14 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     }
     form.AdoptDocument(std::move(result.document));
     form.Doc().CurrentPage = 1;
+    // A first page near the start of the body is waited for here, which takes the time of
+    // inflating a few megabytes; one further in shows when it arrives, the window usable
+    // meanwhile.
+    if (form.Doc().Arrival) {
+        const PageEntry& first = CheckedPageEntry(form.Doc(), 1);
+        const std::int64_t end = std::int64_t{first.Offset} + first.Size;
+        if (end <= kFirstPageWait) form.Doc().Arrival->WaitFor(end);
+    }
     form.LoadCurrentPage();
     form.ScrollBoxResize();
     Finish(form, cursor);

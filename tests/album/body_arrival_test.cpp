@@ -12,62 +12,16 @@
 #include "album/AlbumLoader.h"
 #include "album/BodyFile.h"
 #include "tests/album/AlbumTestSupport.h"
+#include "tests/album/GatedBody.h"
 
 namespace tavlex {
 namespace {
 
 constexpr int kPageSize = 1 << 20;
 
-// A sink that holds the inflating thread once the body has reached holdFrom bytes, until the
-// test lets it go on; from then on it goes on slowly, so that a close that follows at once
-// still finds the body arriving.
-class GatedBody : public BodySink {
-  public:
-    GatedBody(std::shared_ptr<BodySink> inner, std::int64_t holdFrom)
-        : inner_(std::move(inner)), holdFrom_(holdFrom) {}
-
-    QString Path() const override { return inner_->Path(); }
-    Space Next(std::int64_t want) override { return inner_->Next(want); }
-    void Commit(std::int64_t used) override {
-        inner_->Commit(used);
-        Publish(inner_->Size());
-        if (inner_->Size() < holdFrom_) return;
-        std::unique_lock lock(mutex_);
-        opened_.wait(lock, [&] { return open_; });
-        lock.unlock();
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    void ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const override {
-        CheckRange(offset, length);
-        inner_->ReadAt(offset, buffer, length);
-    }
-    void Open() {
-        const std::lock_guard lock(mutex_);
-        open_ = true;
-        opened_.notify_all();
-    }
-
-  private:
-    std::shared_ptr<BodySink> inner_;
-    std::int64_t holdFrom_;
-    std::mutex mutex_;
-    std::condition_variable opened_;
-    bool open_ = false;
-};
-
-// Opens the gate however a test ends, so that no thread is left waiting on it.
-struct OpenOnExit {
-    GatedBody* gate;
-    ~OpenOnExit() {
-        if (gate) gate->Open();
-    }
-};
-
-int ThreadCount() {
-    return static_cast<int>(QDir(QStringLiteral("/proc/self/task"))
-                                .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
-                                .size());
-}
+using test::GatedBody;
+using test::OpenOnExit;
+using test::ThreadCount;
 
 class BodyArrivalTest : public testing::Test {
   protected:
