@@ -2,7 +2,7 @@
 
 namespace tavlex {
 
-AlbumError::AlbumError(const QString& message)
-    : std::runtime_error(message.toUtf8().toStdString()) {}
+AlbumError::AlbumError(AlbumErrorKind kind, const QString& detail, std::int64_t offset)
+    : std::runtime_error(detail.toUtf8().toStdString()), kind_(kind), offset_(offset) {}
 
 }  // namespace tavlex

@@ -16,6 +16,7 @@
 
 #include "album/BodyArrival.h"
 #include "album/BodyFile.h"
+#include "album/UserMessage.h"
 #include "support/Length.h"
 #include "support/Text.h"
 
@@ -76,7 +77,9 @@ class BodyReader {
         if (!arrival_.WaitFor(position_ + length)) {
             // The stream broke before these bytes: its own error says why.
             arrival_.ThrowIfFailed();
-            throw AlbumError(QStringLiteral("the album's body stopped arriving > %1").arg(name_));
+            throw AlbumError(AlbumErrorKind::Damaged,
+                             QStringLiteral("the album's body stopped arriving > %1").arg(name_),
+                             arrival_.Arrived());
         }
         QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
         body_.ReadAt(position_, bytes.data(), length);
@@ -91,8 +94,10 @@ class BodyReader {
 
     void Require(std::int64_t length, const char* what) const {
         if (length > Remaining()) {
-            throw AlbumError(QStringLiteral("damaged album: the body ends inside its %1 > %2")
-                                 .arg(QLatin1String(what), name_));
+            throw AlbumError(AlbumErrorKind::Damaged,
+                             QStringLiteral("damaged album: the body ends inside its %1 > %2")
+                                 .arg(QLatin1String(what), name_),
+                             body_.Size());
         }
     }
 
@@ -107,9 +112,11 @@ void ReadContents(BodyReader& reader, Document& document, const QString& name) {
     const std::int32_t contentsLength =
         qFromLittleEndian<std::int32_t>(reader.Read(4, "contents length").constData());
     if (contentsLength < 0) {
-        throw AlbumError(QStringLiteral("damaged album: negative contents length %1 > %2")
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: negative contents length %1 > %2")
                              .arg(contentsLength)
-                             .arg(name));
+                             .arg(name),
+                         reader.Position() - 4);
     }
     reader.Require(contentsLength, "table of contents");
     // More than 999 records is beyond the format; the first 999 are read, the rest skipped.
@@ -140,34 +147,25 @@ void ReadDirectory(BodyReader& reader, Document& document, const QString& name) 
     document.PageCount = head.Size;
     if (head.Size <= 0) return;
 
-    const auto damaged = [&](const QString& why) {
-        return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name));
-    };
     if (head.Size > kMaxPageCount) {
-        throw damaged(
-            QStringLiteral("a page count of %1 is beyond what an album holds").arg(head.Size));
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: a page count of %1 is beyond what an "
+                                        "album holds > %2")
+                             .arg(head.Size)
+                             .arg(name),
+                         reader.Position() - entrySize);
     }
     reader.Require(std::int64_t{head.Size} * entrySize, "page directory");
     document.PageDirectory.reserve(static_cast<std::size_t>(head.Size) + 1);
-    const std::int64_t bodySize = document.Arrival->Expected();
+    // Entries are kept as stored: one that points outside the body spoils only its own page,
+    // which CheckedPageEntry refuses when it is asked for.
     constexpr int kEntriesPerRead = 4096;
     for (std::int32_t done = 0; done < head.Size;) {
         const int batch = std::min<std::int32_t>(kEntriesPerRead, head.Size - done);
         const QByteArray bytes = reader.Read(std::int64_t{batch} * entrySize, "page directory");
         for (int i = 0; i < batch; ++i) {
-            const PageEntry entry = PageEntry::FromBytes(
-                QByteArrayView(bytes).sliced(qsizetype{i} * entrySize, entrySize), oriented);
-            const std::int32_t page = done + i + 1;
-            if (entry.Offset < 0 || entry.Size < 0 ||
-                std::int64_t{entry.Offset} + entry.Size > bodySize) {
-                throw damaged(
-                    QStringLiteral("page %1 (%2 bytes at %3) lies outside the %4-byte body")
-                        .arg(page)
-                        .arg(entry.Size)
-                        .arg(entry.Offset)
-                        .arg(bodySize));
-            }
-            document.PageDirectory.push_back(entry);
+            document.PageDirectory.push_back(PageEntry::FromBytes(
+                QByteArrayView(bytes).sliced(qsizetype{i} * entrySize, entrySize), oriented));
         }
         done += batch;
     }
@@ -186,12 +184,12 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
 
     if (path.isEmpty() || !info.isFile()) {
         result.status = LoadStatus::NoFile;
-        result.userMessage = QStringLiteral("書類名がパラメータとして渡されていません。");
+        result.userMessage = UserMessage(result.status, name);
         return result;
     }
     if (!IsAlbumFileName(path)) {
         result.status = LoadStatus::NotAlbumName;
-        result.userMessage = QStringLiteral("この形式はサポートされていません。 > ") + name;
+        result.userMessage = UserMessage(result.status, name);
         return result;
     }
 
@@ -200,29 +198,34 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (album.get() < 0) {
         throw AlbumError(
+            AlbumErrorKind::CannotOpen,
             QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));
     }
     struct stat status {};
     if (::fstat(album.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
-        throw AlbumError(QStringLiteral("the album is not a regular file > %1").arg(name));
+        throw AlbumError(AlbumErrorKind::CannotOpen,
+                         QStringLiteral("the album is not a regular file > %1").arg(name));
     }
     QByteArray headerBytes(kAlbumHeaderSize, '\0');
     const qint64 headerRead = ReadFully(album.get(), headerBytes.data(), kAlbumHeaderSize);
     if (headerRead < 0) {
         throw AlbumError(
-            QStringLiteral("cannot read the album file: %1 > %2").arg(SystemError(), name));
+            AlbumErrorKind::CannotOpen,
+            QStringLiteral("cannot read the album file: %1 > %2").arg(SystemError(), name), 0);
     }
     document.AlbumHeader = AlbumHeader::FromBytes(headerBytes);
     document.UsesLongSettings = HasLongSettings(document.AlbumHeader);
     document.FormatLevel = GetFormatLevel(document.AlbumHeader);
     if (document.FormatLevel < kFormatLevel1) {
         result.status = LoadStatus::UnsupportedVersion;
-        result.userMessage = QStringLiteral("このバージョンはサポートされていません。 > ") + name;
+        result.userMessage = UserMessage(result.status, name);
         return result;
     }
     if (headerRead < kAlbumHeaderSize) {
         throw AlbumError(
-            QStringLiteral("damaged album: the file ends inside its header > %1").arg(name));
+            AlbumErrorKind::Damaged,
+            QStringLiteral("damaged album: the file ends inside its header > %1").arg(name),
+            headerRead);
     }
     document.FileIdentity = {static_cast<std::uint64_t>(status.st_dev),
                              static_cast<std::uint64_t>(status.st_ino),
@@ -231,10 +234,12 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
     const std::int64_t bodyLength = document.AlbumHeader.BodyLength();
     const int settingsSize = document.UsesLongSettings ? kLongSettingsSize : kShortSettingsSize;
     if (bodyLength < settingsSize + 4) {
-        throw AlbumError(QStringLiteral("damaged album: a body length of %1 bytes cannot hold its "
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: a body length of %1 bytes cannot hold its "
                                         "settings > %2")
                              .arg(bodyLength)
-                             .arg(name));
+                             .arg(name),
+                         kAlbumHeaderSize - 4);
     }
 
     document.BodyStream = options.makeSink
@@ -282,17 +287,35 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
 }
 
 const PageEntry& CheckedPageEntry(const Document& document, int page) {
-    if (!document.BodyStream) throw AlbumError(QStringLiteral("the album is not open"));
+    if (!document.BodyStream) {
+        throw AlbumError(AlbumErrorKind::NoSuchPage, QStringLiteral("the album is not open"));
+    }
     if (page < 1 || page > document.PageCount ||
         static_cast<std::size_t>(page) >= document.PageDirectory.size()) {
-        throw AlbumError(QStringLiteral("page %1 is not in the album (1 to %2)")
-                             .arg(page)
-                             .arg(document.PageCount));
+        throw AlbumError(AlbumErrorKind::NoSuchPage, QStringLiteral("page %1 is not in the album "
+                                                                    "(1 to %2)")
+                                                         .arg(page)
+                                                         .arg(document.PageCount));
     }
     const PageEntry& entry = document.PageDirectory[static_cast<std::size_t>(page)];
+    // While the body arrives, entries are measured against its stated length: pages not there
+    // yet are waited for by whoever reads them.
+    const std::int64_t bodySize =
+        document.Arrival ? document.Arrival->Expected() : document.BodyStream->Size();
+    if (entry.Offset < 0 || entry.Size < 0 || std::int64_t{entry.Offset} + entry.Size > bodySize) {
+        throw AlbumError(AlbumErrorKind::InvalidPage,
+                         QStringLiteral("page %1 (%2 bytes at %3) lies outside the %4-byte body")
+                             .arg(page)
+                             .arg(entry.Size)
+                             .arg(entry.Offset)
+                             .arg(bodySize),
+                         entry.Offset);
+    }
     if (entry.Size > kMaxPageSize) {
         throw AlbumError(
-            QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size));
+            AlbumErrorKind::InvalidPage,
+            QStringLiteral("page %1 is too large to read (%2 bytes)").arg(page).arg(entry.Size),
+            entry.Offset);
     }
     return entry;
 }
@@ -311,9 +334,11 @@ void SizePageBuffer(QByteArray& buffer, std::int64_t bytes) {
 QByteArray ReadPageBytes(const Document& document, int page) {
     const PageEntry& entry = CheckedPageEntry(document, page);
     if (document.Arrival && !document.Arrival->WaitFor(std::int64_t{entry.Offset} + entry.Size)) {
-        throw AlbumError(QStringLiteral("damaged album: page %1 lies past the point where its "
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: page %1 lies past the point where its "
                                         "body broke off")
-                             .arg(page));
+                             .arg(page),
+                         document.Arrival->Arrived());
     }
     QByteArray bytes(entry.Size, Qt::Uninitialized);
     document.BodyStream->ReadAt(entry.Offset, bytes.data(), entry.Size);

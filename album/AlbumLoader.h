@@ -22,8 +22,8 @@ enum class LoadStatus {
 
 struct AlbumLoadResult {
     LoadStatus status = LoadStatus::NoFile;
-    // The text to show the user (ShowInfo) for NoFile, NotAlbumName and UnsupportedVersion, in
-    // the program's words; empty for Loaded and NoPages.
+    // UserMessage(status, file name): the text to show the user (ShowInfo) for NoFile,
+    // NotAlbumName and UnsupportedVersion; empty for Loaded and NoPages.
     QString userMessage;
     // Filled for Loaded (CurrentPage = 1, body file open, AlbumPath set). For NoPages it still
     // holds what was read and keeps the body file until it is destroyed.
@@ -55,8 +55,9 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options);
 // converted at pixelsPerInch (0: the screen's). Does not load or check any page's metafile.
 AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pixelsPerInch = 0);
 
-// The stored bytes of page (1..PageCount), read from the body file. Throws AlbumError when the
-// page number is out of range, the document has no body, or the entry leaves the body.
+// The stored bytes of page (1..PageCount), read from the body file. Throws AlbumError:
+// NoSuchPage when the page number is out of range or the document has no body, InvalidPage when
+// the page's entry points outside the body (the other pages stay readable).
 QByteArray ReadPageBytes(const Document& document, int page);
 
 // The directory entry of page, checked as ReadPageBytes checks it.

@@ -19,7 +19,7 @@ class DeflateSink {
   public:
     DeflateSink(QIODevice& out, int level) : out_(out), buffer_(new char[kChunk]) {
         if (deflateInit(&stream_, level) != Z_OK)
-            throw AlbumError(QStringLiteral("zlib cannot start"));
+            throw AlbumError(AlbumErrorKind::CannotWrite, QStringLiteral("zlib cannot start"));
     }
     ~DeflateSink() { deflateEnd(&stream_); }
     DeflateSink(const DeflateSink&) = delete;
@@ -48,6 +48,7 @@ class DeflateSink {
                 const auto count = static_cast<qint64>(kChunk - stream_.avail_out);
                 if (count > 0 && out_.write(buffer_.get(), count) != count) {
                     throw AlbumError(
+                        AlbumErrorKind::CannotWrite,
                         QStringLiteral("cannot write the album: %1").arg(out_.errorString()));
                 }
             } while (stream_.avail_out == 0 || (mode == Z_FINISH && status != Z_STREAM_END));
@@ -62,9 +63,11 @@ class DeflateSink {
 void WriteAlbum(QIODevice& out, const AlbumContents& contents,
                 const std::vector<AlbumPageSize>& pages, const AlbumPageProvider& provider) {
     if (contents.contents.size() > static_cast<std::size_t>(kMaxContentsRecords)) {
-        throw AlbumError(QStringLiteral("an album holds at most 999 contents entries"));
+        throw AlbumError(AlbumErrorKind::InvalidDescription,
+                         QStringLiteral("an album holds at most 999 contents entries"));
     }
-    if (pages.size() > 1'000'000) throw AlbumError(QStringLiteral("too many pages"));
+    if (pages.size() > 1'000'000)
+        throw AlbumError(AlbumErrorKind::InvalidDescription, QStringLiteral("too many pages"));
     const bool oriented = contents.pageOrientation;
     const std::int64_t entrySize = oriented ? kOrientedPageEntrySize : kPageEntrySize;
     const std::int64_t contentsLength =
@@ -73,17 +76,21 @@ void WriteAlbum(QIODevice& out, const AlbumContents& contents,
                                    (static_cast<std::int64_t>(pages.size()) + 1) * entrySize;
     std::int64_t bodyLength = dataStart;
     for (const AlbumPageSize& page : pages) {
-        if (page.size < 0) throw AlbumError(QStringLiteral("negative page size"));
+        if (page.size < 0)
+            throw AlbumError(AlbumErrorKind::InvalidDescription,
+                             QStringLiteral("negative page size"));
         bodyLength += page.size;
     }
     if (bodyLength > std::numeric_limits<std::int32_t>::max()) {
-        throw AlbumError(QStringLiteral("the album body would exceed 2 GiB"));
+        throw AlbumError(AlbumErrorKind::InvalidDescription,
+                         QStringLiteral("the album body would exceed 2 GiB"));
     }
 
     AlbumHeader header = contents.header;
     header.SetBodyLength(static_cast<std::int32_t>(bodyLength));
     if (out.write(header.Bytes()) != kAlbumHeaderSize) {
-        throw AlbumError(QStringLiteral("cannot write the album: %1").arg(out.errorString()));
+        throw AlbumError(AlbumErrorKind::CannotWrite,
+                         QStringLiteral("cannot write the album: %1").arg(out.errorString()));
     }
 
     DeflateSink sink(out, contents.compressionLevel);
@@ -107,7 +114,8 @@ void WriteAlbum(QIODevice& out, const AlbumContents& contents,
     for (std::size_t i = 0; i < pages.size(); ++i) {
         const QByteArray data = provider(static_cast<int>(i));
         if (data.size() != pages[i].size) {
-            throw AlbumError(QStringLiteral("page %1 has %2 bytes, not the announced %3")
+            throw AlbumError(AlbumErrorKind::InvalidDescription,
+                             QStringLiteral("page %1 has %2 bytes, not the announced %3")
                                  .arg(i + 1)
                                  .arg(data.size())
                                  .arg(pages[i].size));
@@ -122,7 +130,8 @@ std::vector<AlbumPageSize> SizesOf(const std::vector<AlbumPage>& pages) {
     sizes.reserve(pages.size());
     for (const AlbumPage& page : pages) {
         if (page.data.size() > std::numeric_limits<std::int32_t>::max()) {
-            throw AlbumError(QStringLiteral("a page exceeds 2 GiB"));
+            throw AlbumError(AlbumErrorKind::InvalidDescription,
+                             QStringLiteral("a page exceeds 2 GiB"));
         }
         sizes.push_back({static_cast<std::int32_t>(page.data.size()), page.orientation});
     }
@@ -150,11 +159,13 @@ void WriteAlbumFile(const QString& path, const AlbumContents& contents,
                     const std::vector<AlbumPageSize>& pages, const AlbumPageProvider& provider) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        throw AlbumError(QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
+        throw AlbumError(AlbumErrorKind::CannotWrite,
+                         QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
     }
     WriteAlbum(file, contents, pages, provider);
     if (!file.commit()) {
-        throw AlbumError(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        throw AlbumError(AlbumErrorKind::CannotWrite,
+                         QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     }
 }
 

@@ -14,6 +14,7 @@
 namespace tavlex {
 namespace {
 
+constexpr std::int64_t kHeaderSize = 48;  // the album file's header, before the stream
 // Input is read in 64 KiB chunks; output goes into the sink in the blocks it offers.
 constexpr std::size_t kInputChunk = 64 * 1024;
 // Listeners hear of progress in steps of this share of the body, and no finer than this.
@@ -23,7 +24,9 @@ constexpr std::int64_t kMinNoticeStep = 1 << 20;
 class Inflater {
   public:
     Inflater() {
-        if (inflateInit(&stream_) != Z_OK) throw AlbumError(QStringLiteral("zlib cannot start"));
+        if (inflateInit(&stream_) != Z_OK) {
+            throw AlbumError(AlbumErrorKind::CannotOpen, QStringLiteral("zlib cannot start"));
+        }
     }
     ~Inflater() { inflateEnd(&stream_); }
     Inflater(const Inflater&) = delete;
@@ -177,18 +180,38 @@ void BodyArrival::End(State state, std::exception_ptr failure) {
     if (listener) listener();
 }
 
-// Inflates the zlib stream at the album file's position into the sink. The stream must end
-// (its checksum verified) having produced exactly the stated length.
+// zlib's word for a stream whose trailer does not match the data before it.
+bool IsChecksumFailure(const z_stream& stream) {
+    return stream.msg != nullptr && std::strcmp(stream.msg, "incorrect data check") == 0;
+}
+
+// Inflates the zlib stream at the album file's position into the sink. The body is the first
+// stated-length bytes the stream yields: a stream that goes on past them, or stops right after
+// them without its checksum, still gives the body, since producers are known to write both. A
+// stream that ends or breaks before them is damaged, and so is one whose checksum follows them
+// and does not match.
 void BodyArrival::Inflate() {
     Inflater inflater;
     std::unique_ptr<char[]> input(new char[kInputChunk]);
     const auto damaged = [&](const QString& why) {
-        return AlbumError(QStringLiteral("damaged album: %1 > %2").arg(why, name_));
+        return AlbumError(AlbumErrorKind::Damaged,
+                          QStringLiteral("damaged album: %1 > %2").arg(why, name_),
+                          kHeaderSize + static_cast<std::int64_t>(inflater->total_in));
+    };
+    const auto corrupt = [&](int code) {
+        const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
+                                             : QStringLiteral("zlib error %1").arg(code);
+        return damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
     };
     bool inputEnded = false;
     int status = Z_OK;
-    // Inflates into out until it is full or the stream ends; returns the bytes produced.
-    const auto fill = [&](char* out, std::size_t length) {
+    // The stream broke beyond the bytes asked for so far; asking for more is then an error.
+    int brokenBeyond = Z_OK;
+    // Body: inflates into out until it is full or the stream ends; the input ending first is
+    // damage. Probe: looks past the body only for a checksum that does not match.
+    enum class Mode { Body, Probe };
+    const auto fill = [&](char* out, std::size_t length, Mode mode) {
+        if (brokenBeyond != Z_OK) throw corrupt(brokenBeyond);
         inflater->next_out = reinterpret_cast<Bytef*>(out);
         inflater->avail_out = static_cast<uInt>(length);
         while (inflater->avail_out > 0 && status != Z_STREAM_END) {
@@ -196,7 +219,8 @@ void BodyArrival::Inflate() {
             if (inflater->avail_in == 0 && !inputEnded) {
                 const qint64 got = ReadFully(albumFd_, input.get(), kInputChunk);
                 if (got < 0) {
-                    throw AlbumError(QStringLiteral("cannot read the album file: %1 > %2")
+                    throw AlbumError(AlbumErrorKind::CannotOpen,
+                                     QStringLiteral("cannot read the album file: %1 > %2")
                                          .arg(QString::fromLocal8Bit(std::strerror(errno)), name_));
                 }
                 inputEnded = got < static_cast<qint64>(kInputChunk);
@@ -204,13 +228,15 @@ void BodyArrival::Inflate() {
                 inflater->avail_in = static_cast<uInt>(got);
             }
             if (inflater->avail_in == 0 && inputEnded) {
+                if (mode == Mode::Probe) break;
                 throw damaged(QStringLiteral("the compressed body ends early"));
             }
             status = inflate(inflater.get(), Z_NO_FLUSH);
             if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
-                const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
-                                                     : QStringLiteral("zlib error %1").arg(status);
-                throw damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
+                const bool beyond = mode == Mode::Probe || inflater->avail_out == 0;
+                if (!beyond || IsChecksumFailure(*inflater.get())) throw corrupt(status);
+                brokenBeyond = status;
+                break;
             }
         }
         return length - inflater->avail_out;
@@ -223,7 +249,7 @@ void BodyArrival::Inflate() {
         const BodySink::Space space = sink_->Next(expected_ - produced);
         std::size_t got = 0;
         try {
-            got = fill(space.data, static_cast<std::size_t>(space.length));
+            got = fill(space.data, static_cast<std::size_t>(space.length), Mode::Body);
         } catch (const AlbumError&) {
             // What inflated cleanly before the damage stays readable.
             sink_->Commit(space.length - static_cast<std::int64_t>(inflater->avail_out));
@@ -233,13 +259,9 @@ void BodyArrival::Inflate() {
         produced += static_cast<std::int64_t>(got);
         Progress();
     }
-    if (status != Z_STREAM_END) {
-        // The stated length is reached: the stream must end here, checksum and all.
+    if (status != Z_STREAM_END && brokenBeyond == Z_OK) {
         char probe = 0;
-        if (fill(&probe, 1) != 0) {
-            throw damaged(QStringLiteral("the body inflates to more than its stated %1 bytes")
-                              .arg(expected_));
-        }
+        fill(&probe, 1, Mode::Probe);
     }
     if (produced != expected_) {
         throw damaged(QStringLiteral("the body inflates to %1 bytes, not its stated %2")

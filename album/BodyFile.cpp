@@ -22,13 +22,14 @@ QString SystemError() {
 }
 
 // Opens and locks one candidate name; -1 when the name cannot be taken (held by another open
-// album, not a regular file of this user, a link, or not creatable).
+// album, not a regular file of this user, a symbolic or hard link, or not creatable). Nothing is
+// truncated before these checks: a hard link would let the body overwrite another file.
 int TryTake(const QString& path) {
     const QByteArray native = QFile::encodeName(path);
     const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return -1;
     struct stat info {};
-    const bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+    const bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
                         info.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
                         ::ftruncate(fd, 0) == 0;
     if (!usable) {
@@ -74,7 +75,8 @@ std::unique_ptr<BodyFile> BodyFile::Create(const QString& tempFolder) {
         const int fd = TryTake(path);
         if (fd >= 0) return std::unique_ptr<BodyFile>(new BodyFile(fd, path, n));
     }
-    throw AlbumError(QStringLiteral("no free temporary file name: Tavlex_0.TMP to Tavlex_30.TMP "
+    throw AlbumError(AlbumErrorKind::NoTemporaryName,
+                     QStringLiteral("no free temporary file name: Tavlex_0.TMP to Tavlex_30.TMP "
                                     "in %1 are all in use or cannot be created")
                          .arg(QDir::toNativeSeparators(tempFolder)));
 }
@@ -87,8 +89,10 @@ char* BodyFile::MapRange(std::int64_t offset, std::int64_t length) const {
     const int reserved = ::posix_fallocate(fd_, offset, length);
     if (reserved == EOPNOTSUPP || reserved == EINVAL) return nullptr;
     if (reserved != 0) {
-        throw AlbumError(QStringLiteral("cannot write the temporary file %1: %2")
-                             .arg(path_, QString::fromLocal8Bit(std::strerror(reserved))));
+        throw AlbumError(AlbumErrorKind::TemporaryFile,
+                         QStringLiteral("cannot write the temporary file %1: %2")
+                             .arg(path_, QString::fromLocal8Bit(std::strerror(reserved))),
+                         offset);
     }
     void* range = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE,
                          MAP_SHARED, fd_, static_cast<off_t>(offset));
@@ -159,8 +163,10 @@ void BodyFile::Commit(std::int64_t used) {
             const ssize_t written = ::pwrite(fd_, bytes, static_cast<std::size_t>(left), written_);
             if (written < 0 && errno == EINTR) continue;
             if (written <= 0) {
-                throw AlbumError(QStringLiteral("cannot write the temporary file %1: %2")
-                                     .arg(path_, SystemError()));
+                throw AlbumError(AlbumErrorKind::TemporaryFile,
+                                 QStringLiteral("cannot write the temporary file %1: %2")
+                                     .arg(path_, SystemError()),
+                                 written_);
             }
             bytes += written;
             left -= written;
@@ -178,7 +184,9 @@ void BodyFile::Finish() {
     UnmapWindow();
     if (reserved_ && ::ftruncate(fd_, written_) != 0) {
         throw AlbumError(
-            QStringLiteral("cannot write the temporary file %1: %2").arg(path_, SystemError()));
+            AlbumErrorKind::TemporaryFile,
+            QStringLiteral("cannot write the temporary file %1: %2").arg(path_, SystemError()),
+            written_);
     }
 }
 
@@ -190,8 +198,10 @@ void BodyFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t length) co
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) {
             throw AlbumError(
+                AlbumErrorKind::TemporaryFile,
                 QStringLiteral("cannot read the temporary file %1: %2")
-                    .arg(path_, got < 0 ? SystemError() : QStringLiteral("ends early")));
+                    .arg(path_, got < 0 ? SystemError() : QStringLiteral("ends early")),
+                offset);
         }
         bytes += got;
         offset += got;

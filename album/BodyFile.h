@@ -12,10 +12,10 @@ namespace tavlex {
 
 // The temporary file that holds one album's inflated body: TempFolder + "Tavlex_" + n + ".TMP",
 // n = 0..30, the first name not held by another open album of this user (in this or another
-// viewer process). The file is created for this user only, never through a link, and stays
-// locked for as long as the object lives. Destruction closes it (and releases the name); a whole
-// body is left for the frame to delete when it closes, a partial one (an open that was
-// abandoned or failed) is deleted at once.
+// viewer process). The file is created for this user only, never through a symbolic or hard link,
+// and stays locked for as long as the object lives. Destruction closes it (and releases the
+// name); a whole body is left for the frame to delete when it closes, a partial one (an open
+// that was abandoned or failed) is deleted at once.
 class BodyFile : public BodySink {
   public:
     static constexpr int kMaxNames = 31;

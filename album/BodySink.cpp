@@ -10,17 +10,20 @@ namespace tavlex {
 void BodySink::CheckRange(std::int64_t offset, std::int64_t length) const {
     const std::int64_t size = Size();
     if (offset < 0 || length < 0 || offset > size || length > size - offset) {
-        throw AlbumError(QStringLiteral("read of %1 bytes at %2 lies outside the album body "
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("read of %1 bytes at %2 lies outside the album body "
                                         "(%3 bytes)")
                              .arg(length)
                              .arg(offset)
-                             .arg(size));
+                             .arg(size),
+                         offset);
     }
 }
 
 std::unique_ptr<MemoryBody> MemoryBody::Create(std::int64_t capacity, std::int64_t maxCapacity) {
     if (capacity < 0 || capacity > maxCapacity) {
-        throw AlbumError(QStringLiteral("a body of %1 bytes is beyond the %2 bytes kept in memory")
+        throw AlbumError(AlbumErrorKind::TemporaryFile,
+                         QStringLiteral("a body of %1 bytes is beyond the %2 bytes kept in memory")
                              .arg(capacity)
                              .arg(maxCapacity));
     }
@@ -32,7 +35,9 @@ MemoryBody::MemoryBody(std::int64_t capacity)
 
 BodySink::Space MemoryBody::Next(std::int64_t want) {
     if (written_ >= capacity_) {
-        throw AlbumError(QStringLiteral("the body is larger than its %1 bytes").arg(capacity_));
+        throw AlbumError(AlbumErrorKind::TemporaryFile,
+                         QStringLiteral("the body is larger than its %1 bytes").arg(capacity_),
+                         written_);
     }
     auto& block = blocks_[static_cast<std::size_t>(written_ / kBlock)];
     // Allocated before Size() covers it: readers only reach blocks below Size().

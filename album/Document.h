@@ -49,8 +49,8 @@ class Document {
     std::int32_t PageCount = 0;
     std::int32_t PageOffset = 0;  // added to page positions for display and print
 
-    // PageCount + 1 entries, entry 0 being the directory head; every entry 1..PageCount lies
-    // inside the body.
+    // PageCount + 1 entries as stored, entry 0 being the directory head. An entry may point
+    // outside the body: CheckedPageEntry refuses that page alone.
     std::vector<PageEntry> PageDirectory;
 
     // One entry per contents record in list order, plus a final (0, 0) entry. Page is as stored

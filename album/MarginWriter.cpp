@@ -33,10 +33,11 @@ bool WriteHeader(int fd, const QByteArray& bytes) {
 
 void WriteMargins(Document& document, int pixelsPerInch) {
     const QString name = QFileInfo(document.AlbumPath).fileName();
-    const auto fail = [&](const QString& why) {
-        return AlbumError(QStringLiteral("cannot write the margins: %1 > %2").arg(why, name));
+    const auto fail = [&](const QString& why, AlbumErrorKind kind = AlbumErrorKind::CannotWrite) {
+        return AlbumError(kind, QStringLiteral("cannot write the margins: %1 > %2").arg(why, name));
     };
-    if (document.AlbumPath.isEmpty()) throw fail(QStringLiteral("the album is not open"));
+    if (document.AlbumPath.isEmpty())
+        throw fail(QStringLiteral("the album is not open"), AlbumErrorKind::NoSuchPage);
 
     AlbumHeader updated = document.AlbumHeader;
     updated.SetMargins(PixelsToMillimetres(document.EdgeOffsetTop, pixelsPerInch),
@@ -60,7 +61,8 @@ void WriteMargins(Document& document, int pixelsPerInch) {
     if (!S_ISREG(status.st_mode) || static_cast<std::uint64_t>(status.st_dev) != loaded.device ||
         static_cast<std::uint64_t>(status.st_ino) != loaded.inode ||
         static_cast<std::int64_t>(status.st_size) != loaded.size) {
-        throw fail(QStringLiteral("the file is no longer the album that was opened"));
+        throw fail(QStringLiteral("the file is no longer the album that was opened"),
+                   AlbumErrorKind::AlbumChanged);
     }
     const QByteArray original = document.AlbumHeader.Bytes();
     QByteArray onDisk(kAlbumHeaderSize, '\0');
@@ -69,7 +71,8 @@ void WriteMargins(Document& document, int pixelsPerInch) {
         got = ::pread(fd, onDisk.data(), kAlbumHeaderSize, 0);
     } while (got < 0 && errno == EINTR);
     if (got != kAlbumHeaderSize || onDisk != original) {
-        throw fail(QStringLiteral("the album's header changed since it was opened"));
+        throw fail(QStringLiteral("the album's header changed since it was opened"),
+                   AlbumErrorKind::AlbumChanged);
     }
 
     if (!WriteHeader(fd, updated.Bytes())) {

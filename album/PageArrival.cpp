@@ -42,9 +42,10 @@ void PageArrival::Read() {
         while (done < size_) {
             const std::int64_t n = std::min(kChunk, size_ - done);
             if (bodyArrival_ && !bodyArrival_->WaitFor(offset_ + done + n)) {
-                throw AlbumError(
-                    QStringLiteral("damaged album: the page lies past the point "
-                                   "where its body broke off"));
+                throw AlbumError(AlbumErrorKind::Damaged,
+                                 QStringLiteral("damaged album: the page lies past the point "
+                                                "where its body broke off"),
+                                 offset_ + done);
             }
             body_.ReadAt(offset_ + done, data_ + done, n);
             done += n;

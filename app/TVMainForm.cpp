@@ -27,7 +27,7 @@
 
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
-#include "app/TemporaryBodies.h"
+#include "album/TemporaryBodies.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettings.h"
 #include "controls/TAlignSpeedButton_Speed.h"

@@ -6,18 +6,24 @@
 
 namespace tavlex {
 
-// A file or folder operation of the support library that failed: an INI file that cannot be
-// written, a folder that cannot be made. The message is the user's text as it is shown;
-// what() holds it in UTF-8.
+enum class FileErrorKind {
+    CannotWrite,       // a file (the INI file) cannot be written
+    CannotMakeFolder,  // a folder cannot be made
+};
+
+// A file or folder operation of the support library that failed. Kind() and Path() are what
+// the user's text is chosen by (UserMessage); what() and Message() are for developers.
 class FileError : public std::runtime_error {
   public:
-    explicit FileError(const QString& message)
-        : std::runtime_error(message.toStdString()), message_(message) {}
+    FileError(FileErrorKind kind, const QString& path);
 
-    const QString& message() const noexcept { return message_; }
+    FileErrorKind Kind() const noexcept { return kind_; }
+    const QString& Path() const noexcept { return path_; }
+    QString Message() const { return QString::fromUtf8(what()); }
 
   private:
-    QString message_;
+    FileErrorKind kind_;
+    QString path_;
 };
 
 }  // namespace tavlex

@@ -53,7 +53,7 @@ bool FolderExists(const QString& path) {
 }
 
 bool MakeFolderPath(const QString& path) {
-    if (path.isEmpty()) throw FileError(QStringLiteral("ディレクトリを作成することができません"));
+    if (path.isEmpty()) throw FileError(FileErrorKind::CannotMakeFolder, path);
     const QString folder = RemoveBackslash(path);
     if (FolderExists(folder)) return true;
     // mkpath walks the parents without recursion and treats a parent made meanwhile by

@@ -134,7 +134,8 @@ bool SIniFile::GetFlag(const QString& section, const QString& key, bool defaultV
 
 void SIniFile::PutText(const QString& section, const QString& key, const QString& value) {
     Edit([&](IniDocument& document) {
-        if (!document.SetValue(section, key, value)) throw FileError(WriteFailureText());
+        if (!document.SetValue(section, key, value))
+            throw FileError(FileErrorKind::CannotWrite, path_);
         return true;
     });
 }
@@ -151,10 +152,6 @@ void SIniFile::DropSection(const QString& section) {
     Edit([&](IniDocument& document) { return document.RemoveSection(section); });
 }
 
-QString SIniFile::WriteFailureText() const {
-    return QStringLiteral("%1 に書き込めません").arg(path_);
-}
-
 void SIniFile::Edit(const std::function<bool(IniDocument&)>& change) {
     QByteArray bytes;
     const ReadResult read = ReadFile(path_, bytes);
@@ -162,20 +159,21 @@ void SIniFile::Edit(const std::function<bool(IniDocument&)>& change) {
     // and a read-only file stays read-only although its folder would allow replacing it.
     if (read == ReadResult::Failed ||
         (read == ReadResult::Read && ::access(QFile::encodeName(path_).constData(), W_OK) != 0))
-        throw FileError(WriteFailureText());
+        throw FileError(FileErrorKind::CannotWrite, path_);
     IniDocument document(std::move(bytes));
     if (!change(document)) {
         // Nothing to change; still a failure where a write could not have been done.
         const QString folder = FolderPart(path_);
         if (read == ReadResult::Missing &&
             !FolderExists(folder.isEmpty() ? QStringLiteral(".") : folder))
-            throw FileError(WriteFailureText());
+            throw FileError(FileErrorKind::CannotWrite, path_);
         return;
     }
     QSaveFile file(path_);
-    if (!file.open(QIODevice::WriteOnly)) throw FileError(WriteFailureText());
+    if (!file.open(QIODevice::WriteOnly)) throw FileError(FileErrorKind::CannotWrite, path_);
     const QByteArray out = document.ToBytes();
-    if (file.write(out) != out.size() || !file.commit()) throw FileError(WriteFailureText());
+    if (file.write(out) != out.size() || !file.commit())
+        throw FileError(FileErrorKind::CannotWrite, path_);
 }
 
 }  // namespace tavlex

@@ -65,7 +65,6 @@ class SIniFile {
     static std::optional<std::int32_t> ParseNumber(QStringView text);
 
   private:
-    QString WriteFailureText() const;
     // Reads the file, applies change and writes the result when change reports a change.
     void Edit(const std::function<bool(IniDocument&)>& change);
 

@@ -25,6 +25,7 @@
 #include "album/AlbumError.h"
 #include "album/AlbumLoader.h"
 #include "album/PageArrival.h"
+#include "album/UserMessage.h"
 #include "app/ViewerSettings.h"
 #include "controls/ProgramCursors.h"
 #include "controls/TCngLstBox.h"
@@ -476,9 +477,9 @@ void TViewForm::GoToPage(int page) {
     try {
         LoadCurrentPage();
     } catch (const mf::MetafileError& error) {
-        failure = QString::fromUtf8(error.what());
+        failure = UserMessage(error, QFileInfo(document_.AlbumPath).fileName());
     } catch (const AlbumError& error) {
-        failure = error.Message();
+        failure = UserMessage(error, QFileInfo(document_.AlbumPath).fileName());
     }
     if (!failure.isEmpty()) SyncContentsSelection();
     if (document_.HasPageOrientation) ScrollBoxResize();

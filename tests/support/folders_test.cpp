@@ -74,7 +74,7 @@ TEST_F(FolderTest, MakeFolderPathFailures) {
         MakeFolderPath("");
         FAIL() << "no error";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.message(), QString::fromUtf8("ディレクトリを作成することができません"));
+        EXPECT_EQ(error.Kind(), FileErrorKind::CannotMakeFolder);
     }
     MakeFile("file");
     EXPECT_FALSE(MakeFolderPath(Path("file")));

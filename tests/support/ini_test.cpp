@@ -178,8 +178,8 @@ TEST_P(IniWriteFailure, RaisesCannotWriteWithFullPath) {
         GetParam().write(ini);
         FAIL() << "no error";
     } catch (const FileError& error) {
-        EXPECT_EQ(error.message(), PathOf(QString::fromUtf8(GetParam().iniName)) +
-                                       QString::fromUtf8(" に書き込めません"));
+        EXPECT_EQ(error.Kind(), FileErrorKind::CannotWrite);
+        EXPECT_EQ(error.Path(), PathOf(QString::fromUtf8(GetParam().iniName)));
     }
     EXPECT_EQ(ReadFile("file"), QByteArray("plain file\n"));
     EXPECT_TRUE(QFileInfo(PathOf("folder.ini")).isDir());

@@ -137,6 +137,17 @@ TEST_F(AlbumToolTest, SetMarginsChangesOnlyTheMarginBytes) {
     EXPECT_EQ(header.MarginRight(), 132000);
 }
 
+// Where no private folder can be made, the tool stops instead of putting bodies into the shared
+// folder, where another user's link could be waiting under a temporary name.
+TEST_F(AlbumToolTest, WithoutAPrivateTemporaryFolderNothingIsLoaded) {
+    const QString album = File("a.YRA", test::SampleAlbum());
+    const QString notAFolder = File("tmp-is-a-file", "x");
+    const ToolRun run =
+        test::RunTool({"info", album}, {{QStringLiteral("TMPDIR"), notAFolder}}, 60000);
+    ExpectOneLineFailure(run, QStringLiteral("private temporary folder"));
+    EXPECT_EQ(test::ReadFile(notAFolder), "x");
+}
+
 struct FailureCase {
     const char* name;
     QStringList args;  // "ALBUM" is replaced by the album's path, "GOOD" by a valid album
@@ -181,7 +192,7 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"unknown_command", {"frobnicate"}, {}, "unknown command"},
         FailureCase{"margins_on_damaged",
                     {"set-margins", "ALBUM", "1", "1", "1", "1"},
-                    test::SampleAlbum().chopped(3),
+                    test::SampleAlbum().chopped(30),
                     "damaged album"}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 

@@ -107,7 +107,8 @@ TViewForm* BodyArrivalViewTest::OpenHeld(const QString& path, std::int64_t holdF
 }
 
 void BodyArrivalViewTest::firstPageShowsWhileTheBodyArrives() {
-    const QString path = WriteLargeAlbum(*dir_, 10, 1);
+    // Beyond the 16 MiB that an open waits for.
+    const QString path = WriteLargeAlbum(*dir_, 20, 1);
     GatedBody* gate = nullptr;
     TViewForm* form = OpenHeld(path, 2 * kFiller, &gate);
     QVERIFY(form);
@@ -126,7 +127,7 @@ void BodyArrivalViewTest::firstPageShowsWhileTheBodyArrives() {
     QCOMPARE(form->PendingPage(), 6);
     QVERIFY(!form->PageMetafile());
     QCOMPARE(form->widget()->cursor().shape(), Qt::BusyCursor);
-    QCOMPARE(form->StatusText(1), QStringLiteral("6/10"));
+    QCOMPARE(form->StatusText(1), QStringLiteral("6/20"));
     form->GoToPage(1);
     QCOMPARE(form->PendingPage(), 0);
     QVERIFY(form->PageMetafile());
@@ -155,7 +156,7 @@ void BodyArrivalViewTest::firstPageShowsWhileTheBodyArrives() {
 
 void BodyArrivalViewTest::damageAfterPageThreeIsReportedOnce() {
     // Stored without compression, so that a cut in the file falls at a known place of the body.
-    const QString path = WriteLargeAlbum(*dir_, 6, 0);
+    const QString path = WriteLargeAlbum(*dir_, 20, 0);
     std::int64_t end3 = 0;
     {
         const AlbumLoadResult whole = LoadAlbum(path, dir_->path(), 96);

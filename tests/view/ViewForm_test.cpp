@@ -5,6 +5,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <limits>
+
 #include "ViewFixture.h"
 #include "album/BodyFile.h"
 #include "controls/TCngLstBox.h"
@@ -67,6 +69,7 @@ class ViewFormTest : public QObject {
     void shortcutsReachTheirCommands();
     void maximisedWindowRelaysToolbar();
     void unreadablePageIsReportedAndPassable();
+    void strayPageEntryIsAnInvalidPage();
     void unreadableFirstPageKeepsWindowWithoutPage();
     void largePageCutShortIsReportedAndPassable();
     void altKeysMoveTheFocus();
@@ -526,6 +529,18 @@ void ViewFormTest::unreadablePageIsReportedAndPassable() {
     QVERIFY(!form->Doc().SyncingContents);
     form->NextBtnClick();
     QCOMPARE(form->Doc().CurrentPage, 3);
+    QVERIFY(form->PageMetafile());
+}
+
+// An entry pointing outside the body spoils its page alone, in the words of a bad page.
+void ViewFormTest::strayPageEntryIsAnInvalidPage() {
+    TViewForm* form = Open(AlbumRecipe{});
+    form->Doc().PageDirectory[3].Offset = std::numeric_limits<std::int32_t>::max() - 10;
+    form->GoToPage(3);
+    QCOMPARE(recorder_->messages, QStringList{QStringLiteral("メタファイルが不正です")});
+    QVERIFY(!form->PageMetafile());
+    form->NextBtnClick();
+    QCOMPARE(form->Doc().CurrentPage, 4);
     QVERIFY(form->PageMetafile());
 }
 

@@ -20,7 +20,7 @@ QJsonValue Text(const QByteArray& shiftJis) {
 }
 
 [[noreturn]] void Bad(const QString& why) {
-    throw AlbumError(QStringLiteral("spec: ") + why);
+    throw AlbumError(AlbumErrorKind::InvalidDescription, QStringLiteral("spec: ") + why);
 }
 
 // Rejects keys the shape does not have: a misspelt key would otherwise be dropped silently.

@@ -8,6 +8,11 @@
 #include <cstring>
 #include <memory>
 
+#include "album/AlbumError.h"
+#include "album/UserMessage.h"
+#include "metafile/Metafile.h"
+#include "support/FileError.h"
+
 namespace tavlex::tool {
 namespace {
 
@@ -44,6 +49,17 @@ int Fail(const QString& line) {
     return 2;
 }
 
+int Fail(const std::exception& error) {
+    const QString detail = QString::fromUtf8(error.what());
+    const bool fromLibrary = dynamic_cast<const AlbumError*>(&error) ||
+                             dynamic_cast<const FileError*>(&error) ||
+                             dynamic_cast<const mf::MetafileError*>(&error);
+    if (!fromLibrary) return Fail(detail);
+    // The viewer's words first; what exactly went wrong after them, for whoever runs the tool.
+    const QString text = UserMessage(error, QString());
+    return Fail(text == detail ? text : QStringLiteral("%1 (%2)").arg(text, detail));
+}
+
 QString ToolTempFolder() {
     // Destroyed with the process's static objects, which removes the body files in it.
     static std::unique_ptr<QTemporaryDir> folder;
@@ -51,7 +67,13 @@ QString ToolTempFolder() {
         folder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
                                                  QStringLiteral("/tavlex-album-XXXXXX"));
     }
-    return folder->isValid() ? folder->path() : QDir::tempPath();
+    // Never the shared folder itself: bodies there could be met by other users' links.
+    if (!folder->isValid()) {
+        throw AlbumError(AlbumErrorKind::TemporaryFile,
+                         QStringLiteral("cannot make a private temporary folder in %1: %2")
+                             .arg(QDir::tempPath(), folder->errorString()));
+    }
+    return folder->path();
 }
 
 }  // namespace tavlex::tool

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
 #include <vector>
 
 namespace tavlex::tool {
@@ -35,8 +36,13 @@ class CommandRegistry {
 
 // Writes one line to standard error and returns 2.
 int Fail(const QString& line);
+// The same for an error a command ended in: a library's error in the viewer's words
+// (UserMessage) followed by its detail, anything else by its text.
+int Fail(const std::exception& error);
 
-// The temporary folder the tool's loads use; removed with its contents when the tool ends.
+// The temporary folder the tool's loads use: made for this run, readable by this user only
+// (0700), and removed with its contents when the tool ends. Throws AlbumError when it cannot be
+// made.
 QString ToolTempFolder();
 
 }  // namespace tavlex::tool

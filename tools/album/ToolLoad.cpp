@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 
+#include <stdexcept>
+
 #include "album/AlbumLoader.h"
 #include "tools/album/CommandRegistry.h"
 
@@ -14,9 +16,10 @@ Document LoadForTool(const QString& path) {
             return std::move(result.document);
         case LoadStatus::NoPages:
             throw AlbumError(
+                AlbumErrorKind::Damaged,
                 QStringLiteral("the album has no pages > %1").arg(QFileInfo(path).fileName()));
         default:
-            throw AlbumError(result.userMessage);
+            throw std::runtime_error(result.userMessage.toStdString());
     }
 }
 

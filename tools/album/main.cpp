@@ -58,6 +58,6 @@ int main(int argc, char** argv) {
     try {
         return command->run(args);
     } catch (const std::exception& error) {
-        return tavlex::tool::Fail(QString::fromUtf8(error.what()));
+        return tavlex::tool::Fail(error);
     }
 }

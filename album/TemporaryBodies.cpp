@@ -1,4 +1,4 @@
-#include "app/TemporaryBodies.h"
+#include "album/TemporaryBodies.h"
 
 #include <QFile>
 
