@@ -38,7 +38,7 @@ class FileDescriptor {
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
+    int Descriptor() const { return fd_; }
     int Release() { return std::exchange(fd_, -1); }
 
   private:
@@ -196,18 +196,18 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
     document.CurrentPage = 1;
     FileDescriptor album(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (album.get() < 0) {
+    if (album.Descriptor() < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,
             QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));
     }
     struct stat status {};
-    if (::fstat(album.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::fstat(album.Descriptor(), &status) != 0 || !S_ISREG(status.st_mode)) {
         throw AlbumError(AlbumErrorKind::CannotOpen,
                          QStringLiteral("the album is not a regular file > %1").arg(name));
     }
     QByteArray headerBytes(kAlbumHeaderSize, '\0');
-    const qint64 headerRead = ReadFully(album.get(), headerBytes.data(), kAlbumHeaderSize);
+    const qint64 headerRead = ReadFully(album.Descriptor(), headerBytes.data(), kAlbumHeaderSize);
     if (headerRead < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,

@@ -3,42 +3,20 @@
 #include <QDir>
 #include <QFile>
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 #include "album/AlbumError.h"
+#include "album/platform/BodyName.h"
+#include "album/platform/MappedWindow.h"
 
 namespace tavlex {
 namespace {
 
 QString SystemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Opens and locks one candidate name; -1 when the name cannot be taken (held by another open
-// album, not a regular file of this user, a symbolic or hard link, or not creatable). Nothing is
-// truncated before these checks: a hard link would let the body overwrite another file.
-int TryTake(const QString& path) {
-    const QByteArray native = QFile::encodeName(path);
-    const int fd = ::open(native.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0) return -1;
-    struct stat info {};
-    const bool usable = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink == 1 &&
-                        info.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0 &&
-                        ::ftruncate(fd, 0) == 0;
-    if (!usable) {
-        ::close(fd);
-        return -1;
-    }
-    // An existing file may have been readable by others; the body is this user's alone.
-    ::fchmod(fd, 0600);
-    return fd;
 }
 
 }  // namespace
@@ -50,16 +28,7 @@ BodyFile::~BodyFile() {
     DropAhead();
     UnmapWindow();
     if (fd_ < 0) return;
-    if (!Whole()) {
-        // Only the file this object created: the name may have been replaced meanwhile.
-        struct stat held {};
-        struct stat named {};
-        const QByteArray native = QFile::encodeName(path_);
-        if (::fstat(fd_, &held) == 0 && ::lstat(native.constData(), &named) == 0 &&
-            held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
-            ::unlink(native.constData());
-        }
-    }
+    if (!Whole()) platform::DeleteHeldBody(fd_, path_);
     ::close(fd_);  // also releases the lock on the name
 }
 
@@ -72,7 +41,7 @@ QString BodyFile::NameFor(const QString& tempFolder, int n) {
 std::unique_ptr<BodyFile> BodyFile::Create(const QString& tempFolder) {
     for (int n = 0; n < kMaxNames; ++n) {
         const QString path = NameFor(tempFolder, n);
-        const int fd = TryTake(path);
+        const int fd = platform::TakeBodyName(path);
         if (fd >= 0) return std::unique_ptr<BodyFile>(new BodyFile(fd, path, n));
     }
     throw AlbumError(AlbumErrorKind::NoTemporaryName,
@@ -82,25 +51,14 @@ std::unique_ptr<BodyFile> BodyFile::Create(const QString& tempFolder) {
 }
 
 char* BodyFile::MapRange(std::int64_t offset, std::int64_t length) const {
-    static const long pageSize = ::sysconf(_SC_PAGESIZE);
-    if (offset < 0 || length <= 0 || pageSize <= 0 || offset % pageSize != 0) return nullptr;
-    // Reserved first: a page of a shared mapping that finds the disk full kills the process
-    // when it is written, where a failed reservation is an ordinary error.
-    const int reserved = ::posix_fallocate(fd_, offset, length);
-    if (reserved == EOPNOTSUPP || reserved == EINVAL) return nullptr;
-    if (reserved != 0) {
+    const platform::MappedRange mapped = platform::MapForWriting(fd_, offset, length);
+    if (mapped.error != 0) {
         throw AlbumError(AlbumErrorKind::TemporaryFile,
                          QStringLiteral("cannot write the temporary file %1: %2")
-                             .arg(path_, QString::fromLocal8Bit(std::strerror(reserved))),
+                             .arg(path_, QString::fromLocal8Bit(std::strerror(mapped.error))),
                          offset);
     }
-    void* range = ::mmap(nullptr, static_cast<std::size_t>(length), PROT_READ | PROT_WRITE,
-                         MAP_SHARED, fd_, static_cast<off_t>(offset));
-    if (range == MAP_FAILED) return nullptr;
-    // Faulting the pages in one by one while inflating would cost more than the copy this
-    // saves; an older kernel without this advice faults them in after all.
-    ::madvise(range, static_cast<std::size_t>(length), MADV_POPULATE_WRITE);
-    return static_cast<char*>(range);
+    return mapped.range;
 }
 
 void BodyFile::Expect(std::int64_t length) {
@@ -122,14 +80,14 @@ void BodyFile::StartAhead(std::int64_t offset) {
 void BodyFile::DropAhead() {
     if (!ahead_.valid()) return;
     try {
-        if (char* range = ahead_.get()) ::munmap(range, static_cast<std::size_t>(aheadLength_));
+        platform::UnmapRange(ahead_.get(), aheadLength_);
     } catch (const AlbumError&) {
         // A window nobody needs any more: its error does not matter.
     }
 }
 
 void BodyFile::UnmapWindow() {
-    if (window_) ::munmap(window_, static_cast<std::size_t>(windowLength_));
+    platform::UnmapRange(window_, windowLength_);
     window_ = nullptr;
 }
 

@@ -80,30 +80,36 @@ PlayResult EmfPlayer::Run() {
     std::int64_t count = 0;
     while (!stopped_ && offset < data.size()) {
         if (arrival && !arrival(offset + 8)) {
-            Stop(QStringLiteral("the bytes from %1 did not arrive").arg(offset));
+            Stop(MetafileErrorKind::NotArrived,
+                 QStringLiteral("the bytes from %1 did not arrive").arg(offset));
             break;
         }
+        result_.stopRecord = static_cast<std::uint64_t>(count);
+        result_.stopOffset = offset;
         const auto type = data.U32(offset);
         const auto size = data.U32(offset + 4);
         if (!type || !size) {
-            Stop(QStringLiteral("truncated record at %1").arg(offset));
+            Stop(MetafileErrorKind::Truncated,
+                 QStringLiteral("truncated record at %1").arg(offset));
             break;
         }
         if (*size < 8 || *size % 4 != 0 || !data.Has(offset, *size)) {
-            Stop(QStringLiteral("damaged record size %1 at %2").arg(*size).arg(offset));
+            Stop(MetafileErrorKind::BadRecord,
+                 QStringLiteral("damaged record size %1 at %2").arg(*size).arg(offset));
             break;
         }
         if (++count > limits_.maxRecords) {
-            Stop(QStringLiteral("record cap reached"));
+            Stop(MetafileErrorKind::TooLarge, QStringLiteral("record cap reached"));
             break;
         }
         if ((count & 255) == 0 && clock_.elapsed() > limits_.maxMillis) {
-            Stop(QStringLiteral("time cap reached"));
+            Stop(MetafileErrorKind::TooLarge, QStringLiteral("time cap reached"));
             break;
         }
         if (*type == emr::Eof) break;
         if (arrival && !arrival(offset + *size)) {
-            Stop(QStringLiteral("the bytes from %1 did not arrive").arg(offset));
+            Stop(MetafileErrorKind::NotArrived,
+                 QStringLiteral("the bytes from %1 did not arrive").arg(offset));
             break;
         }
         PlayRecord(*type, *data.Sub(offset, *size));
@@ -113,16 +119,17 @@ PlayResult EmfPlayer::Run() {
     return result_;
 }
 
-void EmfPlayer::Stop(const QString& reason) {
+void EmfPlayer::Stop(MetafileErrorKind kind, const QString& reason) {
     if (stopped_) return;
     stopped_ = true;
     result_.complete = false;
+    result_.stopKind = kind;
     result_.stopReason = reason;
 }
 
 bool EmfPlayer::chargeBitmapBytes(std::int64_t bytes) {
     if (bytes < 0 || bytes > limits_.maxBitmapBytes - bitmapBytes_) {
-        Stop(QStringLiteral("bitmap cap reached"));
+        Stop(MetafileErrorKind::TooLarge, QStringLiteral("bitmap cap reached"));
         return false;
     }
     bitmapBytes_ += bytes;
@@ -218,7 +225,7 @@ void EmfPlayer::FixIsotropic() {
 
 void EmfPlayer::SaveDc() {
     if (static_cast<int>(saved_.size()) >= limits_.maxSaveDepth) {
-        Stop(QStringLiteral("SaveDC depth cap reached"));
+        Stop(MetafileErrorKind::TooLarge, QStringLiteral("SaveDC depth cap reached"));
         return;
     }
     saved_.push_back(dc_);

@@ -47,7 +47,7 @@ class EmfPlayer final : public PlaybackContext {
 
   private:
     void PlayRecord(std::uint32_t type, ByteView r);
-    void Stop(const QString& reason);
+    void Stop(MetafileErrorKind kind, const QString& reason);
 
     // State, mapping and objects (EmfPlayer.cpp).
     void UpdateTransform();

@@ -124,7 +124,7 @@ std::optional<QRegion> EmfPlayer::ReadRegion(ByteView r, std::uint64_t offset, s
         }
         while (level.size() > 1) {
             if (clock_.elapsed() > limits_.maxMillis) {
-                Stop(QStringLiteral("time cap reached"));
+                Stop(MetafileErrorKind::TooLarge, QStringLiteral("time cap reached"));
                 return std::nullopt;
             }
             std::vector<QRegion> next;

@@ -45,7 +45,7 @@ void EmfPlayer::GradientFill(ByteView r) {
         return;
     }
     if (count + std::uint64_t{objects} > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) {
-        Stop(QStringLiteral("too many points in one record"));
+        Stop(MetafileErrorKind::TooLarge, QStringLiteral("too many points in one record"));
         return;
     }
     std::vector<Vertex> vertices(count);

@@ -256,7 +256,7 @@ bool EmfPlayer::ReadPoints(ByteView r, std::uint64_t offset, std::uint64_t count
     const std::uint64_t size = sixteen ? 4 : 8;
     if (count > r.size() / size || !r.Has(offset, count * size)) return false;
     if (count > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) {
-        Stop(QStringLiteral("too many points in one record"));
+        Stop(MetafileErrorKind::TooLarge, QStringLiteral("too many points in one record"));
         return false;
     }
     out.clear();

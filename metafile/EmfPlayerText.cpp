@@ -114,7 +114,7 @@ void EmfPlayer::TextRecord(std::uint32_t type, ByteView r) {
         const std::uint64_t offDx = r.U32Or(at + 36);
         if (chars > r.size()) continue;  // more characters than the record holds: damaged
         if (chars > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) {
-            Stop(QStringLiteral("too many characters in one record"));
+            Stop(MetafileErrorKind::TooLarge, QStringLiteral("too many characters in one record"));
             return;
         }
         std::vector<int> unitSource;
@@ -332,7 +332,7 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         bool fontSet = false;
         for (std::size_t i = 0; i < n; ++i) {
             if ((i & 1023) == 1023 && clock_.elapsed() > limits_.maxMillis) {
-                Stop(QStringLiteral("time cap reached"));
+                Stop(MetafileErrorKind::TooLarge, QStringLiteral("time cap reached"));
                 break;
             }
             const int from = clusterStarts[i];

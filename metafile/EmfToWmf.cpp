@@ -73,7 +73,7 @@ double EmfToWmfConverter::ScaleY() const {
 
 QByteArray EmfToWmfConverter::Run() {
     if (emf_.U32Or(0) != emr::Header || emf_.U32Or(40) != 0x464D4520) {
-        throw MetafileError("not an enhanced metafile");
+        throw MetafileError(MetafileErrorKind::NotMetafile, "not an enhanced metafile", 0, 0);
     }
     const RectL frame{emf_.I32Or(24), emf_.I32Or(28), emf_.I32Or(32), emf_.I32Or(36)};
     const double devW = emf_.I32Or(72), devH = emf_.I32Or(76);

@@ -41,14 +41,18 @@ Metafile Metafile::Load(const QByteArray& bytes) {
         m.kind_ = Kind::Placeable;
         m.enhanced_ = ConvertPlaceableWmfToEmf(bytes, ScreenPixelsPerInch());
     } else {
-        throw MetafileError("neither an enhanced metafile nor a placeable Windows metafile");
+        throw MetafileError(MetafileErrorKind::NotMetafile,
+                            "neither an enhanced metafile nor a placeable Windows metafile", 0);
     }
 
     const ByteView v(m.enhanced_.constData(), static_cast<std::size_t>(m.enhanced_.size()));
     const auto size = v.U32(4);
-    if (v.U32(0) != 1u || v.U32(40) != kEmfSignature || !size || *size < kHeaderMinimum ||
-        *size % 4 != 0 || !v.Has(0, *size)) {
-        throw MetafileError("damaged enhanced-metafile header");
+    if (!v.Has(0, kHeaderMinimum) || !size || (*size >= kHeaderMinimum && !v.Has(0, *size))) {
+        throw MetafileError(MetafileErrorKind::Truncated, "enhanced-metafile header cut short",
+                            v.size(), 0);
+    }
+    if (v.U32(0) != 1u || v.U32(40) != kEmfSignature || *size < kHeaderMinimum || *size % 4 != 0) {
+        throw MetafileError(MetafileErrorKind::BadHeader, "damaged enhanced-metafile header", 4, 0);
     }
     m.bounds_ = ReadRect(v, 8);
     m.frame_ = ReadRect(v, 24);
@@ -65,7 +69,8 @@ Metafile Metafile::Load(const QByteArray& bytes, Arrival arrival) {
     bool partial = arrival(std::min<std::uint64_t>(all, 44)) && raw.U32(0) == 1u &&
                    raw.U32(40) == kEmfSignature;
     if (partial) partial = arrival(std::min<std::uint64_t>(all, raw.U32(4).value_or(0)));
-    if (!partial && !arrival(all)) throw MetafileError("the page's bytes did not arrive");
+    if (!partial && !arrival(all))
+        throw MetafileError(MetafileErrorKind::NotArrived, "the page's bytes did not arrive");
     Metafile m = Load(bytes);
     if (partial) m.arrival_ = std::move(arrival);
     return m;
@@ -97,6 +102,7 @@ PlayResult Play(const Metafile& metafile, QPainter& painter, const QRect& target
     if (metafile.isNull() || !painter.isActive()) {
         result.complete = false;
         result.stopReason = QStringLiteral("nothing to play");
+        result.stopKind = MetafileErrorKind::NotMetafile;
         return result;
     }
     try {
@@ -106,6 +112,7 @@ PlayResult Play(const Metafile& metafile, QPainter& painter, const QRect& target
         // Only allocation failures can get here; what was drawn stays.
         result.complete = false;
         result.stopReason = QString::fromUtf8(e.what());
+        result.stopKind = MetafileErrorKind::TooLarge;
         return result;
     }
 }

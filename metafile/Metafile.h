@@ -7,22 +7,44 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 class QPainter;
 
 namespace tavlex::mf {
 
+// What stopped the reader, for the caller to choose the user's text by.
+enum class MetafileErrorKind {
+    NotMetafile,  // neither an enhanced metafile nor a placeable Windows metafile
+    BadHeader,    // the header's values contradict each other or the data
+    BadRecord,    // a record cannot be read
+    TooLarge,     // a cap on size or count was exceeded
+    Truncated,    // the bytes end inside the header or a record
+    NotArrived,   // the bytes were still being read and never came
+};
+
 // The one error of the metafile reader: the bytes are neither an enhanced metafile nor a
-// placeable Windows metafile, or they are damaged beyond reading.
+// placeable Windows metafile, or they are damaged beyond reading. what() is the user-facing
+// text, "メタファイルが不正です" (UTF-8), whatever the kind; the detail is for developers.
 class MetafileError : public std::runtime_error {
   public:
-    MetafileError();  // the user-facing text, "メタファイルが不正です" (what() is UTF-8)
-    explicit MetafileError(const std::string& detail);  // same user text; detail for developers
-    const std::string& detail() const { return detail_; }
+    MetafileError(MetafileErrorKind kind, const std::string& detail,
+                  std::optional<std::uint64_t> byteOffset = std::nullopt,
+                  std::optional<std::uint64_t> recordIndex = std::nullopt);
+
+    MetafileErrorKind Kind() const { return kind_; }
+    const std::string& Detail() const { return detail_; }
+    // Where reading stopped: the offset in the bytes given to the reader, and for a fault in
+    // a record its index (0 is the header record). Empty where it is not known.
+    std::optional<std::uint64_t> ByteOffset() const { return byteOffset_; }
+    std::optional<std::uint64_t> RecordIndex() const { return recordIndex_; }
 
   private:
+    MetafileErrorKind kind_;
     std::string detail_;
+    std::optional<std::uint64_t> byteOffset_;
+    std::optional<std::uint64_t> recordIndex_;
 };
 
 // Caps that keep any file within bounded time and memory. A page that exceeds one stops
@@ -39,6 +61,10 @@ struct PlayLimits {
 struct PlayResult {
     bool complete = true;  // false: a cap or a damaged record stopped playback early
     QString stopReason;    // developer text; empty when complete
+    std::optional<MetafileErrorKind> stopKind;  // empty when complete
+    // Where playback stopped: the record's index (0 is the header) and byte offset.
+    std::uint64_t stopRecord = 0;
+    std::uint64_t stopOffset = 0;
 };
 
 // One decoded page, immutable once loaded. Holds the stored bytes and, for a placeable WMF,

@@ -6,9 +6,13 @@ namespace {
 const char kInvalidMetafile[] = "メタファイルが不正です";
 }
 
-MetafileError::MetafileError() : std::runtime_error(kInvalidMetafile) {}
-
-MetafileError::MetafileError(const std::string& detail)
-    : std::runtime_error(kInvalidMetafile), detail_(detail) {}
+MetafileError::MetafileError(MetafileErrorKind kind, const std::string& detail,
+                             std::optional<std::uint64_t> byteOffset,
+                             std::optional<std::uint64_t> recordIndex)
+    : std::runtime_error(kInvalidMetafile),
+      kind_(kind),
+      detail_(detail),
+      byteOffset_(byteOffset),
+      recordIndex_(recordIndex) {}
 
 }  // namespace tavlex::mf

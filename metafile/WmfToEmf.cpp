@@ -124,23 +124,28 @@ class WmfConverter {
 QByteArray WmfConverter::Run() {
     if (!IsPlaceableWmf(QByteArray::fromRawData(reinterpret_cast<const char*>(wmf_.data()),
                                                 static_cast<qsizetype>(wmf_.size())))) {
-        throw MetafileError("no placeable header");
+        throw MetafileError(MetafileErrorKind::NotMetafile, "no placeable header", 0);
     }
     const std::int32_t left = wmf_.I16Or(6), top = wmf_.I16Or(8);
     const std::int32_t right = wmf_.I16Or(10), bottom = wmf_.I16Or(12);
     const std::int64_t inch = wmf_.U16Or(14);
-    if (inch == 0) throw MetafileError("placeable header: zero units per inch");
-    if (right == left || bottom == top) throw MetafileError("placeable header: empty box");
+    if (inch == 0)
+        throw MetafileError(MetafileErrorKind::BadHeader, "placeable header: zero units per inch",
+                            14);
+    if (right == left || bottom == top)
+        throw MetafileError(MetafileErrorKind::BadHeader, "placeable header: empty box", 6);
 
     const ByteView meta = *wmf_.Sub(kPlaceableHeaderSize, wmf_.size() - kPlaceableHeaderSize);
     const auto type = meta.U16(0), headerWords = meta.U16(2), version = meta.U16(4);
     if (!type || !headerWords || !version || !meta.Has(0, kMetaHeaderSize)) {
-        throw MetafileError("truncated metafile header");
+        throw MetafileError(MetafileErrorKind::Truncated, "truncated metafile header",
+                            kPlaceableHeaderSize);
     }
     // Type 2 (disk) is what many writers put in files; both lay out the records the same way.
     if ((*type != 1 && *type != 2) || *headerWords != 9 ||
         (*version != 0x0100 && *version != 0x0300)) {
-        throw MetafileError("bad metafile header");
+        throw MetafileError(MetafileErrorKind::BadHeader, "bad metafile header",
+                            kPlaceableHeaderSize);
     }
     // A metafile converted from an enhanced one may carry the original: it is the better copy.
     if (auto embedded = wmfembed::FindEmbeddedEmf(meta)) return *embedded;

@@ -1,6 +1,7 @@
 #include "support/Folders.h"
 
 #include "support/FileError.h"
+#include "support/platform/ProgramPath.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -81,11 +82,34 @@ std::function<void()> SetFolderBeep(std::function<void()> beep) {
 
 QString ProgramPath() {
     if (QCoreApplication::instance()) return QCoreApplication::applicationFilePath();
-    return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath();
+    return platform::RunningProgramFile();
 }
 
+namespace {
+
+struct ProgramFolderHolder {
+    std::mutex mutex;
+    QString folder;
+};
+
+ProgramFolderHolder& ProgramFolderValue() {
+    static ProgramFolderHolder holder;
+    return holder;
+}
+
+}  // namespace
+
 QString ProgramFolder() {
+    {
+        std::lock_guard lock(ProgramFolderValue().mutex);
+        if (!ProgramFolderValue().folder.isEmpty()) return ProgramFolderValue().folder;
+    }
     return AddBackslash(FolderPart(ProgramPath()));
+}
+
+void SetProgramFolder(const QString& folder) {
+    std::lock_guard lock(ProgramFolderValue().mutex);
+    ProgramFolderValue().folder = AddBackslash(folder);
 }
 
 QString AppDataFolder() {

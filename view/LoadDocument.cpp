@@ -30,7 +30,7 @@ class WaitCursor {
     bool on_ = true;
 };
 
-// Step 16 of every ending that is not an error: refresh, cursor, focus to the page area.
+// Every ending that is not an error: refresh, cursor back, focus to the page area.
 void Finish(TViewForm& form, WaitCursor& cursor) {
     form.RefreshWindowState();
     cursor.Restore();

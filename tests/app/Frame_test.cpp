@@ -18,6 +18,7 @@
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
 #include "app/TVMainForm.h"
+#include "app/ViewerSettingsFile.h"
 #include "controls/TAlignSpeedButton_Speed.h"
 #include "controls/TBevel.h"
 #include "controls/TEnablePanel.h"
@@ -64,10 +65,10 @@ class FrameTest : public QObject {
         SetProcessFolders({temp_.filePath("program"), temp_.filePath("program/VIEWFILE"),
                            temp_.filePath("bodies")});
         QDir().mkpath(temp_.filePath("bodies"));
-        test::AlbumSpec spec;
-        spec.pages = 3;
-        albums_ << test::WriteAlbum(temp_, "first.YRA", spec);
-        albums_ << test::WriteAlbum(temp_, "third.YRB", spec);
+        test::AlbumRecipe recipe;
+        recipe.pages = 3;
+        albums_ << test::WriteAlbum(temp_, "first.YRA", recipe);
+        albums_ << test::WriteAlbum(temp_, "third.YRB", recipe);
         // An album name whose header the loader refuses.
         QFile refused(temp_.filePath("notes.YRC"));
         QVERIFY(refused.open(QIODevice::WriteOnly));
@@ -77,6 +78,9 @@ class FrameTest : public QObject {
     }
 
     void init() {
+        // Each test starts as a first run: no settings or geometry from the test before.
+        QFile::remove(temp_.filePath("bodies/Tavlex.INI"));
+        ForgetSettingsState();
         Settings() = ViewerSettings();
         frame_ = new TVMainForm;
         frame_->show();

@@ -15,6 +15,7 @@ QByteArray Valid() {
 struct RefusedCase {
     const char* name;
     std::function<QByteArray()> bytes;
+    MetafileErrorKind kind;
 };
 
 class RefusedTest : public ::testing::TestWithParam<RefusedCase> {};
@@ -24,42 +25,61 @@ TEST_P(RefusedTest, LoadThrowsTheInvalidMetafileError) {
         Metafile::Load(GetParam().bytes());
         FAIL() << GetParam().name;
     } catch (const MetafileError& e) {
+        EXPECT_EQ(e.Kind(), GetParam().kind) << GetParam().name << ": " << e.Detail();
         EXPECT_STREQ(e.what(), "メタファイルが不正です");
+        // A cut header says where the bytes ended.
+        if (e.Kind() == MetafileErrorKind::Truncated) {
+            EXPECT_EQ(e.ByteOffset(), static_cast<std::uint64_t>(GetParam().bytes().size()));
+        }
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Inputs, RefusedTest,
-    ::testing::Values(RefusedCase{"empty", [] { return QByteArray(); }},
-                      RefusedCase{
-                          "text",
-                          [] { return QByteArray("not a metafile at all, not even close....."); }},
-                      RefusedCase{"no signature",
-                                  [] {
-                                      QByteArray b = Valid();
-                                      b[40] = 'X';
-                                      return b;
-                                  }},
-                      RefusedCase{"first record not a header",
-                                  [] {
-                                      QByteArray b = Valid();
-                                      b[0] = 2;
-                                      return b;
-                                  }},
-                      RefusedCase{"header cut short", [] { return Valid().left(60); }},
-                      RefusedCase{"header size beyond the data",
-                                  [] {
-                                      QByteArray b = Valid().left(100);
-                                      return b;
-                                  }},
-                      RefusedCase{"header size not a multiple of four",
-                                  [] {
-                                      QByteArray b = Valid();
-                                      b[4] = static_cast<char>(b[4] + 1);
-                                      return b;
-                                  }},
-                      RefusedCase{"plain windows metafile without placeable header",
-                                  [] { return QByteArray::fromHex("010009000003220000000000"); }}),
+    ::testing::Values(
+        RefusedCase{"empty", [] { return QByteArray(); }, MetafileErrorKind::NotMetafile},
+        RefusedCase{"text", [] { return QByteArray("not a metafile at all, not even close....."); },
+                    MetafileErrorKind::NotMetafile},
+        RefusedCase{"no signature",
+                    [] {
+                        QByteArray b = Valid();
+                        b[40] = 'X';
+                        return b;
+                    },
+                    MetafileErrorKind::NotMetafile},
+        RefusedCase{"first record not a header",
+                    [] {
+                        QByteArray b = Valid();
+                        b[0] = 2;
+                        return b;
+                    },
+                    MetafileErrorKind::NotMetafile},
+        RefusedCase{"header cut short", [] { return Valid().left(60); },
+                    MetafileErrorKind::Truncated},
+        RefusedCase{"header size beyond the data",
+                    [] {
+                        QByteArray b = Valid().left(100);
+                        return b;
+                    },
+                    MetafileErrorKind::Truncated},
+        RefusedCase{"header size not a multiple of four",
+                    [] {
+                        QByteArray b = Valid();
+                        b[4] = static_cast<char>(b[4] + 1);
+                        return b;
+                    },
+                    MetafileErrorKind::BadHeader},
+        RefusedCase{"header size below the minimum",
+                    [] {
+                        QByteArray b = Valid();
+                        b[4] = 84;
+                        b[5] = 0;
+                        return b;
+                    },
+                    MetafileErrorKind::BadHeader},
+        RefusedCase{"plain windows metafile without placeable header",
+                    [] { return QByteArray::fromHex("010009000003220000000000"); },
+                    MetafileErrorKind::NotMetafile}),
     [](const auto& info) {
         std::string n = info.param.name;
         for (char& ch : n)
@@ -100,6 +120,10 @@ TEST_P(DamageTest, DrawnPartStaysAndNothingCrashes) {
                                 QRect(0, 0, 101, 101), QSize(101, 101), &result, limits);
     EXPECT_TRUE(IsRed(image.pixel(30, 30))) << c.name;
     EXPECT_EQ(result.complete, c.complete) << c.name << ": " << result.stopReason.toStdString();
+    // Every incomplete case here meets a cap.
+    if (!c.complete) {
+        EXPECT_EQ(result.stopKind, MetafileErrorKind::TooLarge) << c.name;
+    }
 }
 
 QByteArray Poly(std::uint32_t count, int pointsStored) {
@@ -219,6 +243,8 @@ TEST(DamageTest, BadRecordSizesEndPlayback) {
         PlayResult result;
         const QImage image = Render(bytes, QRect(0, 0, 101, 101), QSize(101, 101), &result);
         EXPECT_FALSE(result.complete) << size;
+        EXPECT_EQ(result.stopKind, MetafileErrorKind::BadRecord) << size;
+        EXPECT_EQ(result.stopOffset, static_cast<std::uint64_t>(lastRect)) << size;
         EXPECT_TRUE(IsRed(image.pixel(30, 30))) << size;
         EXPECT_TRUE(IsWhite(image.pixel(75, 75))) << size;
     }
@@ -233,6 +259,8 @@ TEST(DamageTest, RecordCapStopsPlayback) {
            }),
            QRect(0, 0, 101, 101), QSize(101, 101), &result, limits);
     EXPECT_FALSE(result.complete);
+    EXPECT_EQ(result.stopKind, MetafileErrorKind::TooLarge);
+    EXPECT_EQ(result.stopRecord, 5u);
 }
 
 // Random damage to a real page never crashes (the sanitizer build runs this too).

@@ -50,6 +50,7 @@ struct HeaderCase {
     const char* name;
     std::function<void(QByteArray&)> damage;
     bool placeable;  // IsPlaceableWmf
+    MetafileErrorKind kind;
 };
 
 class PlaceableHeaderTest : public ::testing::TestWithParam<HeaderCase> {};
@@ -58,33 +59,46 @@ TEST_P(PlaceableHeaderTest, InvalidHeadersAreRefused) {
     QByteArray wmf = MakeWmf([](WmfWriter& w) { w.Rectangle(0, 0, 100, 100); });
     GetParam().damage(wmf);
     EXPECT_EQ(IsPlaceableWmf(wmf), GetParam().placeable);
-    EXPECT_THROW(ConvertPlaceableWmfToEmf(wmf, kPpi), MetafileError);
+    try {
+        ConvertPlaceableWmfToEmf(wmf, kPpi);
+        ADD_FAILURE() << "accepted";
+    } catch (const MetafileError& e) {
+        EXPECT_EQ(e.Kind(), GetParam().kind) << e.Detail();
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, PlaceableHeaderTest,
-    ::testing::Values(
-        HeaderCase{"BadKey", [](QByteArray& b) { b[0] = 0x00; }, false},
-        HeaderCase{"BadChecksum", [](QByteArray& b) { b[20] = static_cast<char>(b[20] ^ 1); },
-                   false},
-        HeaderCase{"ShorterThanThePlaceableHeader", [](QByteArray& b) { b.truncate(21); }, false},
-        HeaderCase{"NoMetafileHeader", [](QByteArray& b) { b.truncate(22); }, true},
-        HeaderCase{"TruncatedMetafileHeader", [](QByteArray& b) { b.truncate(30); }, true},
-        HeaderCase{"ZeroUnitsPerInch",
-                   [](QByteArray& b) {
-                       Put16(b, 14, 0);
-                       FixChecksum(b);
-                   },
-                   true},
-        HeaderCase{"EmptyBox",
-                   [](QByteArray& b) {
-                       Put16(b, 10, 0);  // right = left
-                       FixChecksum(b);
-                   },
-                   true},
-        HeaderCase{"UnknownMetafileType", [](QByteArray& b) { Put16(b, 22, 3); }, true},
-        HeaderCase{"WrongHeaderSize", [](QByteArray& b) { Put16(b, 24, 8); }, true},
-        HeaderCase{"UnknownVersion", [](QByteArray& b) { Put16(b, 26, 0x0200); }, true}),
+    ::testing::Values(HeaderCase{"BadKey", [](QByteArray& b) { b[0] = 0x00; }, false,
+                                 MetafileErrorKind::NotMetafile},
+                      HeaderCase{"BadChecksum",
+                                 [](QByteArray& b) { b[20] = static_cast<char>(b[20] ^ 1); }, false,
+                                 MetafileErrorKind::NotMetafile},
+                      HeaderCase{"ShorterThanThePlaceableHeader",
+                                 [](QByteArray& b) { b.truncate(21); }, false,
+                                 MetafileErrorKind::NotMetafile},
+                      HeaderCase{"NoMetafileHeader", [](QByteArray& b) { b.truncate(22); }, true,
+                                 MetafileErrorKind::Truncated},
+                      HeaderCase{"TruncatedMetafileHeader", [](QByteArray& b) { b.truncate(30); },
+                                 true, MetafileErrorKind::Truncated},
+                      HeaderCase{"ZeroUnitsPerInch",
+                                 [](QByteArray& b) {
+                                     Put16(b, 14, 0);
+                                     FixChecksum(b);
+                                 },
+                                 true, MetafileErrorKind::BadHeader},
+                      HeaderCase{"EmptyBox",
+                                 [](QByteArray& b) {
+                                     Put16(b, 10, 0);  // right = left
+                                     FixChecksum(b);
+                                 },
+                                 true, MetafileErrorKind::BadHeader},
+                      HeaderCase{"UnknownMetafileType", [](QByteArray& b) { Put16(b, 22, 3); },
+                                 true, MetafileErrorKind::BadHeader},
+                      HeaderCase{"WrongHeaderSize", [](QByteArray& b) { Put16(b, 24, 8); }, true,
+                                 MetafileErrorKind::BadHeader},
+                      HeaderCase{"UnknownVersion", [](QByteArray& b) { Put16(b, 26, 0x0200); },
+                                 true, MetafileErrorKind::BadHeader}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(WmfToEmfTest, FrameIsTheBoxAtItsUnitsPerInchAndTheWindowFillsIt) {

@@ -134,9 +134,6 @@ struct AlbumRecipe {
     std::vector<int> largePages;  // 1-based pages led by a 1 MiB comment, read while they play
 };
 
-// The frame's tests still use the earlier name.
-using AlbumSpec = AlbumRecipe;
-
 inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
                           const AlbumRecipe& recipe) {
     AlbumContents contents;

@@ -41,7 +41,8 @@ ToolPage LoadToolPage(const QString& albumPath, const QString& pageText) {
 mf::Metafile LoadMetafileFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) Refuse(QStringLiteral("cannot open %1").arg(path));
-    if (file.size() > kMaxMetafileBytes) throw mf::MetafileError("file too large");
+    if (file.size() > kMaxMetafileBytes)
+        throw mf::MetafileError(mf::MetafileErrorKind::TooLarge, "file too large");
     return mf::Metafile::Load(file.readAll());
 }
 

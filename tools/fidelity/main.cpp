@@ -88,7 +88,7 @@ int main(int argc, char** argv) {
                     status = QStringLiteral("unwritable");
             } catch (const tavlex::mf::MetafileError& error) {
                 status = QStringLiteral("refused");
-                detail = QString::fromStdString(error.detail());
+                detail = QString::fromStdString(error.Detail());
             }
         }
         detail.replace(u'\t', u' ').replace(u'\n', u' ');

@@ -1,0 +1,21 @@
+# tavlex_platform_sources(VAR DIR): the files of DIR that implement its concerns for the system
+# being built for, named *_<system>.cpp. A system without them stops the configuration with the
+# list of what it needs, rather than failing to link later.
+function(tavlex_platform_sources var dir)
+    if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+        set(suffix linux)
+    else()
+        string(TOLOWER "${CMAKE_SYSTEM_NAME}" suffix)
+    endif()
+    file(GLOB headers CONFIGURE_DEPENDS ${dir}/*.h)
+    set(sources)
+    foreach(header ${headers})
+        get_filename_component(concern ${header} NAME_WE)
+        set(source ${dir}/${concern}_${suffix}.cpp)
+        if(NOT EXISTS ${source})
+            message(FATAL_ERROR "${source} is missing: ${header} has no ${suffix} implementation")
+        endif()
+        list(APPEND sources ${source})
+    endforeach()
+    set(${var} ${sources} PARENT_SCOPE)
+endfunction()
