@@ -58,10 +58,10 @@ class Sandbox {
     QString InstanceFolder() const { return root_.filePath("run/tavlex"); }
 
     QString Album(const QString& name, int pages = 2) {
-        test::AlbumSpec spec;
-        spec.pages = pages;
+        test::AlbumRecipe recipe;
+        recipe.pages = pages;
         QTemporaryDir* dir = &root_;
-        return test::WriteAlbum(*dir, name, spec);
+        return test::WriteAlbum(*dir, name, recipe);
     }
 
     QProcess* Start(const QStringList& arguments, const QString& folder = {}) {

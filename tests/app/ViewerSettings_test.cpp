@@ -138,7 +138,7 @@ class ViewerSettingsTest : public QObject {
             TVMainForm frame;
             QVERIFY(frame.PL_Top()->isHidden());
             // Reset, then hide again: the reset values stay in the file.
-            const QString album = test::WriteAlbum(temp_, "a.YRA", test::AlbumSpec{});
+            const QString album = test::WriteAlbum(temp_, "a.YRA", test::AlbumRecipe{});
             test::MessageRecorder messages;
             TViewForm* form = frame.OpenAlbum(album);
             QVERIFY(form != nullptr);
@@ -154,7 +154,7 @@ class ViewerSettingsTest : public QObject {
     void recordingTakesTheWindowsLayout() {
         TVMainForm frame;
         frame.show();
-        const QString album = test::WriteAlbum(temp_, "a.YRA", test::AlbumSpec{});
+        const QString album = test::WriteAlbum(temp_, "a.YRA", test::AlbumRecipe{});
         test::MessageRecorder messages;
         TViewForm* form = frame.OpenAlbum(album);
         QVERIFY(form != nullptr);
@@ -180,7 +180,7 @@ class ViewerSettingsTest : public QObject {
         test::MessageRecorder messages;
         ErrorRecorder errors;  // outlives the frame, whose own write at exit fails too
         TVMainForm frame;
-        const QString album = test::WriteAlbum(temp_, "a.YRA", test::AlbumSpec{});
+        const QString album = test::WriteAlbum(temp_, "a.YRA", test::AlbumRecipe{});
         TViewForm* form = frame.OpenAlbum(album);
         QVERIFY(form != nullptr);
         // The INI name taken by a folder: no write can replace it.
