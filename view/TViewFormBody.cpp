@@ -72,10 +72,10 @@ void TViewForm::BodyProgress() {
 void TViewForm::ReportBodyDamage() {
     if (damageReported_) return;
     damageReported_ = true;  // before the box: its event loop may bring another notice
-    ShowInfo(
-        QStringLiteral("書類のデータが途中で壊れています。壊れた箇所より後のページは表示できませ"
-                       "ん。 > ") +
-        QFileInfo(document_.AlbumPath).fileName());
+    ShowInfo(QStringLiteral(
+                 "ブラウザファイルが途中で壊れています。壊れた箇所より後のページは表示できませ"
+                 "ん。 > ") +
+             QFileInfo(document_.AlbumPath).fileName());
 }
 
 }  // namespace tavlex

@@ -177,7 +177,8 @@ void BodyArrivalViewTest::damageAfterPageThreeIsReportedOnce() {
     QVERIFY(form->PageMetafile());
     QTRY_VERIFY_WITH_TIMEOUT(!form->BodyArriving(), 20000);
     QTRY_COMPARE(recorder_->messages.size(), 1);
-    QVERIFY(recorder_->messages[0].startsWith(QStringLiteral("書類のデータが途中で壊れています")));
+    QVERIFY(
+        recorder_->messages[0].startsWith(QStringLiteral("ブラウザファイルが途中で壊れています")));
     for (int page : {2, 3, 1}) {
         form->GoToPage(page);
         QVERIFY(form->PageMetafile());
@@ -187,7 +188,7 @@ void BodyArrivalViewTest::damageAfterPageThreeIsReportedOnce() {
     form->GoToPage(4);
     QVERIFY(!form->PageMetafile());
     QCOMPARE(recorder_->messages.size(), 2);  // the page says it cannot be shown
-    QVERIFY(!recorder_->messages[1].startsWith(QStringLiteral("書類のデータ")));
+    QVERIFY(!recorder_->messages[1].startsWith(QStringLiteral("ブラウザファイルが途中で")));
     form->GoToPage(2);
     QVERIFY(form->PageMetafile());
     QFile after(path);
