@@ -4,11 +4,14 @@
 # on its public include path and gets those of the layers below by linking them. So an include of
 # a folder above one's layer fails to compile, instead of merely being frowned upon.
 
-# tavlex_folder_root(FOLDER OUT): the include root that holds FOLDER alone.
+# tavlex_folder_root(FOLDER OUT): the include root that holds FOLDER alone (FOLDER may be nested,
+# as print/core: its root holds print/core and nothing else of print/).
 function(tavlex_folder_root folder out)
-    set(root ${CMAKE_BINARY_DIR}/include/${folder})
+    string(REPLACE "/" "_" name ${folder})
+    set(root ${CMAKE_BINARY_DIR}/include/${name})
     if(NOT EXISTS ${root}/${folder})
-        file(MAKE_DIRECTORY ${root})
+        get_filename_component(parent ${root}/${folder} DIRECTORY)
+        file(MAKE_DIRECTORY ${parent})
         file(CREATE_LINK ${CMAKE_SOURCE_DIR}/${folder} ${root}/${folder} SYMBOLIC)
     endif()
     set(${out} ${root} PARENT_SCOPE)
