@@ -5,12 +5,12 @@
 
 #include <functional>
 
+#include "view/TViewForm.h"
+
 class QPushButton;
 class QSlider;
 
 namespace tavlex {
-
-class TViewForm;
 
 // The margin dialog: four track bars move the edges of the printed picture one screen pixel at
 // a time, the page view follows at once, and "書込" stores them in the album's header. One
