@@ -1,4 +1,5 @@
 #include "app/ErrorReport.h"
+#include "support/ProgramTitle.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -20,8 +21,7 @@ void ReportError(const QString& text) {
         return;
     }
     QApplication::beep();
-    QMessageBox::critical(QApplication::activeWindow(), QApplication::applicationDisplayName(),
-                          text);
+    QMessageBox::critical(QApplication::activeWindow(), ProgramTitle(), text);
 }
 
 std::function<void(const QString&)> SetErrorReportHandler(

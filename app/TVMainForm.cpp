@@ -1,85 +1,48 @@
 #include "app/TVMainForm.h"
-#include "album/UserMessage.h"
 
-#include <algorithm>
-
-#include <QAction>
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QHBoxLayout>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QStyle>
-#include <QStyleOption>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
 
+#include <stdexcept>
+
 #include "album/TemporaryBodies.h"
+#include "album/UserMessage.h"
+#include "app/ApplicationNames.h"
 #include "app/EnvironmentCommands.h"
 #include "app/ErrorReport.h"
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettingsFile.h"
-#include "controls/TAlignSpeedButton_Speed.h"
 #include "controls/TBevel.h"
-#include "controls/TEnablePanel.h"
-#include "controls/TLabel_Speed.h"
 #include "controls/TNoPaintPanel_Speed.h"
-#include "controls/TPaintComboBox.h"
 #include "print/DocumentPrinting.h"
 #include "support/FileError.h"
+#include "support/Messages.h"
+#include "support/ProgramTitle.h"
+#include "view/FailureReport.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
+#include "view/ToolbarRelay.h"
 #include "view/ViewerSettings.h"
-#include "view/ZoomLayout.h"
 
 namespace tavlex {
-
 namespace {
 
 TVMainForm* g_mainForm = nullptr;
-
-const QStringList& AlbumExtensions() {
-    static const QStringList extensions = {QStringLiteral("YRA"), QStringLiteral("YRB"),
-                                           QStringLiteral("YRC"), QStringLiteral("YRD")};
-    return extensions;
-}
-
-// The web pages of the help menu; opening them arrives with the shell utilities.
-const char* const kPartnerAddress = "www.ranut.example";
-const char* const kSeriesName = "Pelmarkシリーズ";
-const char* const kSeriesAddress = "www.pelmark.example";
-
-constexpr int kToolbarHeight = 32;
-constexpr int kToolbarBorder = 2;
-constexpr int kButtonSize = 28;
-constexpr int kZoomPanelWidth = 179;
-
-QAction* AddItem(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
-
-// Later commands: shown with their captions, not yet available.
-QAction* AddLaterItem(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = AddItem(menu, name, caption);
-    action->setEnabled(false);
-    return action;
-}
 
 }  // namespace
 
@@ -90,7 +53,7 @@ TVMainForm* MainForm() {
 TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
     g_mainForm = this;
     setObjectName(QStringLiteral("TVMainForm"));
-    setWindowTitle(QStringLiteral("Pelmarkブラウザ"));
+    setWindowTitle(ProgramTitle());
     setWindowIcon(ApplicationIcon());
     resize(870, 640);
 
@@ -171,231 +134,6 @@ QString TVMainForm::TempFolder() const {
     return tavlex::TempFolder();
 }
 
-TAlignSpeedButton_Speed* TVMainForm::AddButton(const QString& name, const QString& hint, int tag,
-                                               int glyph, bool toggle) {
-    auto* button = new TAlignSpeedButton_Speed(plTop_);
-    button->setObjectName(name);
-    button->setToolTip(hint);
-    button->SetTag(tag);
-    button->SetToggle(toggle);
-    button->setFixedSize(kButtonSize, kButtonSize);
-    button->setIconSize(QSize(20, 20));
-    button->setIcon(ToolbarIcon(static_cast<ToolbarGlyph>(glyph)));
-    plTop_->layout()->addWidget(button);
-    return button;
-}
-
-void TVMainForm::BuildToolbar() {
-    plTop_ = new TNoPaintPanel_Speed(central_);
-    plTop_->setObjectName(QStringLiteral("PL_Top"));
-    plTop_->SetBevelOuter(BevelCut::None);
-    plTop_->SetBorderWidth(kToolbarBorder);
-    plTop_->SetCaption(QStringLiteral(" "));
-    plTop_->setFixedHeight(kToolbarHeight);
-    plTop_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    plTop_->setContextMenuPolicy(Qt::CustomContextMenu);
-    auto* row = new QHBoxLayout(plTop_);
-    row->setContentsMargins(kToolbarBorder, kToolbarBorder, kToolbarBorder, kToolbarBorder);
-    row->setSpacing(0);
-
-    auto separator = [this](const QString& name) {
-        auto* line = new TBevel(TBevel::Shape::VerticalLine, plTop_);
-        line->setObjectName(name);
-        line->setFixedHeight(kButtonSize);
-        plTop_->layout()->addWidget(line);
-    };
-    using G = ToolbarGlyph;
-    sbOpen_ = AddButton("SB_Open", "開く", 1, int(G::Open), false);
-    marjinBtn_ = AddButton("MarjinBtn", "マージン調整", 0, int(G::Margin), false);
-    prnBtn_ = AddButton("PrnBtn", "印刷", 1, int(G::Print), false);
-    separator(QStringLiteral("Bevel2"));
-    pageScrollBtn_ =
-        AddButton("PageScrollBtn", "ページを越えてスクロール", 0, int(G::PageScroll), true);
-    separator(QStringLiteral("Bevel3"));
-    sbJumpTree_ = AddButton("SB_JumpTree", "目次", 0, int(G::Contents), true);
-    jumpBtn_ = AddButton("JumpBtn", "頁指定", 0, int(G::Jump), false);
-    startBtn_ = AddButton("StartBtn", "最初の頁", -1, int(G::Start), false);
-    backBtn_ = AddButton("BackBtn", "前の頁", -1, int(G::Back), false);
-    nextBtn_ = AddButton("NextBtn", "次の頁", 1, int(G::Next), false);
-    endBtn_ = AddButton("EndBtn", "最後の頁", 1, int(G::End), false);
-    separator(QStringLiteral("Bevel1"));
-    smallBtn_ = AddButton("SmallBtn", "縮小", 0, int(G::Small), false);
-    bigBtn_ = AddButton("BigBtn", "拡大", 0, int(G::Big), false);
-
-    plRitu_ = new TEnablePanel(plTop_);
-    plRitu_->setObjectName(QStringLiteral("PL_Ritu"));
-    plRitu_->SetBevelOuter(BevelCut::None);
-    plRitu_->setToolTip(QStringLiteral("表示率"));
-    plRitu_->setFixedSize(kZoomPanelWidth, kButtonSize);
-    auto* zoomRow = new QHBoxLayout(plRitu_);
-    zoomRow->setContentsMargins(0, 0, 4, 0);
-    zoomRow->setSpacing(0);
-    label1_ = new TLabel_Speed(QStringLiteral("  表示率(&R): "), plRitu_);
-    label1_->setObjectName(QStringLiteral("Label1"));
-    label1_->setTextFormat(Qt::PlainText);
-    label1_->setFixedWidth(
-        label1_->fontMetrics().horizontalAdvance(QStringLiteral("  表示率(R): ")));
-    cbRitu_ = new TPaintComboBox(plRitu_);
-    cbRitu_->setObjectName(QStringLiteral("CB_Ritu"));
-    cbRitu_->setEditable(false);
-    for (int i = 0; i < kZoomItemCount; ++i) {
-        cbRitu_->addItem(ZoomItemText(i));
-    }
-    cbRitu_->setMaxVisibleItems(kZoomItemCount);
-    // Nothing chosen until a document puts its own zoom entry in.
-    cbRitu_->setCurrentIndex(-1);
-    cbRitu_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-    label1_->setBuddy(cbRitu_);
-    zoomRow->addWidget(label1_);
-    zoomRow->addWidget(cbRitu_, 1);
-    plTop_->layout()->addWidget(plRitu_);
-    static_cast<QHBoxLayout*>(plTop_->layout())->addStretch(1);
-
-    connect(sbOpen_, &QAbstractButton::clicked, this, [this] { SB_OpenClick(); });
-    connect(plTop_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        PopupMenuPopup();
-        popupMenu_->popup(plTop_->mapToGlobal(at));
-    });
-
-    controls_.SB_Open = sbOpen_;
-    controls_.MarjinBtn = marjinBtn_;
-    controls_.PrnBtn = prnBtn_;
-    controls_.PageScrollBtn = pageScrollBtn_;
-    controls_.SB_JumpTree = sbJumpTree_;
-    controls_.JumpBtn = jumpBtn_;
-    controls_.StartBtn = startBtn_;
-    controls_.BackBtn = backBtn_;
-    controls_.NextBtn = nextBtn_;
-    controls_.EndBtn = endBtn_;
-    controls_.SmallBtn = smallBtn_;
-    controls_.BigBtn = bigBtn_;
-    controls_.PL_Ritu = plRitu_;
-    controls_.CB_Ritu = cbRitu_;
-    controls_.PL_Top = plTop_;
-    DisableDocumentControls();
-}
-
-void TVMainForm::BuildMenus() {
-    file1_ = new QMenu(QStringLiteral("ファイル(&F)"), this);
-    file1_->setObjectName(QStringLiteral("File1"));
-    QAction* open = AddItem(file1_, "Mn_Open", "開く(&O)...");
-    open->setShortcut(QKeySequence::Open);
-    connect(open, &QAction::triggered, this, [this] { SB_OpenClick(); });
-    // Ctrl+O while a document's File menu stands in for ours and offers no key of its own.
-    openKey_ = new QAction(this);
-    openKey_->setShortcut(QKeySequence::Open);
-    openKey_->setEnabled(false);
-    connect(openKey_, &QAction::triggered, this, [this] { SB_OpenClick(); });
-    addAction(openKey_);
-    file1_->addSeparator()->setObjectName(QStringLiteral("N7"));
-    connect(AddItem(file1_, "Mn_Exit", "終了(&X)"), &QAction::triggered, this,
-            &TVMainForm::Mn_ExitClick);
-
-    show1_ = new QMenu(QStringLiteral("表示(&V)"), this);
-    show1_->setObjectName(QStringLiteral("Show1"));
-    mnToolBar_ = AddItem(show1_, "Mn_ToolBar", "ツールバー(&T)");
-    mnStatusBar_ = AddItem(show1_, "Mn_StatusBar", "ステータスバー(&S)");
-    for (QAction* item : {mnToolBar_, mnStatusBar_}) {
-        item->setCheckable(true);
-    }
-    connect(mnToolBar_, &QAction::triggered, this, &TVMainForm::Mn_ToolBarClick);
-    connect(mnStatusBar_, &QAction::triggered, this, &TVMainForm::Mn_StatusBarClick);
-    connect(show1_, &QMenu::aboutToShow, this, &TVMainForm::Show1Click);
-
-    mnWindow_ = new QMenu(QStringLiteral("ウィンドウ(&W)"), this);
-    mnWindow_->setObjectName(QStringLiteral("Mn_Window"));
-    connect(AddItem(mnWindow_, "V1", "横に並べて表示(&V)"), &QAction::triggered, this,
-            &TVMainForm::V1Click);
-    connect(AddItem(mnWindow_, "T1", "縦に並べて表示(&T)"), &QAction::triggered, this,
-            &TVMainForm::T1Click);
-    connect(AddItem(mnWindow_, "Cascade1", "重ねて表示(&C)"), &QAction::triggered, this,
-            &TVMainForm::Cascade1Click);
-    connect(AddItem(mnWindow_, "ArrangeIcon1", "アイコンの整列(&A)"), &QAction::triggered, this,
-            &TVMainForm::ArrangeIcon1Click);
-    connect(mnWindow_, &QMenu::aboutToShow, this, &TVMainForm::FillWindowList);
-
-    help1_ = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
-    help1_->setObjectName(QStringLiteral("Help1"));
-    // There is no help file to offer yet, so the topic finder stays disabled.
-    AddLaterItem(help1_, "SearchforHelpOn", "トピックの検索(&K)");
-    help1_->addSeparator()->setObjectName(QStringLiteral("N2"));
-    QMenu* home = help1_->addMenu(QStringLiteral("ホームページ(&H)"));
-    home->setObjectName(QStringLiteral("N4"));
-    AddLaterItem(home, "Mn_Ranut",
-                 QStringLiteral("Ranut ホームページ  ") + QLatin1String(kPartnerAddress) +
-                     QStringLiteral("(&K)"));
-    home->addSeparator()->setObjectName(QStringLiteral("N5"));
-    AddLaterItem(home, "Mn_SeriesSite",
-                 QString::fromUtf8(kSeriesName) + QLatin1Char(' ') + QLatin1String(kSeriesAddress) +
-                     QStringLiteral("(&M)"));
-    AddLaterItem(home, "N6", "Pelmarkシリーズの紹介(&C)...");
-    AddLaterItem(help1_, "Mn_NewPrg", "最新のブラウザの入手(&B)");
-    help1_->addSeparator()->setObjectName(QStringLiteral("N1"));
-    AddLaterItem(help1_, "Mn_About", "バージョン情報(&A)...");
-
-    popupMenu_ = new QMenu(this);
-    popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
-    mnToolBar2_ = AddItem(popupMenu_, "Mn_ToolBar2", "ツールバー(&T)");
-    mnStatusBar2_ = AddItem(popupMenu_, "Mn_StatusBar2", "ステータスバー(&S)");
-    for (QAction* item : {mnToolBar2_, mnStatusBar2_}) {
-        item->setCheckable(true);
-    }
-    connect(mnToolBar2_, &QAction::triggered, this, &TVMainForm::Mn_ToolBarClick);
-    connect(mnStatusBar2_, &QAction::triggered, this, &TVMainForm::Mn_StatusBarClick);
-    popupMenu_->addSeparator()->setObjectName(QStringLiteral("N3"));
-    const char* const names[5] = {"N6404801", "N8006001", "N10247681", "N11521", "N5128010241"};
-    const char* const captions[5] = {"&1 640*480", "&2 800*600", "&3 1024*768", "&4 1152*870",
-                                     "&5 1280*1024"};
-    for (int i = 0; i < 5; ++i) {
-        QAction* preset = AddItem(popupMenu_, names[i], captions[i]);
-        connect(preset, &QAction::triggered, this, [this, i] { SetPresetSize(i); });
-        presets_.append(preset);
-    }
-}
-
-void TVMainForm::BuildOpenDialog() {
-    openDialog_ = new QFileDialog(this);
-    openDialog_->setObjectName(QStringLiteral("OpenDialog"));
-    // Our own dialog, so that its captions are ours on every desktop.
-    openDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
-    openDialog_->setFileMode(QFileDialog::ExistingFiles);
-    openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
-    openDialog_->setDefaultSuffix(AlbumExtensions().first());
-    QStringList patterns;
-    for (const QString& extension : AlbumExtensions()) {
-        patterns << QStringLiteral("*.") + extension;
-    }
-    openDialog_->setNameFilter(QStringLiteral("ブラウザファイル (") + patterns.join(' ') +
-                               QLatin1Char(')'));
-    // Album names come from Windows, where case does not count: "a.yra" is an album too.
-    openDialog_->setFilter(openDialog_->filter() & ~QDir::CaseSensitive);
-    openDialog_->setWindowTitle(QStringLiteral("ブラウザファイルの読み込み"));
-    openDialog_->setLabelText(QFileDialog::Accept, QStringLiteral("開く(&O)"));
-    openDialog_->setLabelText(QFileDialog::Reject, QStringLiteral("中止(&C)"));
-    openDialog_->setOption(QFileDialog::ReadOnly, true);
-    // The albums' folder beside the program the first time; later the folder last chosen.
-    if (!ViewFileFolder().isEmpty() && QFileInfo(ViewFileFolder()).isDir()) {
-        openDialog_->setDirectory(ViewFileFolder());
-    }
-}
-
-void TVMainForm::BuildSaveDialog() {
-    saveDialog_ = new QFileDialog(this);
-    saveDialog_->setObjectName(QStringLiteral("SaveDialog"));
-    saveDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
-    saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog_->setFileMode(QFileDialog::AnyFile);
-    saveDialog_->setDefaultSuffix(QStringLiteral("EMF"));
-    saveDialog_->setNameFilters({QStringLiteral("エンハンスメタファイル(*.emf) (*.emf)"),
-                                 QStringLiteral("Windowsメタファイル(*.wmf) (*.wmf)"),
-                                 QStringLiteral("ビットマップ(*.bmp) (*.bmp)")});
-    saveDialog_->setFilter(saveDialog_->filter() & ~QDir::CaseSensitive);
-    if (!ProgramFolder().isEmpty()) {
-        saveDialog_->setDirectory(ProgramFolder());
-        saveDialog_->selectFile(ProgramFolder() + QStringLiteral("画像"));
-    }
-}
-
 bool TVMainForm::SB_OpenClick() {
     openDialog_->selectFile(QString());
     if (openDialog_->exec() != QDialog::Accepted) {
@@ -418,8 +156,12 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
             delete form;
             return nullptr;
         }
+    } catch (const std::exception& error) {
+        // The window made so far stays open without a page; the user is told why in one box,
+        // and the next file is tried.
+        ShowInfo(DescribeFailure(error, path));
     } catch (...) {
-        // The window made so far stays open without a page; the next file is tried.
+        ShowInfo(DescribeFailure(std::runtime_error("a failure of unknown type"), path));
     }
     return form;
 }
@@ -541,260 +283,7 @@ TViewForm* TVMainForm::ActiveDocumentWindow() const {
 }
 
 void TVMainForm::DisableDocumentControls() {
-    for (QWidget* control :
-         {static_cast<QWidget*>(marjinBtn_), static_cast<QWidget*>(prnBtn_),
-          static_cast<QWidget*>(sbJumpTree_), static_cast<QWidget*>(jumpBtn_),
-          static_cast<QWidget*>(pageScrollBtn_), static_cast<QWidget*>(startBtn_),
-          static_cast<QWidget*>(backBtn_), static_cast<QWidget*>(nextBtn_),
-          static_cast<QWidget*>(endBtn_), static_cast<QWidget*>(smallBtn_),
-          static_cast<QWidget*>(bigBtn_), static_cast<QWidget*>(plRitu_)}) {
-        control->setEnabled(false);
-    }
-}
-
-void TVMainForm::SetToolBarVisible(bool visible) {
-    plTop_->setVisible(visible);
-    bevel_->setVisible(visible);
-    // The line belongs above the toolbar.
-    if (auto* column = qobject_cast<QVBoxLayout*>(central_->layout())) {
-        column->removeWidget(bevel_);
-        column->insertWidget(0, bevel_);
-    }
-}
-
-void TVMainForm::Mn_ToolBarClick() {
-    SetToolBarVisible(plTop_->isHidden());
-}
-
-void TVMainForm::Mn_StatusBarClick() {
-    TViewForm* form = ActiveDocumentWindow();
-    if (form != nullptr && form->PL_Bottom() != nullptr) {
-        form->PL_Bottom()->setVisible(form->PL_Bottom()->isHidden());
-    }
-}
-
-void TVMainForm::Show1Click() {
-    TViewForm* form = ActiveDocumentWindow();
-    for (auto [toolBar, statusBar] :
-         {std::pair{mnToolBar_, mnStatusBar_}, std::pair{mnToolBar2_, mnStatusBar2_}}) {
-        toolBar->setChecked(!plTop_->isHidden());
-        statusBar->setVisible(form != nullptr);
-        statusBar->setChecked(form != nullptr && form->PL_Bottom() != nullptr &&
-                              !form->PL_Bottom()->isHidden());
-    }
-}
-
-void TVMainForm::PopupMenuPopup() {
-    Show1Click();
-}
-
-void TVMainForm::Mn_ExitClick() {
-    close();
-}
-
-void TVMainForm::MergeMenus() {
-    TViewForm* form = ActiveDocumentWindow();
-    QList<QMenu*> menus;
-    if (form != nullptr) {
-        menus = form->DocumentMenus();
-    } else {
-        menus = {file1_, show1_};
-    }
-    menus << mnWindow_ << help1_;
-    const QAction* documentOpen =
-        form != nullptr ? form->MenuItem(QStringLiteral("Mn_Open")) : nullptr;
-    openKey_->setEnabled(form != nullptr &&
-                         (documentOpen == nullptr || documentOpen->shortcut().isEmpty()));
-    QMenuBar* bar = menuBar();
-    const QList<QAction*> current = bar->actions();
-    bool same = current.size() == menus.size();
-    for (int i = 0; same && i < menus.size(); ++i) {
-        same = current[i] == menus[i]->menuAction();
-    }
-    if (same) {
-        return;
-    }
-    bar->clear();
-    for (QMenu* menu : menus) {
-        bar->addMenu(menu);
-    }
-}
-
-void TVMainForm::FillWindowList() {
-    for (QAction* action : windowListActions_) {
-        mnWindow_->removeAction(action);
-        delete action;
-    }
-    windowListActions_.clear();
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
-    if (windows.isEmpty()) {
-        return;
-    }
-    windowListActions_.append(mnWindow_->addSeparator());
-    int number = 0;
-    for (QMdiSubWindow* window : windows) {
-        ++number;
-        QString caption = window->windowTitle();
-        caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* action = mnWindow_->addAction(
-            (number < 10 ? QStringLiteral("&%1 ").arg(number) : QString()) + caption);
-        if (window == mdiArea_->currentSubWindow()) {
-            action->setCheckable(true);
-            action->setChecked(true);
-        }
-        QPointer<QMdiSubWindow> target = window;
-        connect(action, &QAction::triggered, this, [this, target] {
-            if (!target.isNull()) {
-                if (target->isMinimized()) {
-                    target->showNormal();
-                }
-                mdiArea_->setActiveSubWindow(target.data());
-            }
-        });
-        windowListActions_.append(action);
-    }
-}
-
-void TVMainForm::V1Click() {
-    TileShownWindows(Qt::Horizontal);
-}
-
-void TVMainForm::T1Click() {
-    TileShownWindows(Qt::Vertical);
-}
-
-void TVMainForm::TileShownWindows(Qt::Orientation direction) {
-    // Horizontal: side by side, each window as tall as the area; vertical: one above the other.
-    QList<QMdiSubWindow*> shown;
-    for (QMdiSubWindow* window : mdiArea_->subWindowList(QMdiArea::CreationOrder)) {
-        if (!window->isMinimized()) {
-            shown.append(window);
-        }
-    }
-    if (shown.isEmpty()) {
-        return;
-    }
-    const QRect area = mdiArea_->viewport()->rect();
-    const int n = int(shown.size());
-    const int length = direction == Qt::Horizontal ? area.width() : area.height();
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* window = shown[i];
-        if (window->isMaximized()) {
-            window->showNormal();
-        }
-        const int start = length * i / n;
-        const int end = length * (i + 1) / n;
-        if (direction == Qt::Horizontal) {
-            window->setGeometry(start, 0, end - start, area.height());
-        } else {
-            window->setGeometry(0, start, area.width(), end - start);
-        }
-    }
-}
-
-int TVMainForm::CascadeStep() const {
-    QStyleOptionTitleBar option;
-    option.initFrom(mdiArea_);
-    option.titleBarFlags = Qt::Window | Qt::WindowTitleHint;
-    const int caption = style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, mdiArea_);
-    const int frame = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, mdiArea_);
-    return caption + frame / 2;
-}
-
-void TVMainForm::Cascade1Click() {
-    // Bottom window first, so that every caption stays visible and the active window ends in
-    // front, as a cascade is expected to look.
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::StackingOrder);
-    const int n = int(windows.size());
-    if (n == 0) {
-        return;
-    }
-    const int step = CascadeStep();
-    // The frame's client area holds the toolbar and the line above it as well as the windows.
-    const int height = central_->height() - plTop_->height() - n * step;
-    const int width = central_->width() - n * step;
-    for (int i = 0; i < n; ++i) {
-        QMdiSubWindow* window = windows[i];
-        if (window->isMaximized() || window->isMinimized()) {
-            window->showNormal();
-        }
-        window->setGeometry(i * step, i * step, qMax(width, 0), qMax(height, 0));
-    }
-}
-
-void TVMainForm::ArrangeIcon1Click() {
-    // Minimised windows in a row along the bottom of the area, left to right.
-    const QList<QMdiSubWindow*> windows = mdiArea_->subWindowList(QMdiArea::CreationOrder);
-    const QRect area = mdiArea_->viewport()->rect();
-    int x = 0;
-    int y = area.height();
-    for (QMdiSubWindow* window : windows) {
-        if (!window->isMinimized()) {
-            continue;
-        }
-        const QSize size = window->size();
-        if (x > 0 && x + size.width() > area.width()) {
-            x = 0;
-            y -= size.height();
-        }
-        window->move(x, y - size.height());
-        x += size.width();
-    }
-}
-
-QSize TVMainForm::PresetSize(int preset) {
-    static const QSize sizes[5] = {QSize(640, 480), QSize(800, 600), QSize(1024, 768),
-                                   QSize(1152, 870), QSize(1280, 1024)};
-    return preset >= 0 && preset < 5 ? sizes[preset] : QSize();
-}
-
-QAction* TVMainForm::PresetAction(int preset) const {
-    return preset >= 0 && preset < presets_.size() ? presets_[preset] : nullptr;
-}
-
-void TVMainForm::SetPresetSize(int preset) {
-    const QSize outer = PresetSize(preset);
-    if (!outer.isValid()) {
-        return;
-    }
-    setWindowState(windowState() &
-                   ~(Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen));
-    showNormal();
-    // The presets are outer sizes: take the window frame off.
-    const QSize decoration = frameGeometry().size() - geometry().size();
-    resize(outer - decoration);
-}
-
-void TVMainForm::FixMaximizedChild(QMdiSubWindow* window) {
-    if (window == nullptr || !window->isMaximized()) {
-        return;
-    }
-    const QSize size = window->size();
-    // Restored, then maximised again at the same size: the window lays its contents out anew.
-    QResizeEvent restored(size, size);
-    QCoreApplication::sendEvent(window, &restored);
-    if (window->widget() != nullptr) {
-        QResizeEvent inner(window->widget()->size(), window->widget()->size());
-        QCoreApplication::sendEvent(window->widget(), &inner);
-    }
-    QResizeEvent maximized(size, size);
-    QCoreApplication::sendEvent(window, &maximized);
-}
-
-void TVMainForm::PostFixMenuMessage() {
-    if (closing_ || QCoreApplication::closingDown()) {
-        return;
-    }
-    // Posted, so that the repair runs once the activation change is complete.
-    QMetaObject::invokeMethod(this, &TVMainForm::FixMenuMessage, Qt::QueuedConnection);
-}
-
-void TVMainForm::FixMenuMessage() {
-    TViewForm* form = ActiveDocumentWindow();
-    if (form != nullptr && QApplication::activeWindow() == this &&
-        mdiArea_->activeSubWindow() == form) {
-        FixMaximizedChild(form);
-    }
+    DisableRelayedControls(controls_);
 }
 
 }  // namespace tavlex

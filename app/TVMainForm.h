@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QStringList>
 
+#include "app/ToolbarGlyphs.h"
+#include "view/ToolbarRelay.h"
 #include "view/ViewHost.h"
 
 class QAction;
@@ -35,6 +37,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
 
     // ViewHost.
     const FrameControls& Controls() const override { return controls_; }
+    ToolbarRelay& Relay() override { return relay_; }
     ViewerSettings& Settings() override;
     QString TempFolder() const override;
     void OpenCommand() override { SB_OpenClick(); }
@@ -61,19 +64,24 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void SetStartFiles(const QStringList& paths);
 
     // Window arrangement.
-    void V1Click();  // side by side
-    void T1Click();  // one above the other
+    void V1Click();  // 横に並べて表示: side by side
+    void T1Click();  // 縦に並べて表示: one above the other
     void TileShownWindows(Qt::Orientation direction);
-    void Cascade1Click();      // the frame's own cascade (CascadeStep apart, equal sizes)
-    void ArrangeIcon1Click();  // minimised windows in a row
+    void Cascade1Click();  // 重ねて表示: the frame's own cascade, windows CascadeStep apart
+    void ArrangeIcon1Click();  // アイコンの整列: minimised windows in a row
     int CascadeStep() const;
     // Window-size presets 0..4: 640*480, 800*600, 1024*768, 1152*870, 1280*1024 (outer size).
     void SetPresetSize(int preset);
     static QSize PresetSize(int preset);
+    void N6404801Click();     // &1 640*480
+    void N8006001Click();     // &2 800*600
+    void N10247681Click();    // &3 1024*768
+    void N11521Click();       // &4 1152*870
+    void N5128010241Click();  // &5 1280*1024
 
     void Mn_ToolBarClick();    // toolbar and the line above it
     void Mn_StatusBarClick();  // the active document window's status bar
-    void Mn_ExitClick();
+    void Mn_ExitClick();       // 終了: closes the frame
     // Disables every control that the document windows relay (SB_Open stays).
     void DisableDocumentControls();
 
@@ -129,12 +137,18 @@ class TVMainForm : public QMainWindow, public ViewHost {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // The toolbar (TVMainFormToolbar.cpp).
     void BuildToolbar();
+    void BuildZoomPanel();
+    TAlignSpeedButton_Speed* AddButton(const QString& name, const QString& hint, int tag,
+                                       ToolbarGlyph glyph, bool toggle);
+    void AddSeparator(const QString& name);
+    // The menus, from one table (TVMainFormMenus.cpp).
     void BuildMenus();
+    void AddOpenKey();
+    // The open and save dialogs (TVMainFormDialogs.cpp).
     void BuildOpenDialog();
     void BuildSaveDialog();
-    TAlignSpeedButton_Speed* AddButton(const QString& name, const QString& hint, int tag, int glyph,
-                                       bool toggle);
     void SetToolBarVisible(bool visible);
     // The menu bar: the document window's File, Document and View menus in place of the frame's
     // File and View while a document window is active; Window and Help stay.
@@ -145,6 +159,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void Timer_StartTimer();
 
     FrameControls controls_;
+    ToolbarRelay relay_;
     QWidget* central_ = nullptr;
     TBevel* bevel_ = nullptr;
     TNoPaintPanel_Speed* plTop_ = nullptr;

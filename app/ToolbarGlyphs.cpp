@@ -58,40 +58,74 @@ void Magnifier(QPainter& p, bool plus) {
     }
 }
 
+// An open folder.
+void DrawFolder(QPainter& p) {
+    p.setPen(QPen(kFolder.darker(150), 1));
+    p.setBrush(kFolder.darker(110));
+    p.drawRect(QRectF(2.5, 5.5, 14, 11));
+    p.drawRect(QRectF(2.5, 3.5, 6, 2));
+    QPainterPath front;
+    front.moveTo(2.5, 16.5);
+    front.lineTo(6, 9.5);
+    front.lineTo(19, 9.5);
+    front.lineTo(16.5, 16.5);
+    front.closeSubpath();
+    p.setBrush(kFolder);
+    p.drawPath(front);
+}
+
+// A printer with a sheet in and a sheet out.
+void DrawPrinter(QPainter& p) {
+    Sheet(p, QRectF(5.5, 1.5, 9, 7));
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(QColor(200, 200, 200));
+    p.drawRoundedRect(QRectF(1.5, 7.5, 17, 7), 1.5, 1.5);
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(5.5, 12.5, 9, 6));
+    p.setPen(kGreen);
+    p.drawPoint(QPointF(16, 10));
+}
+
+// A list of headings, two of them indented.
+void DrawContents(QPainter& p) {
+    p.setPen(QPen(kInk, 1));
+    p.setBrush(kPaper);
+    p.drawRect(QRectF(1.5, 1.5, 17, 17));
+    for (int i = 0; i < 5; ++i) {
+        const qreal y = 4.5 + i * 3;
+        const qreal indent = (i == 0 || i == 3) ? 0 : 3;
+        p.setPen(QPen(kBlue, 1));
+        p.drawPoint(QPointF(4.5 + indent, y));
+        p.setPen(QPen(kInk, 1));
+        p.drawLine(QPointF(6.5 + indent, y), QPointF(15.5, y));
+    }
+}
+
+// A sheet marked "#".
+void DrawJump(QPainter& p) {
+    Sheet(p, QRectF(3.5, 1.5, 13, 17));
+    QFont font = p.font();
+    font.setPixelSize(9);
+    font.setBold(true);
+    p.setFont(font);
+    p.setPen(kBlue);
+    p.drawText(QRectF(3.5, 6, 13, 10), Qt::AlignCenter, QStringLiteral("#"));
+}
+
 void Draw(QPainter& p, ToolbarGlyph glyph) {
     switch (glyph) {
-        case ToolbarGlyph::Open: {
-            p.setPen(QPen(kFolder.darker(150), 1));
-            p.setBrush(kFolder.darker(110));
-            p.drawRect(QRectF(2.5, 5.5, 14, 11));
-            p.drawRect(QRectF(2.5, 3.5, 6, 2));
-            QPainterPath front;
-            front.moveTo(2.5, 16.5);
-            front.lineTo(6, 9.5);
-            front.lineTo(19, 9.5);
-            front.lineTo(16.5, 16.5);
-            front.closeSubpath();
-            p.setBrush(kFolder);
-            p.drawPath(front);
+        case ToolbarGlyph::Open:
+            DrawFolder(p);
             break;
-        }
         case ToolbarGlyph::Margin: {
             Sheet(p, QRectF(3.5, 1.5, 13, 17));
             p.setPen(QPen(kBlue, 1, Qt::DashLine));
             p.drawRect(QRectF(6.5, 4.5, 7, 11));
             break;
         }
-        case ToolbarGlyph::Print: {
-            Sheet(p, QRectF(5.5, 1.5, 9, 7));
-            p.setPen(QPen(kInk, 1));
-            p.setBrush(QColor(200, 200, 200));
-            p.drawRoundedRect(QRectF(1.5, 7.5, 17, 7), 1.5, 1.5);
-            p.setBrush(kPaper);
-            p.drawRect(QRectF(5.5, 12.5, 9, 6));
-            p.setPen(kGreen);
-            p.drawPoint(QPointF(16, 10));
+        case ToolbarGlyph::Print:
+            DrawPrinter(p);
             break;
-        }
         case ToolbarGlyph::PageScroll: {
             Sheet(p, QRectF(2.5, 0.5, 11, 8));
             Sheet(p, QRectF(2.5, 11.5, 11, 8));
@@ -100,30 +134,12 @@ void Draw(QPainter& p, ToolbarGlyph glyph) {
             Triangle(p, QPointF(13.5, 13), QPointF(19.5, 13), QPointF(16.5, 17.5), kBlue);
             break;
         }
-        case ToolbarGlyph::Contents: {
-            p.setPen(QPen(kInk, 1));
-            p.setBrush(kPaper);
-            p.drawRect(QRectF(1.5, 1.5, 17, 17));
-            for (int i = 0; i < 5; ++i) {
-                const qreal y = 4.5 + i * 3;
-                const qreal indent = (i == 0 || i == 3) ? 0 : 3;
-                p.setPen(QPen(kBlue, 1));
-                p.drawPoint(QPointF(4.5 + indent, y));
-                p.setPen(QPen(kInk, 1));
-                p.drawLine(QPointF(6.5 + indent, y), QPointF(15.5, y));
-            }
+        case ToolbarGlyph::Contents:
+            DrawContents(p);
             break;
-        }
-        case ToolbarGlyph::Jump: {
-            Sheet(p, QRectF(3.5, 1.5, 13, 17));
-            QFont font = p.font();
-            font.setPixelSize(9);
-            font.setBold(true);
-            p.setFont(font);
-            p.setPen(kBlue);
-            p.drawText(QRectF(3.5, 6, 13, 10), Qt::AlignCenter, QStringLiteral("#"));
+        case ToolbarGlyph::Jump:
+            DrawJump(p);
             break;
-        }
         case ToolbarGlyph::Start:
             Bar(p, QRectF(3.5, 4.5, 2, 11), kGreen);
             Triangle(p, QPointF(16.5, 4.5), QPointF(16.5, 15.5), QPointF(7, 10), kGreen);

@@ -11,6 +11,7 @@
 
 #include <memory>
 
+#include "app/ApplicationNames.h"
 #include "app/HandOverReceiver.h"
 #include "app/ProcessFolders.h"
 #include "app/SingleInstance.h"
@@ -19,6 +20,7 @@
 #include "app/TVMainForm.h"
 #include "app/ToolbarGlyphs.h"
 #include "support/Messages.h"
+#include "support/ProgramTitle.h"
 #include "support/ScreenResolution.h"
 
 namespace {
@@ -62,8 +64,7 @@ int main(int argc, char* argv[]) {
     }
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tavlex"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Pelmarkブラウザ"));
+    tavlex::NameApplication();
     QApplication::setWindowIcon(tavlex::ApplicationIcon());
     // The whole user interface is Japanese, whatever the desktop's language: the standard dialogs
     // and boxes follow.
@@ -84,11 +85,11 @@ int main(int argc, char* argv[]) {
     tavlex::SetMessageHandlers(tavlex::MessageHandlers{
         [](const QString& text) {
             QApplication::beep();
-            QMessageBox::information(BoxParent(), QApplication::applicationDisplayName(), text);
+            QMessageBox::information(BoxParent(), tavlex::ProgramTitle(), text);
         },
         [](const QString& text) {
             QApplication::beep();
-            return QMessageBox::question(BoxParent(), QApplication::applicationDisplayName(), text,
+            return QMessageBox::question(BoxParent(), tavlex::ProgramTitle(), text,
                                          QMessageBox::Yes | QMessageBox::Cancel,
                                          QMessageBox::Cancel) == QMessageBox::Yes;
         },

@@ -48,7 +48,7 @@ TCngLstBox::TCngLstBox(QWidget* parent) : QListWidget(parent) {
     setUniformItemSizes(true);
     connect(this, &QListWidget::currentRowChanged, this, [this](int) {
         if (!settingIndex_) {
-            emit indexChange();
+            emit IndexChange();
         }
     });
 }
@@ -81,7 +81,7 @@ void TCngLstBox::SetItemIndex(int index) {
         setCurrentRow(index);
     }
     settingIndex_ = false;
-    emit indexChange();
+    emit IndexChange();
 }
 
 }  // namespace tavlex

@@ -9,7 +9,7 @@ class QPainter;
 
 namespace tavlex {
 
-// The contents list: a list box that reports every change of its selected index (indexChange),
+// The contents list: a list box that reports every change of its selected index (IndexChange),
 // whether the program set it or the user moved it, can be drawn by its owner, and can stop
 // drawing its items (SleepUpdate) while it is refilled.
 class TCngLstBox : public QListWidget {
@@ -33,13 +33,13 @@ class TCngLstBox : public QListWidget {
     void SetItemHeight(int height);
     int ItemHeight() const { return itemHeight_; }
 
-    // The selected index (-1 for none) and a set request: reported through indexChange even when
+    // The selected index (-1 for none) and a set request: reported through IndexChange even when
     // the index stays the same.
     int ItemIndex() const { return currentRow(); }
     void SetItemIndex(int index);
 
   signals:
-    void indexChange();
+    void IndexChange();
 
   private:
     class Delegate;

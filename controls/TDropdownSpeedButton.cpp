@@ -40,7 +40,7 @@ void TDropdownSpeedButton::mousePressEvent(QMouseEvent* event) {
     }
     event->accept();
     setDown(true);
-    emit menuOpening();
+    emit MenuOpening();
     dropdownMenu_->exec(MenuPosition());
     setDown(false);
     closedAt_.restart();

@@ -29,7 +29,7 @@ class TDropdownSpeedButton : public TAlignSpeedButton {
 
   signals:
     // The menu is about to open at MenuPosition() (before the modal menu loop runs).
-    void menuOpening();
+    void MenuOpening();
 
   protected:
     void mousePressEvent(QMouseEvent* event) override;

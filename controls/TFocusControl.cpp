@@ -24,17 +24,17 @@ bool TFocusControl::event(QEvent* event) {
 
 void TFocusControl::keyPressEvent(QKeyEvent* event) {
     event->ignore();
-    emit keyDown(event);
+    emit KeyDown(event);
 }
 
 void TFocusControl::focusInEvent(QFocusEvent* event) {
     QWidget::focusInEvent(event);
-    emit entered();
+    emit Entered();
 }
 
 void TFocusControl::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    emit exited();
+    emit Exited();
 }
 
 bool TFocusControl::focusNextPrevChild(bool) {

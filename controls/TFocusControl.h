@@ -7,7 +7,7 @@ class QKeyEvent;
 namespace tavlex {
 
 // An invisible focus target (usually zero wide). It keeps every key for itself: Tab, Backtab,
-// arrows, Enter and Escape reach keyDown and never move the focus. entered/exited follow the real
+// arrows, Enter and Escape reach KeyDown and never move the focus. Entered/Exited follow the real
 // keyboard focus, also when another window or program takes or returns it.
 class TFocusControl : public QWidget {
     Q_OBJECT
@@ -16,11 +16,11 @@ class TFocusControl : public QWidget {
     explicit TFocusControl(QWidget* parent = nullptr);
 
   signals:
-    void entered();
-    void exited();
+    void Entered();
+    void Exited();
     // The event arrives ignored; a handler that consumes the key accepts it. Ignored keys go on
     // to the parent windows (menus, shortcuts).
-    void keyDown(QKeyEvent* event);
+    void KeyDown(QKeyEvent* event);
 
   protected:
     bool event(QEvent* event) override;

@@ -27,7 +27,7 @@ TPaintComboBox::TPaintComboBox(QWidget* parent) : TComboBoxNext(parent) {
 }
 
 void TPaintComboBox::hidePopup() {
-    emit closeUp();
+    emit CloseUp();
     TComboBoxNext::hidePopup();
 }
 

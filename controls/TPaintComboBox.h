@@ -16,7 +16,7 @@ class TPaintComboBox : public TComboBoxNext {
 
   signals:
     // The drop-down list closes (fired before the list's own handling of that).
-    void closeUp();
+    void CloseUp();
 
   protected:
     void focusInEvent(QFocusEvent* event) override;

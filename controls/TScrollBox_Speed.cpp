@@ -20,7 +20,7 @@ QSize TScrollBox_Speed::minimumSizeHint() const {
 bool TScrollBox_Speed::viewportEvent(QEvent* event) {
     const bool handled = QScrollArea::viewportEvent(event);
     if (event->type() == QEvent::Resize) {
-        emit resized();
+        emit Resized();
     }
     return handled;
 }

@@ -17,7 +17,7 @@ class TScrollBox_Speed : public QScrollArea {
 
   signals:
     // The viewport (client area) changed size, also when a scroll bar came or went.
-    void resized();
+    void Resized();
 
   protected:
     bool viewportEvent(QEvent* event) override;

@@ -21,6 +21,7 @@
 #include "print/core/PrintPlan.h"
 #include "support/Length.h"
 #include "support/Messages.h"
+#include "support/ProgramTitle.h"
 #include "view/PagePaintBox.h"
 #include "view/TViewForm.h"
 
@@ -242,7 +243,7 @@ void DocumentPrinting::PrintRange(int first, int last) {
         if (d.HasPageOrientation) form_.ScrollBoxResize();
         form_.RefreshWindowState();
     }};
-    env_->SetTitle(QApplication::applicationDisplayName());
+    env_->SetTitle(ProgramTitle());
     env_->ProgressBegin(QString(), last - first + 1);
 
     PrintRun run;

@@ -25,6 +25,7 @@
 #include "print/SPrinterSetupDialog.h"
 #include "print/TPrnForm.h"
 #include "print/core/PdfJobDevice.h"
+#include "support/ProgramTitle.h"
 
 namespace tavlex {
 namespace {
@@ -622,8 +623,7 @@ void TPrinterEnv::ReportPrinterError(const QString& headline) {
         return;
     }
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    QMessageBox::warning(QApplication::activeWindow(), QApplication::applicationDisplayName(), text,
-                         QMessageBox::Ok);
+    QMessageBox::warning(QApplication::activeWindow(), ProgramTitle(), text, QMessageBox::Ok);
 }
 
 }  // namespace tavlex

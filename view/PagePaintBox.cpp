@@ -7,25 +7,11 @@
 #include <cmath>
 
 #include "metafile/Metafile.h"
+#include "support/PageRect.h"
 
 namespace tavlex {
-namespace {
-
-int ScaledOffset(int offset, int zoomPercent) {
-    // Long double as the layout: 3 x 0.5 is 1.5 and truncates to 1, -1.5 to -1.
-    return static_cast<int>(std::trunc(static_cast<long double>(offset) *
-                                       (static_cast<long double>(zoomPercent) / 100)));
-}
-
-}  // namespace
-
 QRect PageRectangle(QSize box, int zoomPercent, const QMargins& edgeOffsets) {
-    const int left = ScaledOffset(edgeOffsets.left(), zoomPercent);
-    const int top = ScaledOffset(edgeOffsets.top(), zoomPercent);
-    const int right = box.width() + ScaledOffset(edgeOffsets.right(), zoomPercent);
-    const int bottom = box.height() + ScaledOffset(edgeOffsets.bottom(), zoomPercent);
-    // Right and bottom are exclusive, as the page's frame is mapped with inclusive bounds.
-    return QRect(left, top, right - left, bottom - top);
+    return ShiftedPageRect(QRect(QPoint(0, 0), box), zoomPercent / 100.0, edgeOffsets);
 }
 
 PagePaintBox::PagePaintBox(QWidget* parent) : QWidget(parent) {

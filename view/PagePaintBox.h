@@ -23,7 +23,8 @@ struct PageView {
 };
 
 // The page rectangle inside a paint box of the given size: each edge moved by its offset at the
-// zoom, cut toward zero, so that equal left and right offsets shift the page without resizing it.
+// zoom, cut toward zero, so that equal left and right offsets shift the page without resizing it
+// (ShiftedPageRect with the scale zoomPercent / 100).
 QRect PageRectangle(QSize box, int zoomPercent, const QMargins& edgeOffsets);
 
 // PaintBox: draws the current page stretched into the page rectangle. A full exposure plays the

@@ -145,7 +145,7 @@ void PageScrollBox::PlaceSheet() {
 
 void PageScrollBox::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
-    if (!applying_) emit resized();
+    if (!applying_) emit Resized();
 }
 
 bool PageScrollBox::viewportEvent(QEvent* event) {
@@ -159,7 +159,7 @@ bool PageScrollBox::viewportEvent(QEvent* event) {
 
 void PageScrollBox::wheelEvent(QWheelEvent* event) {
     event->accept();
-    emit wheelTurned(event);
+    emit WheelTurned(event);
 }
 
 }  // namespace tavlex

@@ -43,9 +43,9 @@ class PageScrollBox : public QAbstractScrollArea {
 
   signals:
     // The client size changed (window, splitter, panels): the layout runs again.
-    void resized();
+    void Resized();
     // A wheel turn over the page area; the window decides what it scrolls.
-    void wheelTurned(QWheelEvent* event);
+    void WheelTurned(QWheelEvent* event);
 
   protected:
     void scrollContentsBy(int dx, int dy) override;

@@ -48,13 +48,13 @@ void PaperPanel::resizeEvent(QResizeEvent*) {
 }
 
 void PaperPanel::mousePressEvent(QMouseEvent* event) {
-    emit mousePressed(event);
+    emit MousePressed(event);
 }
 void PaperPanel::mouseMoveEvent(QMouseEvent* event) {
-    emit mouseMoved(event);
+    emit MouseMoved(event);
 }
 void PaperPanel::mouseReleaseEvent(QMouseEvent* event) {
-    emit mouseReleased(event);
+    emit MouseReleased(event);
 }
 
 }  // namespace tavlex

@@ -24,9 +24,9 @@ class PaperPanel : public QWidget {
     void SetPaintBox(QWidget* paintBox);
 
   signals:
-    void mousePressed(QMouseEvent* event);
-    void mouseMoved(QMouseEvent* event);
-    void mouseReleased(QMouseEvent* event);
+    void MousePressed(QMouseEvent* event);
+    void MouseMoved(QMouseEvent* event);
+    void MouseReleased(QMouseEvent* event);
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -94,16 +94,22 @@ class TViewForm : public QMdiSubWindow {
     void Mn_PageScrollClick();
     void Mn_ContentsClick();
     void CB_RituChange(QObject* sender);
-    void Mn10Click(int tag);
+    void Mn10Click(int tag);  // the 22 zoom items: the list entry of the item's Tag
     void BigBtnClick();
     void SmallBtnClick();
     void FormActivate();
     void ToggleStatusBar();
+    void Mn_OpenClick();       // 開く: the frame's open command
+    void Close1Click();        // 閉じる: closes this window
+    void Mn_ExitClick();       // 終了: closes the frame, ending the program
+    void Mn_ToolBarClick();    // ツールバー: the frame's toolbar toggle
+    void Mn_StatusBarClick();  // ステータスバー: the frame's status-bar toggle
 
     // Menu state as each menu opens.
-    void File1Click();
-    void N2Click();
-    void Show1Click();
+    void File1Click();  // ファイル: printing and margins follow their buttons
+    void N2Click();     // 書類: the page commands follow their buttons
+    void Show1Click();  // 表示: zoom items, contents, toolbar and status bar
+    // The sheet's context menu: zoom as in 表示; 出力 only while Ctrl and Shift are held.
     void PopupMenu_PaperPopup(Qt::KeyboardModifiers modifiers);
 
     // File, Document and View: the frame shows them in place of its own File and View menus
@@ -138,14 +144,14 @@ class TViewForm : public QMdiSubWindow {
 
   signals:
     // Commands that the printing, margin, information, environment and output parts connect to.
-    void MarjinBtnClicked();
-    void PrnBtnClicked();
-    void S1Clicked();
-    void N4Clicked();
-    void D1Clicked();
-    void R1Clicked();
-    void Mn_FileClicked();
-    void Mn_ClipClicked();
+    void MarjinBtnClicked();  // マージン調整 (button and menu)
+    void PrnBtnClicked();     // 印刷 (button and menu)
+    void S1Clicked();         // 印刷設定
+    void N4Clicked();         // 書類情報
+    void D1Clicked();         // 現在の環境 › 記録
+    void R1Clicked();         // 現在の環境 › 初期値に戻す
+    void Mn_FileClicked();    // 出力 › ファイル
+    void Mn_ClipClicked();    // 出力 › クリップボード
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -154,24 +160,41 @@ class TViewForm : public QMdiSubWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Dragging the sheet; 0 means no reference position recorded.
+    struct DragState {
+        bool dragging = false;
+        int lastX = 0;
+        int lastY = 0;
+        bool cursorSet = false;
+    };
+
     void FormCreate();
+    // The body arriving after the open (TViewFormBody.cpp).
     void WatchBody();
     void BodyProgress();
     void ReportBodyDamage();
-    void BuildControls();
-    void BuildMenus();
-    QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
-                     std::function<void()> handler);
     void ApplyScreenColours();
+    // The controls (TViewFormControls.cpp).
+    void BuildControls();
+    void BuildPageArea();
+    void BuildStatusBar();
+    void BuildFocusHolder();
+    void ConnectControls();
+    // The menus, from one table (TViewFormMenus.cpp).
+    void BuildMenus();
+    void KeepShortcutsInWindow();
+    void UpdateMenuState();
+    // Keys, wheel, drag and focus of the page area and the contents list (TViewFormInput.cpp).
     void FocusControlEnter();
     void FocusControlExit();
-    void JumpTreeIndexChange();
-    void TimerTimer();
     bool JumpTreeKeyDown(QKeyEvent* event);
     void ScrollPageVertically(int delta, bool down);
-    void UpdateMenuState();
-    bool Active() const;
+    void EndDrag();
+    // The shared toolbar (TViewFormCommands.cpp).
     void Relay();
+    void ReleaseToolbar();
+    void JumpTreeIndexChange();
+    void TimerTimer();
 
     ViewHost& host_;
     Document document_;
@@ -181,6 +204,7 @@ class TViewForm : public QMdiSubWindow {
     int zoomPercent_ = 0;
     int zoomIndex_ = 1;
     int wheelRemainder_ = 0;
+    DragState drag_;
     bool shown_ = false;
     int pendingPage_ = 0;  // the page waiting for its bytes; 0 for none
     bool damageReported_ = false;

@@ -14,7 +14,7 @@ class QWidget;
 namespace tavlex {
 
 class BodySink;
-
+class ToolbarRelay;
 struct ViewerSettings;
 
 // The frame's shared toolbar as the document windows see it. The frame creates the controls
@@ -38,13 +38,16 @@ struct FrameControls {
     QWidget* PL_Top = nullptr;     // the toolbar panel
 };
 
-// What a document window needs of the frame that holds it. The frame implements it; tests
-// implement it with plain buttons.
+// What a document window needs of the frame that holds it. The frame implements it; tests implement
+// it with plain buttons. The host outlives its document windows (a window releases the toolbar when
+// it goes).
 class ViewHost {
   public:
     virtual ~ViewHost() = default;
 
     virtual const FrameControls& Controls() const = 0;
+    // Which window the toolbar's connections belong to now.
+    virtual ToolbarRelay& Relay() = 0;
     // The process-wide viewer settings (PageScroll is changed live by the windows).
     virtual ViewerSettings& Settings() = 0;
     // Folder of the temporary album bodies.

@@ -26,6 +26,7 @@
 #include "view/PagePaintBox.h"
 #include "view/PageScrollBox.h"
 #include "view/TViewForm.h"
+#include "view/ToolbarRelay.h"
 #include "view/ViewHost.h"
 #include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
@@ -53,7 +54,10 @@ class BenchFrame : public QMainWindow, public ViewHost {
         setCentralWidget(area_);
         settings_.FormMaximized = true;
     }
+    // The document windows go before the toolbar relay they release.
+    ~BenchFrame() override { qDeleteAll(area_->subWindowList()); }
     const FrameControls& Controls() const override { return c_; }
+    ToolbarRelay& Relay() override { return relay_; }
     ViewerSettings& Settings() override { return settings_; }
     QString TempFolder() const override { return temp_.path() + QLatin1Char('/'); }
     void OpenCommand() override {}
@@ -65,6 +69,7 @@ class BenchFrame : public QMainWindow, public ViewHost {
 
   private:
     FrameControls c_;
+    ToolbarRelay relay_;
     ViewerSettings settings_;
     QMdiArea* area_;
     QTemporaryDir temp_;

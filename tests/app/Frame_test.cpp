@@ -1,5 +1,6 @@
 // The frame window driven offscreen: toolbar, menus and their merge with a document's, opening
 // albums (a refused one among them), arrangement, size presets and the wheel.
+#include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
 #include <QMdiArea>
@@ -13,8 +14,12 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <memory>
+#include <vector>
+
 #include <sys/file.h>
 
+#include "app/ApplicationNames.h"
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
 #include "app/TVMainForm.h"
@@ -42,6 +47,15 @@ QStringList Captions(const QList<QAction*>& actions) {
 
 QStringList MenuBarCaptions(QMenuBar* bar) {
     return Captions(bar->actions());
+}
+
+// The filters a file dialog shows in its file type list.
+QStringList ShownFilters(QFileDialog* dialog) {
+    QStringList shown;
+    if (auto* list = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+        for (int i = 0; i < list->count(); ++i) shown << list->itemText(i);
+    }
+    return shown;
 }
 
 // Counts the resize notices a widget receives.
@@ -198,6 +212,7 @@ class FrameTest : public QObject {
         QCOMPARE(dialog->labelText(QFileDialog::Reject), QStringLiteral("中止(&C)"));
         QCOMPARE(dialog->nameFilters(),
                  QStringList{QStringLiteral("ブラウザファイル (*.YRA *.YRB *.YRC *.YRD)")});
+        QCOMPARE(ShownFilters(dialog), QStringList{QStringLiteral("ブラウザファイル")});
         QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);
         QVERIFY(!(dialog->filter() & QDir::CaseSensitive));
         QCOMPARE(dialog->defaultSuffix(), QStringLiteral("YRA"));
@@ -212,6 +227,10 @@ class FrameTest : public QObject {
             dialog->nameFilters()[0].startsWith(QStringLiteral("エンハンスメタファイル(*.emf)")));
         QVERIFY(dialog->nameFilters()[1].startsWith(QStringLiteral("Windowsメタファイル(*.wmf)")));
         QVERIFY(dialog->nameFilters()[2].startsWith(QStringLiteral("ビットマップ(*.bmp)")));
+        // Each caption names its pattern once.
+        QCOMPARE(ShownFilters(dialog), (QStringList{QStringLiteral("エンハンスメタファイル(*.emf)"),
+                                                    QStringLiteral("Windowsメタファイル(*.wmf)"),
+                                                    QStringLiteral("ビットマップ(*.bmp)")}));
         QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
     }
 
@@ -250,6 +269,37 @@ class FrameTest : public QObject {
         QVERIFY(messages.messages.isEmpty());
     }
 
+    void titleNamesTheProgramOnce() {
+        NameApplication();
+        // Qt appends an application display name to every window title: there is none.
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QGuiApplication::applicationName());
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        QVERIFY(form->isMaximized());
+        QTRY_COMPARE(frame_->windowTitle(), QStringLiteral("Pelmarkブラウザ - [first]"));
+        form->showNormal();
+        QTRY_COMPARE(frame_->windowTitle(), QStringLiteral("Pelmarkブラウザ"));
+    }
+
+    void aRefusedFileLeavesNothingEnabled() {
+        test::MessageRecorder messages;
+        QCOMPARE(frame_->OpenAlbum(refused_), nullptr);
+        QCoreApplication::processEvents();
+        QVERIFY(!frame_->SB_JumpTree()->isEnabled());
+        QVERIFY(!frame_->PageScrollBtn()->isEnabled());
+        QVERIFY(!frame_->PL_Ritu()->isEnabled());
+        QVERIFY(frame_->SB_Open()->isEnabled());
+        // With an album open, a refused one leaves that album's toolbar working.
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        QCOMPARE(frame_->OpenAlbum(refused_), nullptr);
+        QCoreApplication::processEvents();
+        QTRY_VERIFY(frame_->NextBtn()->isEnabled());
+        frame_->NextBtn()->click();
+        QCOMPARE(form->Doc().CurrentPage, 2);
+        QCOMPARE(messages.messages.size(), 2);
+    }
+
     // The pages before the damage stay readable; the damage is said once, when it is found.
     void aDamagedAlbumKeepsItsWindowAndSaysSoOnce() {
         QFile source(albums_[0]);
@@ -271,6 +321,27 @@ class FrameTest : public QObject {
         QVERIFY(messages.messages[0].endsWith(QStringLiteral(" > damaged.YRA")));
         QTest::qWait(50);
         QCOMPARE(messages.messages.size(), 1);
+    }
+
+    void a32ndAlbumSaysThatAllNamesAreTaken() {
+        // Another viewer holds every temporary name.
+        std::vector<std::unique_ptr<QFile>> held;
+        for (int n = 0; n < 31; ++n) {
+            held.push_back(
+                std::make_unique<QFile>(TempFolder() + QStringLiteral("Tavlex_%1.TMP").arg(n)));
+            QVERIFY(held.back()->open(QIODevice::WriteOnly));
+            QCOMPARE(::flock(held.back()->handle(), LOCK_EX | LOCK_NB), 0);
+        }
+        test::MessageRecorder messages;
+        TViewForm* form = frame_->OpenAlbum(albums_[0]);
+        QVERIFY(form != nullptr);
+        QCOMPARE(form->Doc().PageCount, 0);
+        QCOMPARE(messages.messages.size(), 1);
+        QVERIFY(messages.messages[0].startsWith(
+            QStringLiteral("同時に開けるブラウザファイルは31個までです。")));
+        held.clear();
+        for (int n = 0; n < 31; ++n)
+            QFile::remove(TempFolder() + QStringLiteral("Tavlex_%1.TMP").arg(n));
     }
 
     void ctrlOOpensTheDialogWithAndWithoutADocument() {

@@ -66,7 +66,7 @@ class ControlsTest : public QObject {
         holder->setFocus();
         QTRY_VERIFY(holder->hasFocus());
         QList<int> seen;
-        connect(holder, &TFocusControl::keyDown, holder, [&](QKeyEvent* event) {
+        connect(holder, &TFocusControl::KeyDown, holder, [&](QKeyEvent* event) {
             seen << event->key();
             event->accept();
         });
@@ -86,8 +86,8 @@ class ControlsTest : public QObject {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         other->setFocus();
         QTRY_VERIFY(other->hasFocus());
-        QSignalSpy entered(holder, &TFocusControl::entered);
-        QSignalSpy exited(holder, &TFocusControl::exited);
+        QSignalSpy entered(holder, &TFocusControl::Entered);
+        QSignalSpy exited(holder, &TFocusControl::Exited);
         holder->setFocus();
         QTRY_COMPARE(entered.count(), 1);
         other->setFocus();
@@ -97,7 +97,7 @@ class ControlsTest : public QObject {
     void listReportsProgramSetIndexEvenWhenUnchanged() {
         TCngLstBox list;
         list.addItems({"a", "b", "c", "d"});
-        QSignalSpy changes(&list, &TCngLstBox::indexChange);
+        QSignalSpy changes(&list, &TCngLstBox::IndexChange);
         list.SetItemIndex(2);
         QCOMPARE(changes.count(), 1);
         QCOMPARE(list.ItemIndex(), 2);
@@ -114,7 +114,7 @@ class ControlsTest : public QObject {
         list.show();
         QVERIFY(QTest::qWaitForWindowActive(&list));
         list.SetItemIndex(0);
-        QSignalSpy changes(&list, &TCngLstBox::indexChange);
+        QSignalSpy changes(&list, &TCngLstBox::IndexChange);
         QTest::keyClick(&list, Qt::Key_Down);
         QCOMPARE(changes.count(), 1);
         QTest::keyClick(&list, Qt::Key_Down);
@@ -149,7 +149,7 @@ class ControlsTest : public QObject {
         box.addItems({" 50 %", " 60 %"});
         box.show();
         QVERIFY(QTest::qWaitForWindowExposed(&box));
-        QSignalSpy closeUp(&box, &TPaintComboBox::closeUp);
+        QSignalSpy closeUp(&box, &TPaintComboBox::CloseUp);
         box.showPopup();
         box.hidePopup();
         QCOMPARE(closeUp.count(), 1);

@@ -124,8 +124,8 @@ class ToolbarButtonsTest : public QObject {
         int clicks = 0;
         connect(&button, &QAbstractButton::clicked, &button, [&] { ++clicks; });
         QVERIFY(button.HasClickHandler());
-        QSignalSpy opened(&button, &TDropdownSpeedButton::menuOpening);
-        connect(&button, &TDropdownSpeedButton::menuOpening, &menu,
+        QSignalSpy opened(&button, &TDropdownSpeedButton::MenuOpening);
+        connect(&button, &TDropdownSpeedButton::MenuOpening, &menu,
                 [&] { QTimer::singleShot(0, &menu, &QMenu::close); });
 
         QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(10, 10));
@@ -148,8 +148,8 @@ class ToolbarButtonsTest : public QObject {
         button.show();
         QMenu menu;
         button.SetDropdownMenu(&menu);
-        QSignalSpy opened(&button, &TDropdownSpeedButton::menuOpening);
-        connect(&button, &TDropdownSpeedButton::menuOpening, &menu,
+        QSignalSpy opened(&button, &TDropdownSpeedButton::MenuOpening);
+        connect(&button, &TDropdownSpeedButton::MenuOpening, &menu,
                 [&] { QTimer::singleShot(0, &menu, &QMenu::close); });
         QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(5, 5));
         QCOMPARE(opened.count(), 1);

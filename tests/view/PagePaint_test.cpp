@@ -5,6 +5,7 @@
 #include "ViewFixture.h"
 #include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
+#include "tests/support/PageRectCases.h"
 #include "view/PagePaintBox.h"
 #include "view/PageRenderCache.h"
 
@@ -38,6 +39,11 @@ void PagePaintTest::pageRectangle_data() {
     QTest::newRow("top 7 bottom -7 at 100")
         << 100 << QMargins(0, 7, 0, -7) << QRect(0, 7, 400, 286);
     QTest::newRow("all 10 at 52") << 52 << QMargins(10, 10, 10, 10) << QRect(5, 5, 400, 300);
+    // The scaled-edge table that printing and the command-line tool are held to as well.
+    for (const test::EdgeCase& c : test::kEdgeCases) {
+        QTest::newRow(c.what) << c.percent << QMargins(c.offset, c.offset, 0, 0)
+                              << QRect(c.scaled, c.scaled, 400 - c.scaled, 300 - c.scaled);
+    }
 }
 
 void PagePaintTest::pageRectangle() {

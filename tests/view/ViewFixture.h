@@ -20,6 +20,7 @@
 #include "support/Messages.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
+#include "view/ToolbarRelay.h"
 #include "view/ViewHost.h"
 #include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
@@ -66,7 +67,11 @@ class FakeFrame : public QMainWindow, public ViewHost {
         temp_.setAutoRemove(true);
     }
 
+    // The document windows go before the toolbar relay they release.
+    ~FakeFrame() override { qDeleteAll(area_->subWindowList()); }
+
     const FrameControls& Controls() const override { return controls_; }
+    ToolbarRelay& Relay() override { return relay_; }
     ViewerSettings& Settings() override { return settings_; }
     QString TempFolder() const override { return temp_.path() + QLatin1Char('/'); }
     BodySinkMaker BodySinks() const override { return sinks; }
@@ -87,6 +92,7 @@ class FakeFrame : public QMainWindow, public ViewHost {
 
   private:
     FrameControls controls_;
+    ToolbarRelay relay_;
     QMdiArea* area_ = nullptr;
     QTemporaryDir temp_;
 };

@@ -66,6 +66,7 @@ class ViewFormTest : public QObject {
     void turnedPageGetsWideSheet();
     void contentsPanelHidesAndShows();
     void closingLastWindowDisablesToolbar();
+    void closingABackgroundWindowKeepsTheToolbar();
     void shortcutsReachTheirCommands();
     void maximisedWindowRelaysToolbar();
     void unreadablePageIsReportedAndPassable();
@@ -479,6 +480,20 @@ void ViewFormTest::closingLastWindowDisablesToolbar() {
         QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
     QVERIFY(c.SB_Open->isEnabled());
     QVERIFY(frame_->Area()->subWindowList().isEmpty());
+}
+
+void ViewFormTest::closingABackgroundWindowKeepsTheToolbar() {
+    TViewForm* first = Open(AlbumRecipe{});
+    TViewForm* second = Open(AlbumRecipe{}, QStringLiteral("B.YRA"));
+    QCOMPARE(frame_->Area()->activeSubWindow(), second);
+    first->close();
+    QCoreApplication::processEvents();
+    QCOMPARE(frame_->Area()->activeSubWindow(), second);
+    const FrameControls& c = frame_->Controls();
+    QVERIFY(c.NextBtn->isEnabled());
+    QVERIFY(c.PL_Ritu->isEnabled());
+    c.NextBtn->click();
+    QCOMPARE(second->Doc().CurrentPage, 2);
 }
 
 void ViewFormTest::shortcutsReachTheirCommands() {

@@ -3,10 +3,10 @@
 #include <QFile>
 #include <QPainter>
 
-#include <cmath>
 #include <stdexcept>
 
 #include "album/AlbumLoader.h"
+#include "support/PageRect.h"
 #include "tools/album/ToolLoad.h"
 
 namespace tavlex::tool {
@@ -74,17 +74,9 @@ QSize TakeSheetSize(QStringList& args) {
 
 std::optional<QRect> SheetPageRect(const QSize& sheet, const ToolPage& page) {
     if (page.paperWidth <= 0) return std::nullopt;
-    // The scale in ten-thousandths, so that the edge products are cut exactly rather than after
-    // a binary rounding (0.29 x 100 must give 29, not 28).
-    const qint64 scale = std::llround(sheet.width() * 10000.0 / page.paperWidth);
-    const auto scaled = [scale](std::int32_t offset) {
-        return static_cast<int>(qint64{offset} * scale / 10000);  // division truncates toward 0
-    };
-    const int left = scaled(page.edgeLeft);
-    const int top = scaled(page.edgeTop);
-    const int right = sheet.width() + scaled(page.edgeRight);
-    const int bottom = sheet.height() + scaled(page.edgeBottom);
-    return QRect(left, top, right - left, bottom - top);
+    const QMargins offsets(page.edgeLeft, page.edgeTop, page.edgeRight, page.edgeBottom);
+    return ShiftedPageRect(QRect(QPoint(0, 0), sheet), SheetScale(sheet.width(), page.paperWidth),
+                           offsets);
 }
 
 QImage RenderOnWhite(const mf::Metafile& metafile, const QSize& size, const QRect& target) {

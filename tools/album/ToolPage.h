@@ -34,8 +34,9 @@ mf::Metafile LoadMetafileFile(const QString& path);
 QSize TakeSheetSize(QStringList& args);
 
 // The rectangle the page covers on a sheet, as printing places it: each edge offset scaled by
-// s = sheet width / paper width (rounded to four decimals) and cut toward zero. Right and
-// bottom are exclusive. Empty when the paper width is not positive.
+// s = sheet width / paper width (rounded to four decimals) and cut toward zero, as the viewer
+// does at its zoom (ShiftedPageRect). Right and bottom are exclusive. Empty when the paper width
+// is not positive.
 std::optional<QRect> SheetPageRect(const QSize& sheet, const ToolPage& page);
 
 // Draws the metafile stretched over target on a white image of the given size.
