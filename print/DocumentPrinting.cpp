@@ -214,6 +214,8 @@ void DocumentPrinting::PrnBtnClick() {
 const mf::Metafile& DocumentPrinting::PrintedPage(int position) {
     Document& doc = form_.Doc();
     doc.CurrentPage = position;
+    // A page of a body still arriving is waited for (a page past damage then fails to load).
+    form_.WaitForPage(position);
     form_.LoadCurrentPage();
     if (doc.HasPageOrientation) form_.ScrollBoxResize();
     const mf::Metafile* page = form_.PageMetafile();
