@@ -18,6 +18,8 @@
 
 #include <stdexcept>
 
+#include "album/AlbumError.h"
+#include "album/BodyArrival.h"
 #include "album/TemporaryBodies.h"
 #include "album/UserMessage.h"
 #include "app/ApplicationNames.h"
@@ -159,7 +161,12 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
     } catch (const std::exception& error) {
         // The window made so far stays open without a page; the user is told why in one box,
         // and the next file is tried.
-        ShowInfo(DescribeFailure(error, path));
+        const QString text = DescribeFailure(error, path);
+        // Damage in a body still arriving is said by the window itself, once it reaches it.
+        const auto* album = dynamic_cast<const AlbumError*>(&error);
+        const bool bodyDamage = album != nullptr && album->Kind() == AlbumErrorKind::Damaged &&
+                                form != nullptr && form->Doc().Arrival;
+        if (!bodyDamage) ShowInfo(text);
     } catch (...) {
         ShowInfo(DescribeFailure(std::runtime_error("a failure of unknown type"), path));
     }
