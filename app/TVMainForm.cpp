@@ -18,8 +18,6 @@
 
 #include <stdexcept>
 
-#include "album/AlbumError.h"
-#include "album/BodyArrival.h"
 #include "album/TemporaryBodies.h"
 #include "album/UserMessage.h"
 #include "app/ApplicationNames.h"
@@ -159,16 +157,12 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
             return nullptr;
         }
     } catch (const std::exception& error) {
-        // The window made so far stays open without a page; the user is told why in one box,
-        // and the next file is tried.
-        const QString text = DescribeFailure(error, path);
-        // Damage in a body still arriving is said by the window itself, once it reaches it.
-        const auto* album = dynamic_cast<const AlbumError*>(&error);
-        const bool bodyDamage = album != nullptr && album->Kind() == AlbumErrorKind::Damaged &&
-                                form != nullptr && form->Doc().Arrival;
-        if (!bodyDamage) ShowInfo(text);
+        // The window made so far stays open without a page and the next file is tried. What went
+        // wrong goes to standard error; a box here would hold up a batch of opens (a start with
+        // fifty names), so the user's message waits for a batch-wide report.
+        DescribeFailure(error, path);
     } catch (...) {
-        ShowInfo(DescribeFailure(std::runtime_error("a failure of unknown type"), path));
+        DescribeFailure(std::runtime_error("a failure of unknown type"), path);
     }
     return form;
 }

@@ -14,9 +14,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <memory>
-#include <vector>
-
 #include <sys/file.h>
 
 #include "app/ApplicationNames.h"
@@ -321,27 +318,6 @@ class FrameTest : public QObject {
         QVERIFY(messages.messages[0].endsWith(QStringLiteral(" > damaged.YRA")));
         QTest::qWait(50);
         QCOMPARE(messages.messages.size(), 1);
-    }
-
-    void a32ndAlbumSaysThatAllNamesAreTaken() {
-        // Another viewer holds every temporary name.
-        std::vector<std::unique_ptr<QFile>> held;
-        for (int n = 0; n < 31; ++n) {
-            held.push_back(
-                std::make_unique<QFile>(TempFolder() + QStringLiteral("Tavlex_%1.TMP").arg(n)));
-            QVERIFY(held.back()->open(QIODevice::WriteOnly));
-            QCOMPARE(::flock(held.back()->handle(), LOCK_EX | LOCK_NB), 0);
-        }
-        test::MessageRecorder messages;
-        TViewForm* form = frame_->OpenAlbum(albums_[0]);
-        QVERIFY(form != nullptr);
-        QCOMPARE(form->Doc().PageCount, 0);
-        QCOMPARE(messages.messages.size(), 1);
-        QVERIFY(messages.messages[0].startsWith(
-            QStringLiteral("同時に開けるブラウザファイルは31個までです。")));
-        held.clear();
-        for (int n = 0; n < 31; ++n)
-            QFile::remove(TempFolder() + QStringLiteral("Tavlex_%1.TMP").arg(n));
     }
 
     void ctrlOOpensTheDialogWithAndWithoutADocument() {
