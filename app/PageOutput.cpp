@@ -1,6 +1,8 @@
 #include "app/PageOutput.h"
 
+#include <QAbstractItemView>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -48,9 +50,13 @@ void SetUpPageSaveDialog(QFileDialog& dialog, const QString& programFolder) {
     dialog.setNameFilters(Filters());
     dialog.setDefaultSuffix(SuffixFor(PageFileType::Emf));
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog] {
-        dialog.setDefaultSuffix(SuffixFor(SelectedPageFileType(dialog)));
-    });
+    // The extension added to a bare name follows the chosen type, however it was chosen (the
+    // dialog's own signal reports the user's choice only).
+    if (auto* types = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+        QObject::connect(types, &QComboBox::currentIndexChanged, &dialog, [&dialog] {
+            dialog.setDefaultSuffix(SuffixFor(SelectedPageFileType(dialog)));
+        });
+    }
     if (!programFolder.isEmpty()) {
         dialog.setDirectory(programFolder);
         dialog.selectFile(QDir(programFolder).filePath(QStringLiteral("画像")));
@@ -75,6 +81,11 @@ void Mn_FileClick(TViewForm& form, QFileDialog& dialog) {
     const mf::Metafile* page = form.PageMetafile();
     if (page == nullptr) return;
     const QStringList last = dialog.selectedFiles();
+    // The file picked last time stays selected in the dialog's list and would win over the name
+    // offered: the selection goes, the name stays without its extension.
+    for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
+        if (view->selectionModel() != nullptr) view->selectionModel()->clear();
+    }
     if (!last.isEmpty() && !last.first().isEmpty()) {
         const QFileInfo name(last.first());
         dialog.selectFile(name.dir().filePath(name.completeBaseName()));
