@@ -15,8 +15,13 @@ class QTimer;
 
 namespace tavlex {
 
+class RecentFiles;
 class TAlignSpeedButton_Speed;
 class TBevel;
+class TControlSize;
+class TDropDst;
+class TOpenDialogEx;
+class TVerForm;
 class TEnablePanel;
 class TLabel_Speed;
 class TNoPaintPanel_Speed;
@@ -71,6 +76,16 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void SetPresetSize(int preset);
     static QSize PresetSize(int preset);
 
+    // Help menu: the topic finder is offered only when the help is there; the version dialog is
+    // made on first use and kept.
+    void Help1Click();
+    void SearchforHelpOnClick();
+    void Mn_AboutClick();
+    TVerForm* VerForm();
+    RecentFiles* Recent() const { return recent_; }
+    TControlSize* ControlSize() const { return controlSize_; }
+    TDropDst* DropDst() const { return dropDst_; }
+
     void Mn_ToolBarClick();    // toolbar and the line above it
     void Mn_StatusBarClick();  // the active document window's status bar
     void Mn_ExitClick();
@@ -100,7 +115,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TNoPaintPanel_Speed* PL_Top() const { return plTop_; }
     TBevel* Bevel() const { return bevel_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
-    QFileDialog* OpenDialog() const { return openDialog_; }
+    TOpenDialogEx* OpenDialog() const { return openDialog_; }
     // The page output's save dialog (EMF, WMF, BMP), ready for the output command.
     QFileDialog* SaveDialog() const { return saveDialog_; }
     QMenu* File1() const { return file1_; }
@@ -123,9 +138,6 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -136,6 +148,8 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TAlignSpeedButton_Speed* AddButton(const QString& name, const QString& hint, int tag, int glyph,
                                        bool toggle);
     void SetToolBarVisible(bool visible);
+    // Help contexts and the recent albums for a new document window's menus.
+    void AdoptDocumentMenus(TViewForm& form);
     // The menu bar: the document window's File, Document and View menus in place of the frame's
     // File and View while a document window is active; Window and Help stay.
     void MergeMenus();
@@ -164,7 +178,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TLabel_Speed* label1_ = nullptr;
     TPaintComboBox* cbRitu_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
-    QFileDialog* openDialog_ = nullptr;
+    TOpenDialogEx* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
 
     QMenu* file1_ = nullptr;
@@ -180,6 +194,12 @@ class TVMainForm : public QMainWindow, public ViewHost {
     QAction* openKey_ = nullptr;
     QList<QAction*> windowListActions_;
     QAction* windowListSeparator_ = nullptr;
+
+    TControlSize* controlSize_ = nullptr;
+    TDropDst* dropDst_ = nullptr;
+    TVerForm* verForm_ = nullptr;
+    RecentFiles* recent_ = nullptr;
+    QAction* searchForHelpOn_ = nullptr;
 
     QTimer* timerStart_ = nullptr;
     bool shownOnce_ = false;

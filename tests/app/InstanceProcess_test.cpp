@@ -4,7 +4,6 @@
 // other worktrees never meet it. The running side is either a real viewer (its state is read
 // from TAVLEX_STATE_FILE) or, where the test must act on it (a dialog, a minimised frame), a
 // frame in this process.
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
@@ -18,6 +17,7 @@
 #include "app/ProcessFolders.h"
 #include "app/SingleInstance.h"
 #include "app/TVMainForm.h"
+#include "app/TVerForm.h"
 #include "app/ViewerSettings.h"
 #include "tests/view/ViewFixture.h"
 
@@ -216,8 +216,8 @@ class InstanceProcessTest : public QObject {
         QCOMPARE(instance.Check({}, 1000), SingleInstance::Outcome::First);
         QVERIFY(instance.Listen([&](const HandOverMessage& m) { receiver.Receive(m); }));
         frame.show();
-        QDialog dialog(&frame);
-        dialog.setModal(true);
+        // The version dialog, as a start without albums shows it.
+        TVerForm& dialog = *frame.VerForm();
         dialog.show();
         QTRY_VERIFY(QApplication::activeModalWidget() == &dialog);
         QProcess* second = box.Start({a});
@@ -226,7 +226,7 @@ class InstanceProcessTest : public QObject {
         QTest::qWait(300);
         QCOMPARE(frame.DocumentWindows().size(), 0);
         QCOMPARE(receiver.Pending(), 1);
-        dialog.close();
+        dialog.accept();
         QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 1, 5000);
         QCOMPARE(frame.DocumentWindows()[0]->Doc().AlbumPath, a);
     }
