@@ -458,6 +458,7 @@ void TVMainForm::DropDstFileDrop(const QStringList& paths) {
 
 void TVMainForm::SetStartFiles(const QStringList& paths) {
     startFiles_ = paths.mid(0, kMaxStartFiles);
+    startFilesGiven_ = true;
 }
 
 void TVMainForm::showEvent(QShowEvent* event) {
@@ -472,7 +473,8 @@ void TVMainForm::Timer_StartTimer() {
     timerStart_->stop();
     // Nothing to open: the version dialog, whose open button is the way to a first album.
     if (startFiles_.isEmpty()) {
-        Mn_AboutClick();
+        // Only a frame that was given a command line (the program's start) has one to answer.
+        if (startFilesGiven_) Mn_AboutClick();
         return;
     }
     const QStringList files = startFiles_;

@@ -62,7 +62,8 @@ class TVMainForm : public QMainWindow, public ViewHost {
     // Files dropped on the frame: the frame comes forward and each existing file (not a folder)
     // is opened in the order delivered.
     void DropDstFileDrop(const QStringList& paths);
-    // The albums of the command line, opened 300 ms after the frame is first shown.
+    // The albums of the command line, opened 300 ms after the frame is first shown; when none
+    // of them can be opened, the version dialog is shown instead.
     void SetStartFiles(const QStringList& paths);
 
     // Window arrangement.
@@ -205,6 +206,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     bool shownOnce_ = false;
     bool closing_ = false;
     QStringList startFiles_;
+    bool startFilesGiven_ = false;
     QPointer<QMdiSubWindow> menusFor_;
 };
 
