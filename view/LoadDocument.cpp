@@ -1,8 +1,10 @@
 #include "view/LoadDocument.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include "album/AlbumLoader.h"
+#include "album/UserMessage.h"
 #include "app/ViewerSettings.h"
 #include "controls/TFocusControl.h"
 #include "support/Messages.h"
@@ -62,9 +64,18 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     }
     form.AdoptDocument(std::move(result.document));
     form.Doc().CurrentPage = 1;
-    form.LoadCurrentPage();
+    QString pageFailure;
+    try {
+        form.LoadCurrentPage();
+    } catch (const AlbumError& error) {
+        // An entry outside the body spoils its page alone: the album opens and says so.
+        if (error.Kind() != AlbumErrorKind::InvalidPage) throw;
+        pageFailure = UserMessage(error, QFileInfo(path).fileName());
+        form.SyncContentsSelection();
+    }
     form.ScrollBoxResize();
     Finish(form, cursor);
+    if (!pageFailure.isEmpty()) ShowInfo(pageFailure);
     return true;
 }
 
