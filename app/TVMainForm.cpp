@@ -40,6 +40,7 @@
 #include "controls/TLabel_Speed.h"
 #include "controls/TNoPaintPanel_Speed.h"
 #include "controls/TPaintComboBox.h"
+#include "print/DocumentPrinting.h"
 #include "support/FileError.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
@@ -408,6 +409,7 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
     TViewForm* form = nullptr;
     try {
         form = new TViewForm(*this, mdiArea_);
+        DocumentPrinting::Attach(*form);
         connect(form, &TViewForm::D1Clicked, this, [form] { RecordEnvironment(*form); });
         connect(form, &TViewForm::R1Clicked, this,
                 [this, form] { ResetEnvironment(*form, *this); });

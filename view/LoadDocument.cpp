@@ -4,6 +4,7 @@
 #include <QFileInfo>
 
 #include "album/AlbumLoader.h"
+#include "album/BodyArrival.h"
 #include "album/UserMessage.h"
 #include "app/ViewerSettings.h"
 #include "controls/TFocusControl.h"
@@ -13,6 +14,8 @@
 
 namespace tavlex {
 namespace {
+
+constexpr std::int64_t kWaitedBody = 16 << 20;
 
 // The hourglass while the album is read; back to normal on every way out, exceptions included.
 class WaitCursor {
@@ -44,7 +47,10 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     form.AdoptDocument(Document{});
     WaitCursor cursor;
 
-    AlbumLoadResult result = LoadAlbum(path, form.Host().TempFolder());
+    AlbumOpenOptions options;
+    options.tempFolder = form.Host().TempFolder();
+    options.makeSink = form.Host().BodySinks();
+    AlbumLoadResult result = OpenAlbum(path, options);
     switch (result.status) {
         case LoadStatus::NoFile:
         case LoadStatus::NotAlbumName:
@@ -66,6 +72,18 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     form.Doc().CurrentPage = 1;
     QString pageFailure;
     try {
+        // A small body, or a first page near the start of a large one, is waited for here,
+        // which takes the time of inflating a few megabytes; a page further in shows when it
+        // arrives, the window usable meanwhile.
+        if (BodyArrival* arrival = form.Doc().Arrival.get()) {
+            const PageEntry& first = CheckedPageEntry(form.Doc(), 1);
+            const std::int64_t end = std::int64_t{first.Offset} + first.Size;
+            if (arrival->Expected() <= kWaitedBody) {
+                arrival->Join();
+            } else if (end <= kWaitedBody) {
+                arrival->WaitFor(end);
+            }
+        }
         form.LoadCurrentPage();
     } catch (const AlbumError& error) {
         // An entry outside the body spoils its page alone: the album opens and says so.

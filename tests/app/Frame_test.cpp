@@ -250,7 +250,8 @@ class FrameTest : public QObject {
         QVERIFY(messages.messages.isEmpty());
     }
 
-    void aDamagedAlbumKeepsItsWindowWithoutAMessage() {
+    // The pages before the damage stay readable; the damage is said once, when it is found.
+    void aDamagedAlbumKeepsItsWindowAndSaysSoOnce() {
         QFile source(albums_[0]);
         QVERIFY(source.open(QIODevice::ReadOnly));
         QByteArray bytes = source.readAll();
@@ -264,8 +265,12 @@ class FrameTest : public QObject {
         TViewForm* form = frame_->OpenAlbum(damaged);
         QVERIFY(form != nullptr);
         QCOMPARE(frame_->DocumentWindows(), QList<TViewForm*>{form});
-        QCOMPARE(form->Doc().PageCount, 0);
-        QVERIFY(messages.messages.isEmpty());
+        QTRY_VERIFY(!form->BodyArriving());
+        QTRY_COMPARE(messages.messages.size(), 1);
+        QVERIFY(messages.messages[0].startsWith(QStringLiteral("ブラウザファイルが途中で壊れて")));
+        QVERIFY(messages.messages[0].endsWith(QStringLiteral(" > damaged.YRA")));
+        QTest::qWait(50);
+        QCOMPARE(messages.messages.size(), 1);
     }
 
     void ctrlOOpensTheDialogWithAndWithoutADocument() {

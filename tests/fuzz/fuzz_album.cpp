@@ -13,10 +13,13 @@
 #include <vector>
 
 #include "album/AlbumLoader.h"
+#include "album/BodySink.h"
 
 namespace {
 
 constexpr std::size_t kHeaderSize = 48;
+// Bodies beyond this are refused like a full disk would refuse them.
+constexpr std::int64_t kMaxBodyInMemory = std::int64_t{256} << 20;
 
 // Header from the input with an admitted signature and version; the body is the deflated rest.
 // Bit 1 of the mode byte keeps the input's BodyLength, so wrong lengths stay reachable.
@@ -62,7 +65,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     }
     try {
-        const tavlex::AlbumLoadResult result = tavlex::LoadAlbum(path, dir.path(), 96);
+        // The body stays in memory: a temporary file per input would cost more than the
+        // reading it is there to test.
+        tavlex::AlbumOpenOptions options;
+        options.pixelsPerInch = 96;
+        options.makeSink = [](std::int64_t length) {
+            return std::shared_ptr<tavlex::BodySink>(
+                tavlex::MemoryBody::Create(length, kMaxBodyInMemory));
+        };
+        const tavlex::AlbumLoadResult result = tavlex::OpenAlbum(path, options);
+        if (result.document.Arrival) result.document.Arrival->Join();
         if (result.Loaded()) {
             const int pages = std::min(result.document.PageCount, 4096);
             for (int page = 1; page <= pages; ++page) tavlex::ReadPageBytes(result.document, page);

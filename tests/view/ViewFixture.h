@@ -69,6 +69,7 @@ class FakeFrame : public QMainWindow, public ViewHost {
     const FrameControls& Controls() const override { return controls_; }
     ViewerSettings& Settings() override { return settings_; }
     QString TempFolder() const override { return temp_.path() + QLatin1Char('/'); }
+    BodySinkMaker BodySinks() const override { return sinks; }
     void OpenCommand() override { ++opens; }
     void ToolBarToggle() override { controls_.PL_Top->setVisible(controls_.PL_Top->isHidden()); }
     void StatusBarToggle() override {
@@ -82,6 +83,7 @@ class FakeFrame : public QMainWindow, public ViewHost {
     ViewerSettings settings_;
     int opens = 0;
     int fixes = 0;
+    BodySinkMaker sinks;  // none: bodies inflate into temporary files as in the viewer
 
   private:
     FrameControls controls_;
