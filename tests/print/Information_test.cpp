@@ -19,7 +19,7 @@ class InformationTest : public QObject {
         QTemporaryDir dir;
         PrintAlbum recipe;
         recipe.usedFonts = "IPAGothic\r\nNo Such Face\r\n";
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("i.YRA"), recipe));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("i.YRA"), recipe));
         QVERIFY(open.loaded);
         QString ver, date, title, name, remarks, paper, gaiji, font, memo;
         TProForm::SetRunner([&](TProForm& dialog) {
@@ -51,7 +51,7 @@ class InformationTest : public QObject {
         PrintAlbum recipe;
         recipe.paperCode = 4321;
         recipe.usedFonts = "";
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("u.YRA"), recipe));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("u.YRA"), recipe));
         QVERIFY(open.loaded);
         open.form->Doc().AlbumSettings.SetOrientation(2);
         QString paper, memo = QStringLiteral("unset");
@@ -68,8 +68,8 @@ class InformationTest : public QObject {
         QTemporaryDir dir;
         PrintAlbum second;
         second.usedFonts = "Second";
-        OpenAlbum a(WritePrintAlbum(dir, QStringLiteral("a.YRA"), PrintAlbum{}));
-        OpenAlbum b(WritePrintAlbum(dir, QStringLiteral("b.YRA"), second));
+        PrintWindow a(WritePrintAlbum(dir, QStringLiteral("a.YRA"), PrintAlbum{}));
+        PrintWindow b(WritePrintAlbum(dir, QStringLiteral("b.YRA"), second));
         QString memo;
         TProForm::SetRunner([&](TProForm& dialog) { memo = dialog.Memo()->toPlainText(); });
         b.printing->N4Click();

@@ -32,7 +32,7 @@ class MarginsTest : public QObject {
         QTemporaryDir dir;
         const QString path = WritePrintAlbum(dir, QStringLiteral("m.YRA"), PrintAlbum{});
         const QByteArray before = FileBytes(path);
-        OpenAlbum open(path);
+        PrintWindow open(path);
         QVERIFY(open.loaded);
         MessageRecorder messages;
         SetMessageHandlers({[&](const QString& t) { messages.messages << t; },
@@ -83,7 +83,7 @@ class MarginsTest : public QObject {
         PrintAlbum recipe;
         recipe.margins[0] = 13000;  // about 49 px: the dialog opens with it
         const QString path = WritePrintAlbum(dir, QStringLiteral("r.YRA"), recipe);
-        OpenAlbum open(path);
+        PrintWindow open(path);
         QVERIFY(open.loaded);
         bool answer = false;
         MessageHandlers previous =
@@ -107,7 +107,7 @@ class MarginsTest : public QObject {
 
     void offsetBeyondTheBarsStaysUntilABarMoves() {
         QTemporaryDir dir;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("w.YRA"), PrintAlbum{}));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("w.YRA"), PrintAlbum{}));
         QVERIFY(open.loaded);
         open.form->Doc().EdgeOffsetLeft = 80;
         TSetForm::SetRunner([&](TSetForm& dialog) {
@@ -122,7 +122,7 @@ class MarginsTest : public QObject {
 
     void pageButtonsFollowTheToolbar() {
         QTemporaryDir dir;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("p.YRA"), PrintAlbum{}));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("p.YRA"), PrintAlbum{}));
         QVERIFY(open.loaded);
         TSetForm::SetRunner([&](TSetForm& dialog) {
             QVERIFY(!dialog.StartBtn()->isEnabled());
@@ -143,7 +143,7 @@ class MarginsTest : public QObject {
     void readOnlyOrVanishedFileCannotBeWritten() {
         QTemporaryDir dir;
         const QString path = WritePrintAlbum(dir, QStringLiteral("ro.YRA"), PrintAlbum{});
-        OpenAlbum open(path);
+        PrintWindow open(path);
         QVERIFY(open.loaded);
         // Read-only even for root: the write button goes by the file's own permission.
         QVERIFY(::chmod(QFile::encodeName(path).constData(), 0444) == 0);
@@ -160,7 +160,7 @@ class MarginsTest : public QObject {
     void replacedFileIsReportedAndLeftAsItIs() {
         QTemporaryDir dir;
         const QString path = WritePrintAlbum(dir, QStringLiteral("x.YRA"), PrintAlbum{});
-        OpenAlbum open(path);
+        PrintWindow open(path);
         QVERIFY(open.loaded);
         // Another album now sits under the name.
         QVERIFY(QFile::remove(path));

@@ -61,8 +61,8 @@ inline QString WritePrintAlbum(const QTemporaryDir& dir, const QString& name,
 }
 
 // A frame with one album open in a window that has its printing attached.
-struct OpenAlbum {
-    explicit OpenAlbum(const QString& path) {
+struct PrintWindow {
+    explicit PrintWindow(const QString& path) {
         frame = std::make_unique<FakeFrame>();
         frame->show();
         form = new TViewForm(*frame, frame->Area());

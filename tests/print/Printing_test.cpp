@@ -37,7 +37,7 @@ class PrintingTest : public QObject {
         PrintAlbum recipe;
         recipe.pages = 10;
         recipe.pageOffset = 2;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("a.YRA"), recipe));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("a.YRA"), recipe));
         QVERIFY(open.loaded);
         int minPage = 0, maxPage = 0;
         const QString pdf = dir.filePath(QStringLiteral("range.pdf"));
@@ -77,7 +77,7 @@ class PrintingTest : public QObject {
         PrintAlbum recipe;
         recipe.pages = 10;
         recipe.pageOffset = -3;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("n.YRA"), recipe));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("n.YRA"), recipe));
         QVERIFY(open.loaded);
         MessageRecorder messages;
         int minPage = 0, maxPage = 0;
@@ -98,7 +98,7 @@ class PrintingTest : public QObject {
         QTemporaryDir dir;
         PrintAlbum recipe;
         recipe.orientations = {0, 1, 1, 0};
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("t.YRA.QZD"), recipe));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("t.YRA.QZD"), recipe));
         QVERIFY(open.loaded);
         const QString pdf = dir.filePath(QStringLiteral("turned.pdf"));
         AnswerPrintDialog(pdf);
@@ -113,7 +113,7 @@ class PrintingTest : public QObject {
 
     void closingTheWindowWhilePrintingWaitsForTheEnd() {
         QTemporaryDir dir;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("c.YRA"), PrintAlbum{}));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("c.YRA"), PrintAlbum{}));
         QVERIFY(open.loaded);
         const QString pdf = dir.filePath(QStringLiteral("closed.pdf"));
         AnswerPrintDialog(pdf);
@@ -132,7 +132,7 @@ class PrintingTest : public QObject {
 
     void cancelDiscardsTheWholeFile() {
         QTemporaryDir dir;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("x.YRA"), PrintAlbum{}));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("x.YRA"), PrintAlbum{}));
         QVERIFY(open.loaded);
         const QString pdf = dir.filePath(QStringLiteral("cancelled.pdf"));
         AnswerPrintDialog(pdf);
@@ -143,7 +143,7 @@ class PrintingTest : public QObject {
 
     void secondPrintWhileOneRunsOnlyBeeps() {
         QTemporaryDir dir;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("r.YRA"), PrintAlbum{}));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("r.YRA"), PrintAlbum{}));
         QVERIFY(open.loaded);
         AnswerPrintDialog(dir.filePath(QStringLiteral("once.pdf")));
         int dialogs = 0;
@@ -173,7 +173,7 @@ class PrintingTest : public QObject {
         PrintAlbum recipe;
         recipe.orientations = {0, 1};
         recipe.pages = 2;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("o.YRA.QZD"), recipe));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("o.YRA.QZD"), recipe));
         QVERIFY(open.loaded);
         TViewForm& form = *open.form;
         const auto greyShare = [&](QRect band) {
@@ -202,7 +202,7 @@ class PrintingTest : public QObject {
 
     void setupWithoutChangesKeepsTheDocumentsPaper() {
         QTemporaryDir dir;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("s.YRA"), PrintAlbum{}));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("s.YRA"), PrintAlbum{}));
         QVERIFY(open.loaded);
         const int width = open.form->Doc().PaperWidth;
         TPrinterEnv::SetDialogRunner([](QDialog& dialog) {
@@ -217,7 +217,7 @@ class PrintingTest : public QObject {
 
     void setupWithAnotherPaperAdoptsIt() {
         QTemporaryDir dir;
-        OpenAlbum open(WritePrintAlbum(dir, QStringLiteral("s.YRA"), PrintAlbum{}));
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("s.YRA"), PrintAlbum{}));
         QVERIFY(open.loaded);
         TPrinterEnv::SetDialogRunner([](QDialog& dialog) {
             auto& setup = static_cast<SPrinterSetupDialog&>(dialog);
