@@ -155,6 +155,9 @@ TPrinterEnv* TPrinterEnv::CurrentEnvironment() {
 QPrinter& TPrinterEnv::PrinterObject() {
     if (!P().printer) {
         P().printer = new QPrinter(QPrinter::HighResolution);
+        // Pages go out as vectors, so the resolution only sets the grid they are placed on; the
+        // few things the engine shades as pixels (gradients) stay affordable at 600.
+        P().printer->setResolution(600);
         qAddPostRoutine(DropPrinter);
     }
     return *P().printer;
