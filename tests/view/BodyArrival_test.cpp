@@ -120,6 +120,19 @@ void BodyArrivalViewTest::firstPageShowsWhileTheBodyArrives() {
     QVERIFY(bar->value() > 0 && bar->value() < 1000);
     QVERIFY(!form->IsPageWhole(6));
 
+    // Another album opens and turns its pages meanwhile.
+    frame_->sinks = {};
+    AlbumRecipe small;
+    small.pages = 3;
+    auto* other = new TViewForm(*frame_, frame_->Area());
+    other->show();
+    QVERIFY(LoadDocument(*other, WriteAlbum(*dir_, QStringLiteral("small.YRA"), small)));
+    other->NextBtnClick();
+    QCOMPARE(other->Doc().CurrentPage, 2);
+    QVERIFY(other->PageMetafile());
+    QVERIFY(form->BodyArriving());
+    frame_->Area()->setActiveSubWindow(form);
+
     // A turn to a page not there yet leaves the sheet blank with the busy cursor over the
     // window; turning back abandons it.
     form->GoToPage(6);
