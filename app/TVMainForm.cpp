@@ -2,16 +2,15 @@
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QScrollBar>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
@@ -23,8 +22,12 @@
 #include "app/ApplicationNames.h"
 #include "app/EnvironmentCommands.h"
 #include "app/ErrorReport.h"
+#include "app/HelpWindow.h"
+#include "app/PageOutput.h"
 #include "app/ProcessFolders.h"
+#include "app/RecentFiles.h"
 #include "app/StartFileList.h"
+#include "app/TVerForm.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettingsFile.h"
 #include "controls/TBevel.h"
@@ -33,6 +36,9 @@
 #include "support/FileError.h"
 #include "support/Messages.h"
 #include "support/ProgramTitle.h"
+#include "support/gui/ShellUtilities.h"
+#include "support/gui/TControlSize.h"
+#include "support/gui/TDropDst.h"
 #include "view/FailureReport.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
@@ -83,7 +89,28 @@ TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildOpenDialog();
     BuildSaveDialog();
-    setAcceptDrops(true);
+    SetApplicationMainWindow(this);
+    InstallHelpKey();
+    SetHelpContext(this, kFrameHelpContext);
+
+    // The frame's place is restored when it is shown and kept when it closes.
+    controlSize_ = new TControlSize(this);
+    controlSize_->setObjectName(QStringLiteral("ControlSize"));
+    controlSize_->SetStyle(TControlSizeStyle::cssSize);
+    controlSize_->SetSizeOnShow(true);
+    controlSize_->SetScreenSenter(true);
+    controlSize_->SetControl(this);
+
+    dropDst_ = new TDropDst(this);
+    dropDst_->setObjectName(QStringLiteral("DropDst"));
+    dropDst_->SetTarget(THookTarget::htForm);
+    dropDst_->SetControl(this);
+    connect(dropDst_, &TDropDst::OnFileDrop, this,
+            [this](TDropDst*, const QStringList& files, int, int) {
+                // Opened after the drop has completed, so that the source is not held up.
+                QMetaObject::invokeMethod(
+                    this, [this, files] { DropDstFileDrop(files); }, Qt::QueuedConnection);
+            });
 
     timerStart_ = new QTimer(this);
     timerStart_->setObjectName(QStringLiteral("Timer_Start"));
@@ -151,11 +178,16 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
         connect(form, &TViewForm::D1Clicked, this, [form] { RecordEnvironment(*form); });
         connect(form, &TViewForm::R1Clicked, this,
                 [this, form] { ResetEnvironment(*form, *this); });
+        connect(form, &TViewForm::Mn_FileClicked, this,
+                [this, form] { Mn_FileClick(*form, *saveDialog_); });
+        connect(form, &TViewForm::Mn_ClipClicked, this, [form] { Mn_ClipClick(*form); });
+        AdoptDocumentMenus(*form);
         form->show();
         if (!LoadDocument(*form, path)) {
             delete form;
             return nullptr;
         }
+        recent_->Add(path);
     } catch (const std::exception& error) {
         // The window made so far stays open without a page and the next file is tried. What went
         // wrong goes to standard error; a box here would hold up a batch of opens (a start with
@@ -185,48 +217,9 @@ void TVMainForm::DropDstFileDrop(const QStringList& paths) {
     }
 }
 
-namespace {
-
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            paths << url.toLocalFile();
-        }
-    }
-    return paths;
-}
-
-}  // namespace
-
-void TVMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void TVMainForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void TVMainForm::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    // Opened after the drop has completed, so that the source is not held up by the loading.
-    QMetaObject::invokeMethod(
-        this, [this, paths] { DropDstFileDrop(paths); }, Qt::QueuedConnection);
-}
-
 void TVMainForm::SetStartFiles(const QStringList& paths) {
     startFiles_ = paths.mid(0, kMaxStartFiles);
+    startFilesGiven_ = true;
 }
 
 void TVMainForm::showEvent(QShowEvent* event) {
@@ -239,8 +232,10 @@ void TVMainForm::showEvent(QShowEvent* event) {
 
 void TVMainForm::Timer_StartTimer() {
     timerStart_->stop();
-    // Without albums to open the version dialog is shown here once it exists.
+    // Nothing to open: the version dialog, whose open button is the way to a first album.
     if (startFiles_.isEmpty()) {
+        // Only a frame that was given a command line (the program's start) has one to answer.
+        if (startFilesGiven_) Mn_AboutClick();
         return;
     }
     const QStringList files = startFiles_;
@@ -285,6 +280,44 @@ TViewForm* TVMainForm::ActiveDocumentWindow() const {
 
 void TVMainForm::DisableDocumentControls() {
     DisableRelayedControls(controls_);
+}
+
+void TVMainForm::AdoptDocumentMenus(TViewForm& form) {
+    const QList<QMenu*> menus = form.DocumentMenus();
+    AssignDocumentHelpContexts(menus);
+    SetHelpContext(&form, kFrameHelpContext);
+    // The recent albums stand in the document's File menu too, after its open command.
+    if (!menus.isEmpty()) {
+        QMenu* file = menus.first();
+        const QList<QAction*> items = file->actions();
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (items[i]->objectName() == QStringLiteral("Mn_Open")) {
+                file->insertAction(i + 1 < items.size() ? items[i + 1] : nullptr,
+                                   recent_->Menu()->menuAction());
+                break;
+            }
+        }
+    }
+}
+
+void TVMainForm::Help1Click() {
+    searchForHelpOn_->setEnabled(HelpAvailable());
+}
+
+void TVMainForm::SearchforHelpOnClick() {
+    ShowHelpFinder();
+}
+
+TVerForm* TVMainForm::VerForm() {
+    if (verForm_ == nullptr) {
+        verForm_ = new TVerForm([this] { return SB_OpenClick(); }, this);
+        SetHelpContext(verForm_, kFrameHelpContext);
+    }
+    return verForm_;
+}
+
+void TVMainForm::Mn_AboutClick() {
+    VerForm()->exec();
 }
 
 }  // namespace tavlex

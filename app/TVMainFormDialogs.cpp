@@ -2,8 +2,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include "app/PageOutput.h"
 #include "app/ProcessFolders.h"
 #include "app/TVMainForm.h"
+#include "support/gui/ShellUtilities.h"
 
 namespace tavlex {
 namespace {
@@ -18,7 +20,7 @@ const QStringList& AlbumExtensions() {
 }  // namespace
 
 void TVMainForm::BuildOpenDialog() {
-    openDialog_ = new QFileDialog(this);
+    openDialog_ = new TOpenDialogEx(this);
     openDialog_->setObjectName(QStringLiteral("OpenDialog"));
     // Our own dialog, so that its captions are ours on every desktop.
     openDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
@@ -36,8 +38,8 @@ void TVMainForm::BuildOpenDialog() {
     // Album names come from Windows, where case does not count: "a.yra" is an album too.
     openDialog_->setFilter(openDialog_->filter() & ~QDir::CaseSensitive);
     openDialog_->setWindowTitle(QStringLiteral("ブラウザファイルの読み込み"));
-    openDialog_->setLabelText(QFileDialog::Accept, QStringLiteral("開く(&O)"));
-    openDialog_->setLabelText(QFileDialog::Reject, QStringLiteral("中止(&C)"));
+    openDialog_->SetOkCaption(QStringLiteral("開く(&O)"));
+    openDialog_->SetCancelCaption(QStringLiteral("中止(&C)"));
     openDialog_->setOption(QFileDialog::ReadOnly, true);
     // The albums' folder beside the program the first time; later the folder last chosen.
     if (!ViewFileFolder().isEmpty() && QFileInfo(ViewFileFolder()).isDir()) {
@@ -47,21 +49,7 @@ void TVMainForm::BuildOpenDialog() {
 
 void TVMainForm::BuildSaveDialog() {
     saveDialog_ = new QFileDialog(this);
-    saveDialog_->setObjectName(QStringLiteral("SaveDialog"));
-    saveDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
-    saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog_->setFileMode(QFileDialog::AnyFile);
-    saveDialog_->setDefaultSuffix(QStringLiteral("EMF"));
-    saveDialog_->setNameFilters({QStringLiteral("エンハンスメタファイル(*.emf) (*.emf)"),
-                                 QStringLiteral("Windowsメタファイル(*.wmf) (*.wmf)"),
-                                 QStringLiteral("ビットマップ(*.bmp) (*.bmp)")});
-    // The captions name their patterns already: the list does not repeat them.
-    saveDialog_->setOption(QFileDialog::HideNameFilterDetails, true);
-    saveDialog_->setFilter(saveDialog_->filter() & ~QDir::CaseSensitive);
-    if (!ProgramFolder().isEmpty()) {
-        saveDialog_->setDirectory(ProgramFolder());
-        saveDialog_->selectFile(ProgramFolder() + QStringLiteral("画像"));
-    }
+    SetUpPageSaveDialog(*saveDialog_, ProgramFolder());
 }
 
 }  // namespace tavlex

@@ -9,25 +9,22 @@
 #include <map>
 #include <vector>
 
+#include "app/HelpWindow.h"
+#include "app/RecentFiles.h"
 #include "app/TVMainForm.h"
 #include "controls/TNoPaintPanel_Speed.h"
+#include "support/gui/ShellUtilities.h"
 #include "view/TViewForm.h"
 
 namespace tavlex {
 namespace {
-
-// The web pages of the help menu; opening them arrives with the shell utilities.
-const char* const kPartnerAddress = "www.ranut.example";
-const char* const kSeriesName = "Pelmarkシリーズ";
-const char* const kSeriesAddress = "www.pelmark.example";
 
 enum class MenuId { File1, Show1, Window, Help1, Home, Popup, None };
 
 using Handler = void (TVMainForm::*)();
 
 // One row: where the item goes, its object name and caption and what it runs. A row without a
-// caption is a separator; a row with a submenu opens it; an item without a handler is shown
-// disabled (its command is not available yet).
+// caption is a separator; a row with a submenu opens it.
 struct MenuRow {
     MenuId menu;
     const char* name;
@@ -40,8 +37,8 @@ struct MenuRow {
 std::vector<MenuRow> MenuTable() {
     using F = TVMainForm;
     using M = MenuId;
-    const QString series = QString::fromUtf8(kSeriesName) + QLatin1Char(' ') +
-                           QLatin1String(kSeriesAddress) + QStringLiteral("(&M)");
+    const QString series =
+        SeriesSiteName() + QLatin1Char(' ') + SeriesAddressText() + QStringLiteral("(&M)");
     return {
         {M::File1, "Mn_Open", QStringLiteral("開く(&O)..."), &F::OpenCommand},
         {M::File1, "N7", {}},
@@ -53,19 +50,19 @@ std::vector<MenuRow> MenuTable() {
         {M::Window, "T1", QStringLiteral("縦に並べて表示(&T)"), &F::T1Click},
         {M::Window, "Cascade1", QStringLiteral("重ねて表示(&C)"), &F::Cascade1Click},
         {M::Window, "ArrangeIcon1", QStringLiteral("アイコンの整列(&A)"), &F::ArrangeIcon1Click},
-        // There is no help file to offer yet, so the topic finder stays disabled.
-        {M::Help1, "SearchforHelpOn", QStringLiteral("トピックの検索(&K)")},
+        {M::Help1, "SearchforHelpOn", QStringLiteral("トピックの検索(&K)"),
+         &F::SearchforHelpOnClick},
         {M::Help1, "N2", {}},
         {M::Help1, "N4", QStringLiteral("ホームページ(&H)"), nullptr, false, M::Home},
         {M::Home, "Mn_Ranut",
-         QStringLiteral("Ranut ホームページ  ") + QLatin1String(kPartnerAddress) +
-             QStringLiteral("(&K)")},
+         QStringLiteral("Ranut ホームページ  ") + PartnerAddressText() + QStringLiteral("(&K)"),
+         &F::Mn_RanutClick},
         {M::Home, "N5", {}},
-        {M::Home, "Mn_SeriesSite", series},
-        {M::Home, "N6", QStringLiteral("Pelmarkシリーズの紹介(&C)...")},
-        {M::Help1, "Mn_NewPrg", QStringLiteral("最新のブラウザの入手(&B)")},
+        {M::Home, "Mn_SeriesSite", series, &F::Mn_SeriesSiteClick},
+        {M::Home, "N6", QStringLiteral("Pelmarkシリーズの紹介(&C)..."), &F::N6Click},
+        {M::Help1, "Mn_NewPrg", QStringLiteral("最新のブラウザの入手(&B)"), &F::Mn_NewPrgClick},
         {M::Help1, "N1", {}},
-        {M::Help1, "Mn_About", QStringLiteral("バージョン情報(&A)...")},
+        {M::Help1, "Mn_About", QStringLiteral("バージョン情報(&A)..."), &F::Mn_AboutClick},
         {M::Popup, "Mn_ToolBar2", QStringLiteral("ツールバー(&T)"), &F::Mn_ToolBarClick, true},
         {M::Popup, "Mn_StatusBar2", QStringLiteral("ステータスバー(&S)"), &F::Mn_StatusBarClick,
          true},
@@ -99,6 +96,7 @@ void TVMainForm::BuildMenus() {
         if (row.submenu != MenuId::None) {
             QMenu* submenu = menu->addMenu(row.caption);
             submenu->setObjectName(name);
+            submenu->menuAction()->setObjectName(name);
             menus[row.submenu] = submenu;
             continue;
         }
@@ -108,12 +106,8 @@ void TVMainForm::BuildMenus() {
         items[name] = action;
         if (separator) continue;
         action->setCheckable(row.checkable);
-        if (row.handler == nullptr) {
-            action->setEnabled(false);
-        } else {
-            const Handler handler = row.handler;
-            connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-        }
+        const Handler handler = row.handler;
+        connect(action, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
     }
     items.at(QStringLiteral("Mn_Open"))->setShortcut(QKeySequence::Open);
     mnToolBar_ = items.at(QStringLiteral("Mn_ToolBar"));
@@ -125,7 +119,29 @@ void TVMainForm::BuildMenus() {
     }
     connect(show1_, &QMenu::aboutToShow, this, &TVMainForm::Show1Click);
     connect(mnWindow_, &QMenu::aboutToShow, this, &TVMainForm::FillWindowList);
+    searchForHelpOn_ = items.at(QStringLiteral("SearchforHelpOn"));
+    connect(help1_, &QMenu::aboutToShow, this, &TVMainForm::Help1Click);
+    Help1Click();
+    recent_ = new RecentFiles([this](const QString& path) { OpenAlbum(path); }, this);
+    file1_->insertMenu(items.at(QStringLiteral("N7")), recent_->Menu());
+    AssignFrameHelpContexts({file1_, show1_, mnWindow_, help1_});
     AddOpenKey();
+}
+
+void TVMainForm::Mn_RanutClick() {
+    OpenPartnerHomePage();
+}
+
+void TVMainForm::Mn_SeriesSiteClick() {
+    OpenSeriesSite();
+}
+
+void TVMainForm::N6Click() {
+    OpenSeriesCataloguePage();
+}
+
+void TVMainForm::Mn_NewPrgClick() {
+    OpenPartnerDownloadPage();
 }
 
 void TVMainForm::AddOpenKey() {

@@ -65,6 +65,7 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     tavlex::NameApplication();
+    QApplication::setApplicationVersion(QStringLiteral(TAVLEX_VERSION));
     QApplication::setWindowIcon(tavlex::ApplicationIcon());
     // The whole user interface is Japanese, whatever the desktop's language: the standard dialogs
     // and boxes follow.

@@ -219,8 +219,6 @@ const mf::Metafile& DocumentPrinting::PrintedPage(int position) {
         throw AlbumError(AlbumErrorKind::CannotOpen,
                          QStringLiteral("page %1 could not be read from the album").arg(position));
     doc.CurrentPage = position;
-    // A page of a body still arriving is waited for (a page past damage then fails to load).
-    form_.WaitForPage(position);
     form_.LoadCurrentPage();
     if (doc.HasPageOrientation) form_.ScrollBoxResize();
     const mf::Metafile* page = form_.PageMetafile();

@@ -201,8 +201,8 @@ bool TPrinterEnv::PrintsToFile() const {
 
 int TPrinterEnv::PrinterIndex() const {
     const QStringList names = QPrinterInfo::availablePrinterNames();
-    // Without any printer the PDF output is the printer.
-    if (names.isEmpty()) return PrintsToFile() ? 0 : -1;
+    // The PDF output is a printer of its own, after the queues (the only one without them).
+    if (PrintsToFile()) return static_cast<int>(names.size());
     const QString name = PrinterObject().printerName();
     return name.isEmpty() ? -1 : static_cast<int>(names.indexOf(name));
 }
@@ -599,10 +599,11 @@ bool TPrinterEnv::ExecutePrintDialog(QPrintDialog& dialog) {
         QApplication::beep();
         return false;
     }
-    const QString before = PrinterObject().printerName();
+    const int before = PrinterIndex();
+    const QString name = PrinterName();
     try {
         const bool confirmed = RunDialog(dialog) == QDialog::Accepted;
-        if (confirmed && PrinterObject().printerName() != before) RefreshDeviceLists();
+        if (confirmed && (PrinterIndex() != before || PrinterName() != name)) RefreshDeviceLists();
         return confirmed;
     } catch (const std::exception&) {
         ReportPrinterError(QStringLiteral("プリンタの設定が正しく行えません｡"));

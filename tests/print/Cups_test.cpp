@@ -95,6 +95,24 @@ class CupsTest : public QObject {
                  QByteArray());
     }
 
+    void pdfOutputBesideTheQueueKeepsTheAlbumsPaper() {
+        QTemporaryDir dir;
+        PrintWindow window(WritePrintAlbum(dir, QStringLiteral("file.YRA"), PrintAlbum{}));
+        QVERIFY(window.loaded);
+        const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+        const int before = submitted_;
+        AnswerPrintDialog(pdf);  // the dialog's PDF output instead of the queue
+        window.printing->PrnBtnClick();
+        QCOMPARE(PdfPageSizes(pdf).size(), std::size_t{4});
+        QCOMPARE(window.form->Doc().AlbumSettings.PaperCode(), 9);
+        QCOMPARE(window.form->Doc().AlbumSettings.PaperWidthMm(), 210);
+        // Back to the queue for the next print: its own tables again.
+        AnswerQueue();
+        window.printing->PrnBtnClick();
+        QCOMPARE(submitted_, before + 2);  // the file, then the job
+        QCOMPARE(window.printing->PrinterEnv().PrinterName(), queue_);
+    }
+
   private:
     QString StartCups() {
         const QStringList needed = {QStringLiteral("/usr/sbin/cupsd"),
