@@ -56,6 +56,14 @@ EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& t
     const double sx = std::fabs(fw) < 1e-9 ? 1.0 : tw / fw;
     const double sy = std::fabs(fh) < 1e-9 ? 1.0 : th / fh;
     frameToTarget_ = QTransform(sx, 0, 0, sy, target.left() - fx0 * sx, target.top() - fy0 * sy);
+    // A margin of the target's size keeps regions whole where an offset may move them into view.
+    const double margin =
+        std::clamp<double>(std::max({target.width(), target.height(), 1024}), 1024, 30000);
+    regionWindow_ = QRectF(target).adjusted(-margin, -margin, margin, margin);
+    if (regionWindow_.height() > 90000) {
+        regionWindow_.setTop(regionWindow_.center().y() - 45000);
+        regionWindow_.setHeight(90000);
+    }
     UpdateTransform();
 }
 

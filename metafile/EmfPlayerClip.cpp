@@ -73,7 +73,15 @@ QRegion EmfPlayer::LogicalRectRegion(ByteView r, std::uint64_t offset) const {
     const QRectF logical(QPointF(r.I32Or(offset), r.I32Or(offset + 4)),
                          QPointF(r.I32Or(offset + 8), r.I32Or(offset + 12)));
     if (full_.type() <= QTransform::TxScale) return QRegion(PixelRect(full_.mapRect(logical)));
-    return QRegion(full_.map(QPolygonF(logical)).toPolygon());
+    return PolygonRegion(full_.map(QPolygonF(logical)), Qt::OddEvenFill);
+}
+
+QRegion EmfPlayer::PolygonRegion(const QPolygonF& target, Qt::FillRule rule) const {
+    // Qt makes an empty region of a polygon taller than 100000 pixels, and leaks memory doing
+    // so; a tall polygon costs time by its height besides. What lies far from the target never
+    // shows, so polygons are cut to a window around it first.
+    if (regionWindow_.contains(target.boundingRect())) return QRegion(target.toPolygon(), rule);
+    return QRegion(target.intersected(QPolygonF(regionWindow_)).toPolygon(), rule);
 }
 
 // RGNDATA: header (size 32, type 1, count, bytes, bounds), then `count` rectangles.
@@ -99,7 +107,7 @@ std::optional<QRegion> EmfPlayer::ReadRegion(ByteView r, std::uint64_t offset, s
             const QRect p = PixelRect(toTarget.mapRect(rect));
             if (p.isValid()) rects.push_back(p);
         } else {
-            complex += QRegion(toTarget.map(QPolygonF(rect)).toPolygon());
+            complex += PolygonRegion(toTarget.map(QPolygonF(rect)), Qt::OddEvenFill);
         }
     }
     if (!simple) return complex;

@@ -555,11 +555,11 @@ void EmfPlayer::PathRecord(std::uint32_t type, ByteView r) {
             p.setFillRule(rule);
             QRegion region;
             for (const QPolygonF& poly : p.toFillPolygons())
-                region = region.xored(QRegion(poly.toPolygon(), rule));
+                region = region.xored(PolygonRegion(poly, rule));
             if (rule == Qt::WindingFill) {
                 region = QRegion();
                 for (const QPolygonF& poly : p.toFillPolygons())
-                    region += QRegion(poly.toPolygon(), rule);
+                    region += PolygonRegion(poly, rule);
             }
             CombineClip(region, static_cast<int>(r.U32Or(8)));
             path_ = QPainterPath();
