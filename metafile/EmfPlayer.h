@@ -1,10 +1,10 @@
 #pragma once
 
 #include "metafile/ByteView.h"
-#include "metafile/DcState.h"
 #include "metafile/EmfObjects.h"
 #include "metafile/Metafile.h"
 #include "metafile/PlaybackContext.h"
+#include "metafile/PlayerDcState.h"
 #include "metafile/PlayerFontCache.h"
 
 #include <QElapsedTimer>
@@ -118,8 +118,8 @@ class EmfPlayer final : public PlaybackContext {
     QSizeF refPixels_;
     QSizeF refMillimetres_;
 
-    DcState dc_;
-    std::vector<DcState> saved_;
+    PlayerDcState dc_;
+    std::vector<PlayerDcState> saved_;
     std::vector<GdiObject> objects_;
 
     bool inPath_ = false;

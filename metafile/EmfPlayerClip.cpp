@@ -1,6 +1,6 @@
 #include "metafile/EmfPlayer.h"
 
-#include "metafile/EmfWriter.h"
+#include "metafile/GdiDefs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,23 +44,22 @@ void EmfPlayer::ApplyClip() {
     }
 }
 
-// RGN_AND 1, RGN_OR 2, RGN_XOR 3, RGN_DIFF 4, RGN_COPY 5.
 void EmfPlayer::CombineClip(const QRegion& region, int mode) {
     const QRegion current = dc_.clip ? *dc_.clip : QRegion(kEverything);
     switch (mode) {
-        case 1:
+        case regionmode::And:
             dc_.clip = current.intersected(region);
             break;
-        case 2:
+        case regionmode::Or:
             dc_.clip = current.united(region);
             break;
-        case 3:
+        case regionmode::Xor:
             dc_.clip = current.xored(region);
             break;
-        case 4:
+        case regionmode::Diff:
             dc_.clip = current.subtracted(region);
             break;
-        case 5:
+        case regionmode::Copy:
             dc_.clip = region;
             break;
         default:
@@ -148,10 +147,10 @@ std::optional<QRegion> EmfPlayer::ReadRegion(ByteView r, std::uint64_t offset, s
 void EmfPlayer::ClipRecord(std::uint32_t type, ByteView r) {
     switch (type) {
         case emr::IntersectClipRect:
-            CombineClip(LogicalRectRegion(r, 8), 1);
+            CombineClip(LogicalRectRegion(r, 8), regionmode::And);
             break;
         case emr::ExcludeClipRect:
-            CombineClip(LogicalRectRegion(r, 8), 4);
+            CombineClip(LogicalRectRegion(r, 8), regionmode::Diff);
             break;
         case emr::OffsetClipRgn: {
             if (!dc_.clip) break;
@@ -164,7 +163,7 @@ void EmfPlayer::ClipRecord(std::uint32_t type, ByteView r) {
         case emr::ExtSelectClipRgn: {
             const std::uint32_t bytes = r.U32Or(8);
             const int mode = static_cast<int>(r.U32Or(12));
-            if (mode == 5 && bytes < 32) {  // RGN_COPY without a region: back to no clip
+            if (mode == regionmode::Copy && bytes < 32) {  // no region: back to no clip
                 dc_.clip.reset();
                 ApplyClip();
                 break;
@@ -185,7 +184,7 @@ void EmfPlayer::RegionRecord(std::uint32_t type, ByteView r) {
     if (type == emr::FillRgn || type == emr::FrameRgn) {
         const std::uint32_t index = r.U32Or(28);
         offset = type == emr::FrameRgn ? 40 : 32;
-        if (index & 0x80000000u) {
+        if (index & kStockObject) {
             const BrushObject keep = dc_.brush;
             SelectObject(index);
             brush = dc_.brush;
