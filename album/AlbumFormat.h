@@ -123,7 +123,7 @@ class AlbumSettings {
     QByteArray raw_;
 };
 
-// OLE date <-> wall-clock date and time (no zone: held with the UTC spec so that no daylight
+// OLE date <-> wall-clock date and time (no zone: held as UTC so that no daylight
 // saving shift applies), rounded to whole seconds. Before 1899-12-30 the OLE rule holds: the
 // fraction counts forward from that day's midnight. Non-finite values or dates outside years
 // 100..9999 give an invalid QDateTime.

@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <future>
 #include <utility>
 
+#include "album/BodyArrival.h"
 #include "album/BodyFile.h"
 #include "album/UserMessage.h"
 #include "support/Length.h"
@@ -22,14 +22,6 @@
 
 namespace tavlex {
 namespace {
-
-// Input is read in 64 KiB chunks; output goes straight into the body file through mapped
-// windows of 4 MiB (two at most are mapped at once), so the body never sits in memory whole and
-// is not copied once more. Small bodies, and bodies in files that cannot be mapped, are
-// appended in 256 KiB blocks instead.
-constexpr std::size_t kInputChunk = 64 * 1024;
-constexpr std::int64_t kOutputWindow = 4 << 20;
-constexpr std::int64_t kSpareBlock = 256 * 1024;
 
 // A directory this large cannot come from a real album; refusing it keeps the page table's
 // memory bounded (12 MB) whatever a small, highly compressed file claims.
@@ -46,27 +38,11 @@ class FileDescriptor {
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
+    int Descriptor() const { return fd_; }
+    int Release() { return std::exchange(fd_, -1); }
 
   private:
     int fd_;
-};
-
-class Inflater {
-  public:
-    Inflater() {
-        if (inflateInit(&stream_) != Z_OK) {
-            throw AlbumError(AlbumErrorKind::CannotOpen, QStringLiteral("zlib cannot start"));
-        }
-    }
-    ~Inflater() { inflateEnd(&stream_); }
-    Inflater(const Inflater&) = delete;
-    Inflater& operator=(const Inflater&) = delete;
-    z_stream* operator->() { return &stream_; }
-    z_stream* get() { return &stream_; }
-
-  private:
-    z_stream stream_{};
 };
 
 QString SystemError() {
@@ -86,165 +62,25 @@ qint64 ReadFully(int fd, char* buffer, std::size_t length) {
     return static_cast<qint64>(total);
 }
 
-// One mapped output window of the body file, prepared on a second thread while the previous
-// one is being filled, and unmapped however the inflating ends.
-class OutputWindow {
-  public:
-    OutputWindow() = default;
-    OutputWindow(char* range, std::int64_t length) : range_(range), length_(length) {}
-    OutputWindow(OutputWindow&& other) noexcept
-        : range_(std::exchange(other.range_, nullptr)), length_(other.length_) {}
-    OutputWindow& operator=(OutputWindow&&) = delete;
-    ~OutputWindow() { BodyFile::Unmap(range_, length_); }
-
-    char* Range() const { return range_; }  // null where the file cannot be mapped
-
-  private:
-    char* range_ = nullptr;
-    std::int64_t length_ = 0;
-};
-
-class WindowAhead {
-  public:
-    explicit WindowAhead(const BodyFile& file) : file_(file) {}
-    ~WindowAhead() { Drop(); }
-    WindowAhead(const WindowAhead&) = delete;
-    WindowAhead& operator=(const WindowAhead&) = delete;
-
-    void Start(std::int64_t offset, std::int64_t length) {
-        Drop();
-        if (length <= 0) return;
-        next_ = std::async(std::launch::async, [this, offset, length] {
-            return OutputWindow(file_.MapRange(offset, length), length);
-        });
-    }
-    // The prepared window (none where nothing was started); throws the preparing thread's
-    // error.
-    OutputWindow Take() { return next_.valid() ? next_.get() : OutputWindow(); }
-    // Lets go of a window that is no longer needed, once its preparation is done.
-    void Drop() {
-        if (!next_.valid()) return;
-        try {
-            next_.get();
-        } catch (const AlbumError&) {
-            // A window nobody needs any more: its error does not matter.
-        }
-    }
-
-  private:
-    const BodyFile& file_;
-    std::future<OutputWindow> next_;
-};
-
-// zlib's word for a stream whose trailer does not match the data before it.
-bool IsChecksumFailure(const z_stream& stream) {
-    return stream.msg != nullptr && std::strcmp(stream.msg, "incorrect data check") == 0;
-}
-
-// Inflates the zlib stream that starts at the album file's current position into body. The body
-// is the first bodyLength bytes the stream yields: a stream that goes on past them, or stops
-// right after them without its checksum, still gives the body, since producers are known to
-// write both. A stream that ends or breaks before them is damaged, and so is one whose checksum
-// follows them and does not match.
-void InflateBody(int albumFd, std::int64_t bodyLength, BodyFile& body, const QString& name) {
-    Inflater inflater;
-    std::unique_ptr<char[]> input(new char[kInputChunk]);
-    const auto damaged = [&](const QString& why) {
-        return AlbumError(AlbumErrorKind::Damaged,
-                          QStringLiteral("damaged album: %1 > %2").arg(why, name),
-                          kAlbumHeaderSize + static_cast<std::int64_t>(inflater->total_in));
-    };
-    const auto corrupt = [&](int code) {
-        const QString reason = inflater->msg ? QString::fromLatin1(inflater->msg)
-                                             : QStringLiteral("zlib error %1").arg(code);
-        return damaged(QStringLiteral("the compressed body is corrupt (%1)").arg(reason));
-    };
-    bool inputEnded = false;
-    int status = Z_OK;
-    // The stream broke beyond the bytes asked for so far; asking for more is then an error.
-    int brokenBeyond = Z_OK;
-    // Body: inflates into out until it is full or the stream ends; the input ending first is
-    // damage. Probe: looks past the body only for a checksum that does not match.
-    enum class Mode { Body, Probe };
-    const auto fill = [&](char* out, std::size_t length, Mode mode) {
-        if (brokenBeyond != Z_OK) throw corrupt(brokenBeyond);
-        inflater->next_out = reinterpret_cast<Bytef*>(out);
-        inflater->avail_out = static_cast<uInt>(length);
-        while (inflater->avail_out > 0 && status != Z_STREAM_END) {
-            if (inflater->avail_in == 0 && !inputEnded) {
-                const qint64 got = ReadFully(albumFd, input.get(), kInputChunk);
-                if (got < 0) {
-                    throw AlbumError(AlbumErrorKind::CannotOpen,
-                                     QStringLiteral("cannot read the album file: %1 > %2")
-                                         .arg(SystemError(), name));
-                }
-                inputEnded = got < static_cast<qint64>(kInputChunk);
-                inflater->next_in = reinterpret_cast<Bytef*>(input.get());
-                inflater->avail_in = static_cast<uInt>(got);
-            }
-            if (inflater->avail_in == 0 && inputEnded) {
-                if (mode == Mode::Probe) break;
-                throw damaged(QStringLiteral("the compressed body ends early"));
-            }
-            status = inflate(inflater.get(), Z_NO_FLUSH);
-            if (status != Z_OK && status != Z_STREAM_END && status != Z_BUF_ERROR) {
-                const bool beyond = mode == Mode::Probe || inflater->avail_out == 0;
-                if (!beyond || IsChecksumFailure(*inflater.get())) throw corrupt(status);
-                brokenBeyond = status;
-                break;
-            }
-        }
-        return length - inflater->avail_out;
-    };
-
-    // Never more than the stated length goes into the file, whatever the stream holds.
-    std::unique_ptr<char[]> spare;
-    std::int64_t produced = 0;
-    WindowAhead ahead(body);
-    // A small body is simply appended: a thread and a mapping would cost more than they save.
-    if (bodyLength >= kOutputWindow) ahead.Start(0, kOutputWindow);
-    while (status != Z_STREAM_END && produced < bodyLength) {
-        const std::int64_t want = std::min<std::int64_t>(kOutputWindow, bodyLength - produced);
-        std::size_t got = 0;
-        const OutputWindow window = ahead.Take();
-        if (window.Range()) {
-            ahead.Start(produced + want,
-                        std::min<std::int64_t>(kOutputWindow, bodyLength - produced - want));
-            got = fill(window.Range(), static_cast<std::size_t>(want), Mode::Body);
-            body.CommitMapped(static_cast<std::int64_t>(got));
-        } else {
-            if (!spare) spare.reset(new char[kSpareBlock]);
-            got = fill(spare.get(),
-                       static_cast<std::size_t>(std::min<std::int64_t>(want, kSpareBlock)),
-                       Mode::Body);
-            body.Append(spare.get(), static_cast<std::int64_t>(got));
-        }
-        produced += static_cast<std::int64_t>(got);
-    }
-    // Before the file is cut to its size: the thread must not reserve space behind that.
-    ahead.Drop();
-    if (status != Z_STREAM_END && brokenBeyond == Z_OK) {
-        char probe = 0;
-        fill(&probe, 1, Mode::Probe);
-    }
-    body.TrimToSize();
-    if (produced != bodyLength) {
-        throw damaged(QStringLiteral("the body inflates to %1 bytes, not its stated %2")
-                          .arg(produced)
-                          .arg(bodyLength));
-    }
-}
-
-// Sequential reads from the body in file order, each checked against what the body holds.
+// Sequential reads from the body in file order, each waiting for its bytes to arrive and
+// checked against the body's stated length.
 class BodyReader {
   public:
-    BodyReader(const BodyFile& body, QString name) : body_(body), name_(std::move(name)) {}
+    BodyReader(const BodySink& body, BodyArrival& arrival, QString name)
+        : body_(body), arrival_(arrival), name_(std::move(name)) {}
 
     std::int64_t Position() const { return position_; }
-    std::int64_t Remaining() const { return body_.Size() - position_; }
+    std::int64_t Remaining() const { return arrival_.Expected() - position_; }
 
     QByteArray Read(std::int64_t length, const char* what) {
         Require(length, what);
+        if (!arrival_.WaitFor(position_ + length)) {
+            // The stream broke before these bytes: its own error says why.
+            arrival_.ThrowIfFailed();
+            throw AlbumError(AlbumErrorKind::Damaged,
+                             QStringLiteral("the album's body stopped arriving > %1").arg(name_),
+                             arrival_.Arrived());
+        }
         QByteArray bytes(static_cast<qsizetype>(length), Qt::Uninitialized);
         body_.ReadAt(position_, bytes.data(), length);
         position_ += length;
@@ -266,7 +102,8 @@ class BodyReader {
     }
 
   private:
-    const BodyFile& body_;
+    const BodySink& body_;
+    BodyArrival& arrival_;
     QString name_;
     std::int64_t position_ = 0;
 };
@@ -336,7 +173,8 @@ void ReadDirectory(BodyReader& reader, Document& document, const QString& name) 
 
 }  // namespace
 
-AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pixelsPerInch) {
+AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) {
+    const int pixelsPerInch = options.pixelsPerInch;
     AlbumLoadResult result;
     Document& document = result.document;
     const QFileInfo info(path);
@@ -356,20 +194,20 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     }
 
     document.CurrentPage = 1;
-    const FileDescriptor album(
+    FileDescriptor album(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
-    if (album.get() < 0) {
+    if (album.Descriptor() < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,
             QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));
     }
     struct stat status {};
-    if (::fstat(album.get(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    if (::fstat(album.Descriptor(), &status) != 0 || !S_ISREG(status.st_mode)) {
         throw AlbumError(AlbumErrorKind::CannotOpen,
                          QStringLiteral("the album is not a regular file > %1").arg(name));
     }
     QByteArray headerBytes(kAlbumHeaderSize, '\0');
-    const qint64 headerRead = ReadFully(album.get(), headerBytes.data(), kAlbumHeaderSize);
+    const qint64 headerRead = ReadFully(album.Descriptor(), headerBytes.data(), kAlbumHeaderSize);
     if (headerRead < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,
@@ -404,10 +242,12 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
                          kAlbumHeaderSize - 4);
     }
 
-    document.BodyStream = BodyFile::Create(tempFolder);
-    InflateBody(album.get(), bodyLength, *document.BodyStream, name);
+    document.BodyStream = options.makeSink
+                              ? options.makeSink(bodyLength)
+                              : std::shared_ptr<BodySink>(BodyFile::Create(options.tempFolder));
+    document.Arrival = BodyArrival::Start(album.Release(), bodyLength, document.BodyStream, name);
 
-    BodyReader reader(*document.BodyStream, name);
+    BodyReader reader(*document.BodyStream, *document.Arrival, name);
     document.AlbumSettings =
         AlbumSettings::FromBytes(reader.Read(settingsSize, "settings"), document.UsesLongSettings);
     const AlbumSettings& settings = document.AlbumSettings;
@@ -434,6 +274,18 @@ AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pi
     return result;
 }
 
+AlbumLoadResult LoadAlbum(const QString& path, const QString& tempFolder, int pixelsPerInch) {
+    AlbumOpenOptions options;
+    options.tempFolder = tempFolder;
+    options.pixelsPerInch = pixelsPerInch;
+    AlbumLoadResult result = OpenAlbum(path, options);
+    if (BodyArrival* arrival = result.document.Arrival.get()) {
+        arrival->Join();
+        arrival->ThrowIfFailed();
+    }
+    return result;
+}
+
 const PageEntry& CheckedPageEntry(const Document& document, int page) {
     if (!document.BodyStream) {
         throw AlbumError(AlbumErrorKind::NoSuchPage, QStringLiteral("the album is not open"));
@@ -446,7 +298,10 @@ const PageEntry& CheckedPageEntry(const Document& document, int page) {
                                                          .arg(document.PageCount));
     }
     const PageEntry& entry = document.PageDirectory[static_cast<std::size_t>(page)];
-    const std::int64_t bodySize = document.BodyStream->Size();
+    // While the body arrives, entries are measured against its stated length: pages not there
+    // yet are waited for by whoever reads them.
+    const std::int64_t bodySize =
+        document.Arrival ? document.Arrival->Expected() : document.BodyStream->Size();
     if (entry.Offset < 0 || entry.Size < 0 || std::int64_t{entry.Offset} + entry.Size > bodySize) {
         throw AlbumError(AlbumErrorKind::InvalidPage,
                          QStringLiteral("page %1 (%2 bytes at %3) lies outside the %4-byte body")
@@ -478,6 +333,13 @@ void SizePageBuffer(QByteArray& buffer, std::int64_t bytes) {
 
 QByteArray ReadPageBytes(const Document& document, int page) {
     const PageEntry& entry = CheckedPageEntry(document, page);
+    if (document.Arrival && !document.Arrival->WaitFor(std::int64_t{entry.Offset} + entry.Size)) {
+        throw AlbumError(AlbumErrorKind::Damaged,
+                         QStringLiteral("damaged album: page %1 lies past the point where its "
+                                        "body broke off")
+                             .arg(page),
+                         document.Arrival->Arrived());
+    }
     QByteArray bytes(entry.Size, Qt::Uninitialized);
     document.BodyStream->ReadAt(entry.Offset, bytes.data(), entry.Size);
     return bytes;

@@ -3,6 +3,9 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
+#include <memory>
+
 #include "album/AlbumError.h"
 #include "album/Document.h"
 
@@ -29,8 +32,24 @@ struct AlbumLoadResult {
     bool Loaded() const { return status == LoadStatus::Loaded; }
 };
 
+struct AlbumOpenOptions {
+    QString tempFolder;     // where the body's temporary file is made
+    int pixelsPerInch = 0;  // margins and paper size are converted at this (0: the screen's)
+    // Makes the body's sink for the stated body length instead of a temporary file in
+    // tempFolder (the fuzz targets keep it in memory). May throw AlbumError.
+    std::function<std::shared_ptr<BodySink>(std::int64_t bodyLength)> makeSink;
+};
+
+// Opens the album at path with the body still arriving: checks the name and header, starts
+// inflating the body on a thread of its own (Document::Arrival) and reads settings, contents and
+// page directory as soon as they have arrived. Refusals are results; damage before the end of the
+// page directory, read failures and the lack of a free temporary name throw AlbumError. Damage
+// found later ends the arrival as Failed: the pages before it stay readable.
+AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options);
+
 // Reads the album at path: checks the name and header, inflates the body into a temporary file
-// in tempFolder (see BodyFile) and reads settings, contents and page directory. Refusals are
+// in tempFolder (see BodyFile) and reads settings, contents and page directory; returns once the
+// whole body has arrived. Refusals are
 // results. Damage, read failures and the lack of a free temporary name throw AlbumError; the
 // album file is closed and the temporary name freed whatever happens. Margins and paper size are
 // converted at pixelsPerInch (0: the screen's). Does not load or check any page's metafile.

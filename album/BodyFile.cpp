@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -24,7 +25,11 @@ BodyFile::BodyFile(int fd, QString path, int number)
     : fd_(fd), path_(std::move(path)), number_(number) {}
 
 BodyFile::~BodyFile() {
-    if (fd_ >= 0) ::close(fd_);  // also releases the lock on the name
+    DropAhead();
+    UnmapWindow();
+    if (fd_ < 0) return;
+    if (!Whole()) platform::DeleteHeldBody(fd_, path_);
+    ::close(fd_);  // also releases the lock on the name
 }
 
 QString BodyFile::NameFor(const QString& tempFolder, int n) {
@@ -45,23 +50,6 @@ std::unique_ptr<BodyFile> BodyFile::Create(const QString& tempFolder) {
                          .arg(QDir::toNativeSeparators(tempFolder)));
 }
 
-void BodyFile::Append(const void* data, std::int64_t length) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (length > 0) {
-        const ssize_t written = ::pwrite(fd_, bytes, static_cast<std::size_t>(length), size_);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) {
-            throw AlbumError(
-                AlbumErrorKind::TemporaryFile,
-                QStringLiteral("cannot write the temporary file %1: %2").arg(path_, SystemError()),
-                size_);
-        }
-        bytes += written;
-        length -= written;
-        size_ += written;
-    }
-}
-
 char* BodyFile::MapRange(std::int64_t offset, std::int64_t length) const {
     const platform::MappedRange mapped = platform::MapForWriting(fd_, offset, length);
     if (mapped.error != 0) {
@@ -73,29 +61,95 @@ char* BodyFile::MapRange(std::int64_t offset, std::int64_t length) const {
     return mapped.range;
 }
 
-void BodyFile::Unmap(char* range, std::int64_t length) {
-    platform::UnmapRange(range, length);
+void BodyFile::Expect(std::int64_t length) {
+    expected_ = length;
+    // A small body is simply appended: a thread and a mapping would cost more than they save.
+    appending_ = length < kWindow;
+    if (!appending_) StartAhead(0);
 }
 
-void BodyFile::TrimToSize() {
-    if (::ftruncate(fd_, size_) != 0) {
+void BodyFile::StartAhead(std::int64_t offset) {
+    aheadStart_ = offset;
+    aheadLength_ = std::min(kWindow, expected_ - offset);
+    if (aheadLength_ <= 0) return;
+    reserved_ = true;
+    ahead_ = std::async(std::launch::async,
+                        [this, offset, length = aheadLength_] { return MapRange(offset, length); });
+}
+
+void BodyFile::DropAhead() {
+    if (!ahead_.valid()) return;
+    try {
+        platform::UnmapRange(ahead_.get(), aheadLength_);
+    } catch (const AlbumError&) {
+        // A window nobody needs any more: its error does not matter.
+    }
+}
+
+void BodyFile::UnmapWindow() {
+    platform::UnmapRange(window_, windowLength_);
+    window_ = nullptr;
+}
+
+BodySink::Space BodyFile::Next(std::int64_t want) {
+    if (!appending_) {
+        if (!window_ || written_ == windowStart_ + windowLength_) {
+            UnmapWindow();
+            if (ahead_.valid()) {
+                windowStart_ = aheadStart_;
+                windowLength_ = aheadLength_;
+                window_ = ahead_.get();  // throws the preparing thread's error
+                if (window_) StartAhead(windowStart_ + windowLength_);
+            }
+            appending_ = !window_;
+        }
+        if (window_) {
+            const std::int64_t room = windowStart_ + windowLength_ - written_;
+            return {window_ + (written_ - windowStart_),
+                    std::max<std::int64_t>(1, std::min(want, room))};
+        }
+    }
+    if (!block_) block_.reset(new char[kBlock]);
+    return {block_.get(), std::max<std::int64_t>(1, std::min(want, kBlock))};
+}
+
+void BodyFile::Commit(std::int64_t used) {
+    if (appending_) {
+        const char* bytes = block_.get();
+        std::int64_t left = used;
+        while (left > 0) {
+            const ssize_t written = ::pwrite(fd_, bytes, static_cast<std::size_t>(left), written_);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) {
+                throw AlbumError(AlbumErrorKind::TemporaryFile,
+                                 QStringLiteral("cannot write the temporary file %1: %2")
+                                     .arg(path_, SystemError()),
+                                 written_);
+            }
+            bytes += written;
+            left -= written;
+            written_ += written;
+        }
+    } else {
+        written_ += used;
+    }
+    Publish(written_);
+}
+
+void BodyFile::Finish() {
+    // The preparing thread is done before the file is cut: it must not reserve space behind.
+    DropAhead();
+    UnmapWindow();
+    if (reserved_ && ::ftruncate(fd_, written_) != 0) {
         throw AlbumError(
             AlbumErrorKind::TemporaryFile,
             QStringLiteral("cannot write the temporary file %1: %2").arg(path_, SystemError()),
-            size_);
+            written_);
     }
 }
 
 void BodyFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const {
-    if (offset < 0 || length < 0 || offset > size_ || length > size_ - offset) {
-        throw AlbumError(AlbumErrorKind::Damaged,
-                         QStringLiteral("read of %1 bytes at %2 lies outside the album body "
-                                        "(%3 bytes)")
-                             .arg(length)
-                             .arg(offset)
-                             .arg(size_),
-                         offset);
-    }
+    CheckRange(offset, length);
     auto* bytes = static_cast<char*>(buffer);
     while (length > 0) {
         const ssize_t got = ::pread(fd_, bytes, static_cast<std::size_t>(length), offset);

@@ -9,7 +9,8 @@
 #include <vector>
 
 #include "album/AlbumFormat.h"
-#include "album/BodyFile.h"
+#include "album/BodyArrival.h"
+#include "album/BodySink.h"
 
 namespace tavlex {
 
@@ -24,8 +25,9 @@ struct AlbumFileIdentity {
 // The state of one open album as the loader fills it. A document window holds one; its own
 // fields (zoom, page metafile, contents font metrics) live in the window.
 //
-// Ownership: the Document owns its open body file (BodyStream). Moving a Document transfers the
-// file; destroying it closes the file and frees its temporary name. Not copyable.
+// Ownership: the Document owns its open body (BodyStream) and the thread that may still be
+// inflating into it (Arrival). Moving a Document transfers both; destroying it stops that
+// thread, then closes the body file and frees its temporary name. Not copyable.
 class Document {
   public:
     Document() = default;
@@ -34,7 +36,12 @@ class Document {
     Document(const Document&) = delete;
     Document& operator=(const Document&) = delete;
 
-    std::unique_ptr<BodyFile> BodyStream;  // the inflated body; none before loading
+    // The inflated body; none before loading. Shared with the inflating thread only, which
+    // keeps it alive until it has stopped.
+    std::shared_ptr<BodySink> BodyStream;
+    // The body still arriving after the open; whole (or failed) once its state says so. Declared
+    // after the body: it goes first, stopping its thread.
+    std::unique_ptr<BodyArrival> Arrival;
 
     std::int32_t PaperWidth = 0;   // screen pixels at 100 %
     std::int32_t PaperHeight = 0;  // screen pixels at 100 %

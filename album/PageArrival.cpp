@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <system_error>
 
+#include "album/AlbumError.h"
 #include "album/AlbumLoader.h"
-#include "album/BodyFile.h"
+#include "album/BodyArrival.h"
+#include "album/BodySink.h"
 
 namespace tavlex {
 
@@ -12,8 +14,8 @@ std::shared_ptr<PageArrival> PageArrival::Start(const Document& document, int pa
                                                 QByteArray& buffer) {
     const PageEntry& entry = CheckedPageEntry(document, page);
     SizePageBuffer(buffer, entry.Size);
-    std::shared_ptr<PageArrival> arrival(
-        new PageArrival(*document.BodyStream, entry.Offset, buffer.data(), entry.Size));
+    std::shared_ptr<PageArrival> arrival(new PageArrival(
+        *document.BodyStream, document.Arrival.get(), entry.Offset, buffer.data(), entry.Size));
     if (entry.Size > 2 * kChunk) {
         try {
             arrival->reader_ = std::thread([raw = arrival.get()] { raw->Read(); });
@@ -26,8 +28,9 @@ std::shared_ptr<PageArrival> PageArrival::Start(const Document& document, int pa
     return arrival;
 }
 
-PageArrival::PageArrival(const BodyFile& body, std::int64_t offset, char* data, std::int64_t size)
-    : body_(body), offset_(offset), data_(data), size_(size) {}
+PageArrival::PageArrival(const BodySink& body, BodyArrival* bodyArrival, std::int64_t offset,
+                         char* data, std::int64_t size)
+    : body_(body), bodyArrival_(bodyArrival), offset_(offset), data_(data), size_(size) {}
 
 PageArrival::~PageArrival() {
     if (reader_.joinable()) reader_.join();
@@ -38,6 +41,12 @@ void PageArrival::Read() {
     try {
         while (done < size_) {
             const std::int64_t n = std::min(kChunk, size_ - done);
+            if (bodyArrival_ && !bodyArrival_->WaitFor(offset_ + done + n)) {
+                throw AlbumError(AlbumErrorKind::Damaged,
+                                 QStringLiteral("damaged album: the page lies past the point "
+                                                "where its body broke off"),
+                                 offset_ + done);
+            }
             body_.ReadAt(offset_ + done, data_ + done, n);
             done += n;
             arrived_.store(done, std::memory_order_release);

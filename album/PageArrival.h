@@ -12,12 +12,15 @@
 
 namespace tavlex {
 
-class BodyFile;
+class BodyArrival;
+class BodySink;
 
 // A page's bytes read from the body file on a thread of their own, so that playback can start
-// on the first records while the rest arrive. The buffer is sized before the thread starts,
-// and the thread writes only where nothing has arrived yet: a reader may use [0, end) once
-// WaitFor(end) has returned true. The thread is joined by Finish and by the destructor.
+// on the first records while the rest arrive. While the body itself is still inflating, each
+// step waits for its bytes there first; a page past damage in the body fails to arrive. The buffer
+// is sized before the thread starts, and the thread writes only where nothing has arrived yet: a
+// reader may use [0, end) once WaitFor(end) has returned true. The thread is joined by Finish and
+// by the destructor.
 class PageArrival {
   public:
     // Checks the page as ReadPageBytes does (throwing AlbumError), sizes `buffer` with
@@ -38,11 +41,13 @@ class PageArrival {
     static constexpr std::int64_t kChunk = 256 * 1024;  // bytes made available at a time
 
   private:
-    PageArrival(const BodyFile& body, std::int64_t offset, char* data, std::int64_t size);
+    PageArrival(const BodySink& body, BodyArrival* bodyArrival, std::int64_t offset, char* data,
+                std::int64_t size);
     void Read();
 
     static constexpr std::int64_t kFailed = -1;
-    const BodyFile& body_;
+    const BodySink& body_;
+    BodyArrival* const bodyArrival_;  // the body still inflating, or none
     const std::int64_t offset_;
     char* const data_;
     const std::int64_t size_;

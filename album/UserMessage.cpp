@@ -1,7 +1,5 @@
 #include "album/UserMessage.h"
 
-#include "metafile/Metafile.h"
-
 namespace tavlex {
 namespace {
 
@@ -68,6 +66,21 @@ QString UserMessage(FileErrorKind kind, const QString& path) {
     return {};
 }
 
+QString UserMessage(mf::MetafileErrorKind kind) {
+    switch (kind) {
+        case mf::MetafileErrorKind::NotArrived:
+            // The page's bytes could not be read from the temporary file.
+            return UserMessage(AlbumErrorKind::TemporaryFile, QString());
+        case mf::MetafileErrorKind::NotMetafile:
+        case mf::MetafileErrorKind::BadHeader:
+        case mf::MetafileErrorKind::BadRecord:
+        case mf::MetafileErrorKind::TooLarge:
+        case mf::MetafileErrorKind::Truncated:
+            break;
+    }
+    return kInvalidMetafile;
+}
+
 QString UserMessage(const std::exception& error, const QString& fileName) {
     if (const auto* album = dynamic_cast<const AlbumError*>(&error)) {
         return UserMessage(album->Kind(), fileName);
@@ -75,7 +88,9 @@ QString UserMessage(const std::exception& error, const QString& fileName) {
     if (const auto* file = dynamic_cast<const FileError*>(&error)) {
         return UserMessage(file->Kind(), file->Path());
     }
-    if (dynamic_cast<const mf::MetafileError*>(&error)) return kInvalidMetafile;
+    if (const auto* metafile = dynamic_cast<const mf::MetafileError*>(&error)) {
+        return UserMessage(metafile->Kind());
+    }
     if (dynamic_cast<const std::bad_alloc*>(&error)) {
         return QStringLiteral("メモリが不足しているため処理を続行できません。");
     }

@@ -6,6 +6,7 @@
 
 #include "album/AlbumError.h"
 #include "album/AlbumLoader.h"
+#include "metafile/Metafile.h"
 #include "support/FileError.h"
 
 namespace tavlex {
@@ -18,6 +19,7 @@ namespace tavlex {
 QString UserMessage(LoadStatus status, const QString& fileName);
 QString UserMessage(AlbumErrorKind kind, const QString& fileName);
 QString UserMessage(FileErrorKind kind, const QString& path);
+QString UserMessage(mf::MetafileErrorKind kind);
 // Any error a command may end in: AlbumError, FileError and the metafile reader's error by their
 // kinds, anything else as a failure that the program did not expect.
 QString UserMessage(const std::exception& error, const QString& fileName);

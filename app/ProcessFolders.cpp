@@ -3,7 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
+
+#include "support/SIniFile.h"
 
 namespace tavlex {
 
@@ -14,28 +15,22 @@ ProcessFolders& Folders() {
     return folders;
 }
 
-QString WithSlash(QString folder) {
-    if (!folder.isEmpty() && !folder.endsWith(QLatin1Char('/'))) {
-        folder += QLatin1Char('/');
-    }
-    return folder;
-}
-
 }  // namespace
 
 bool SetUpProcessFolders(const QString& programPath) {
     ProcessFolders folders;
-    folders.programFolder = WithSlash(QFileInfo(programPath).absolutePath());
-    folders.viewFileFolder = WithSlash(folders.programFolder + QStringLiteral("VIEWFILE"));
+    folders.programFolder = AddBackslash(QFileInfo(programPath).absolutePath());
+    folders.viewFileFolder = AddBackslash(folders.programFolder + QStringLiteral("VIEWFILE"));
     // The per-user data folder, so that album bodies of one user are never readable by another.
-    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    QString base = AppDataFolder();
     if (base.isEmpty()) {
         base = QDir::homePath();
     }
-    folders.tempFolder = WithSlash(WithSlash(base) + QStringLiteral("Velmo/TempFiles/Tavlex"));
+    folders.tempFolder =
+        AddBackslash(AddBackslash(base) + QStringLiteral("Velmo/TempFiles/Tavlex"));
     SetProcessFolders(folders);
 
-    const QString temp = folders.tempFolder.chopped(1);
+    const QString temp = RemoveBackslash(folders.tempFolder);
     if (!QDir().mkpath(temp)) {
         return false;
     }
@@ -45,14 +40,12 @@ bool SetUpProcessFolders(const QString& programPath) {
 }
 
 void SetProcessFolders(const ProcessFolders& folders) {
-    Folders() = folders;
-    Folders().programFolder = WithSlash(folders.programFolder);
-    Folders().viewFileFolder = WithSlash(folders.viewFileFolder);
-    Folders().tempFolder = WithSlash(folders.tempFolder);
-}
-
-QString ProgramFolder() {
-    return Folders().programFolder;
+    Folders().programFolder = AddBackslash(folders.programFolder);
+    Folders().viewFileFolder = AddBackslash(folders.viewFileFolder);
+    Folders().tempFolder = AddBackslash(folders.tempFolder);
+    SetProgramFolder(Folders().programFolder);
+    SetIniFolder(Folders().tempFolder);
+    SetDefaultIniName(QString::fromLatin1(kDefaultIniName));
 }
 
 QString ViewFileFolder() {

@@ -1,4 +1,5 @@
 #include "app/TVMainForm.h"
+#include "album/UserMessage.h"
 
 #include <algorithm>
 
@@ -25,17 +26,22 @@
 #include <QWheelEvent>
 #include <QWindow>
 
+#include "album/TemporaryBodies.h"
+#include "app/EnvironmentCommands.h"
+#include "app/ErrorReport.h"
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
-#include "album/TemporaryBodies.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettings.h"
+#include "app/ViewerSettingsFile.h"
 #include "controls/TAlignSpeedButton_Speed.h"
 #include "controls/TBevel.h"
 #include "controls/TEnablePanel.h"
 #include "controls/TLabel_Speed.h"
 #include "controls/TNoPaintPanel_Speed.h"
 #include "controls/TPaintComboBox.h"
+#include "print/DocumentPrinting.h"
+#include "support/FileError.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
 #include "view/ZoomLayout.h"
@@ -128,7 +134,7 @@ TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
     });
     connect(qApp, &QApplication::focusWindowChanged, this, [this] { PostFixMenuMessage(); });
 
-    // Settings are read here once the INI support exists; until then the initial values apply.
+    ReadViewerSettings(tavlex::Settings());
     SetToolBarVisible(tavlex::Settings().ToolBar);
     MergeMenus();
 }
@@ -140,7 +146,17 @@ TVMainForm::~TVMainForm() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         delete *it;
     }
-    // Settings are written here (before the bodies go) once the INI support exists.
+    if (!ResetPending()) {
+        tavlex::Settings().ToolBar = !plTop_->isHidden();
+        try {
+            WriteViewerSettings(tavlex::Settings());
+        } catch (const FileError& error) {
+            // The settings could not be kept: the bodies stay too, as the report says.
+            ReportError(UserMessage(error.Kind(), error.Path()));
+            g_mainForm = g_mainForm == this ? nullptr : g_mainForm;
+            return;
+        }
+    }
     DeleteTemporaryBodies(tavlex::TempFolder());
     if (g_mainForm == this) {
         g_mainForm = nullptr;
@@ -393,6 +409,10 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
     TViewForm* form = nullptr;
     try {
         form = new TViewForm(*this, mdiArea_);
+        DocumentPrinting::Attach(*form);
+        connect(form, &TViewForm::D1Clicked, this, [form] { RecordEnvironment(*form); });
+        connect(form, &TViewForm::R1Clicked, this,
+                [this, form] { ResetEnvironment(*form, *this); });
         form->show();
         if (!LoadDocument(*form, path)) {
             delete form;

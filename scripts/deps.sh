@@ -8,6 +8,7 @@ packages=(
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35 fonts-crosextra-carlito
     fonts-crosextra-caladea fonts-liberation2 fontconfig
     xvfb xauth python3-numpy python3-pil
+    poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
 )
 missing=()
 for p in "${packages[@]}"; do

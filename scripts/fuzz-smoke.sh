@@ -14,7 +14,7 @@ shopt -s nullglob
 max_len() {
     case $1 in
         fuzz_album) echo 16384 ;;
-        *) echo 8192 ;;
+        *) echo 4096 ;;
     esac
 }
 
@@ -31,7 +31,7 @@ for target in "$build"/tests/fuzz/fuzz_*; do
         -max_len="$(max_len "$name")" -print_final_stats=1 \
         -artifact_prefix="$corpus/" "$corpus" \
         >"$corpus.log" 2>&1 || { tail -n 60 "$corpus.log"; exit 1; }
-    runs=$(sed -n 's/^stat::number_of_executed_runs: *//p' "$corpus.log")
+    runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$corpus.log")
     rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$corpus.log")
     echo "  $name: ${runs:-?} inputs, ${rate:-?} inputs/s"
     rm -rf "$corpus" "$corpus.log"

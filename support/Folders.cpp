@@ -85,8 +85,31 @@ QString ProgramPath() {
     return platform::RunningProgramFile();
 }
 
+namespace {
+
+struct ProgramFolderHolder {
+    std::mutex mutex;
+    QString folder;
+};
+
+ProgramFolderHolder& ProgramFolderValue() {
+    static ProgramFolderHolder holder;
+    return holder;
+}
+
+}  // namespace
+
 QString ProgramFolder() {
+    {
+        std::lock_guard lock(ProgramFolderValue().mutex);
+        if (!ProgramFolderValue().folder.isEmpty()) return ProgramFolderValue().folder;
+    }
     return AddBackslash(FolderPart(ProgramPath()));
+}
+
+void SetProgramFolder(const QString& folder) {
+    std::lock_guard lock(ProgramFolderValue().mutex);
+    ProgramFolderValue().folder = AddBackslash(folder);
 }
 
 QString AppDataFolder() {

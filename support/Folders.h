@@ -37,10 +37,15 @@ bool EnsureFolder(const QString& path);
 // Returns the previous handler.
 std::function<void()> SetFolderBeep(std::function<void()> beep);
 
-// The program file's full path and its folder with a trailing "/". They come from the
-// application object, or from the running executable where there is none yet (tools, tests).
+// The program file's full path. It comes from the application object, or from the running
+// executable where there is none yet (tools, tests).
 QString ProgramPath();
+
+// The process-wide program folder, with a trailing "/": the folder of ProgramPath() until
+// start-up (or a test) sets it. There is one for the whole program; the shell's other folders
+// are worked out from it.
 QString ProgramFolder();
+void SetProgramFolder(const QString& folder);
 
 // The per-user folder for application data, the counterpart of the Windows "application data"
 // folder: $XDG_DATA_HOME, else ~/.local/share (QStandardPaths::GenericDataLocation; not a folder

@@ -31,7 +31,7 @@ class IniDocument {
     IniDocument() = default;
     explicit IniDocument(QByteArray bytes);
 
-    Encoding encoding() const { return encoding_; }
+    Encoding FileEncoding() const { return encoding_; }
 
     // The bytes of the value as stored (blanks and quotes removed), or nothing when the key or
     // section is missing.

@@ -15,8 +15,8 @@ class SRegIniFile {
     // keyPath "" names the root itself.
     SRegIniFile(RootKey rootKey, bool readOnly, const QString& keyPath);
 
-    RootKey rootKey() const { return rootKey_; }
-    bool readOnly() const { return readOnly_; }
+    RootKey Root() const { return rootKey_; }
+    bool IsReadOnly() const { return readOnly_; }
 
     // The key GetText reads for section: below the root when section begins with "\" (which is
     // dropped), else below the key path given at construction. Delimiter "\", as in the registry.

@@ -3,6 +3,7 @@
 #include <QApplication>
 
 #include "album/AlbumLoader.h"
+#include "album/BodyArrival.h"
 #include "app/ViewerSettings.h"
 #include "controls/TFocusControl.h"
 #include "support/Messages.h"
@@ -11,6 +12,8 @@
 
 namespace tavlex {
 namespace {
+
+constexpr std::int64_t kWaitedBody = 16 << 20;
 
 // The hourglass while the album is read; back to normal on every way out, exceptions included.
 class WaitCursor {
@@ -27,7 +30,7 @@ class WaitCursor {
     bool on_ = true;
 };
 
-// Step 16 of every ending that is not an error: refresh, cursor, focus to the page area.
+// Every ending that is not an error: refresh, cursor back, focus to the page area.
 void Finish(TViewForm& form, WaitCursor& cursor) {
     form.RefreshWindowState();
     cursor.Restore();
@@ -42,7 +45,10 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     form.AdoptDocument(Document{});
     WaitCursor cursor;
 
-    AlbumLoadResult result = LoadAlbum(path, form.Host().TempFolder());
+    AlbumOpenOptions options;
+    options.tempFolder = form.Host().TempFolder();
+    options.makeSink = form.Host().BodySinks();
+    AlbumLoadResult result = OpenAlbum(path, options);
     switch (result.status) {
         case LoadStatus::NoFile:
         case LoadStatus::NotAlbumName:
@@ -62,6 +68,18 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     }
     form.AdoptDocument(std::move(result.document));
     form.Doc().CurrentPage = 1;
+    // A small body, or a first page near the start of a large one, is waited for here, which
+    // takes the time of inflating a few megabytes; a page further in shows when it arrives, the
+    // window usable meanwhile.
+    if (BodyArrival* arrival = form.Doc().Arrival.get()) {
+        const PageEntry& first = CheckedPageEntry(form.Doc(), 1);
+        const std::int64_t end = std::int64_t{first.Offset} + first.Size;
+        if (arrival->Expected() <= kWaitedBody) {
+            arrival->Join();
+        } else if (end <= kWaitedBody) {
+            arrival->WaitFor(end);
+        }
+    }
     form.LoadCurrentPage();
     form.ScrollBoxResize();
     Finish(form, cursor);

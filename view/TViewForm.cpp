@@ -12,6 +12,7 @@
 #include <QMdiArea>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QProgressBar>
 #include <QScreen>
 #include <QSplitter>
 #include <QTimer>
@@ -110,6 +111,8 @@ TViewForm::TViewForm(ViewHost& host, QMdiArea* area) : host_(host) {
 }
 
 TViewForm::~TViewForm() {
+    // A body still arriving stops first: its thread must not report to a window that goes.
+    document_.Arrival.reset();
     // FormDestroy: the body file and the page picture go with the document and the metafile
     // members; a drag under way ends with the window.
     if (Drag().cursorSet && Drag().dragging) {
@@ -188,6 +191,15 @@ void TViewForm::BuildControls() {
             bottomLayout->addWidget(gap);
         }
     }
+
+    // How much of the body has arrived, while it arrives.
+    progress_ = new QProgressBar(bottom_);
+    progress_->setObjectName(QStringLiteral("PB_Body"));
+    progress_->setRange(0, 1000);
+    progress_->setTextVisible(false);
+    progress_->setFixedWidth(160);
+    progress_->hide();
+    bottomLayout->addWidget(progress_);
 
     auto* panelLayout = new QVBoxLayout(panel1_);
     panelLayout->setContentsMargins(0, 0, 0, 0);
@@ -393,7 +405,10 @@ void TViewForm::AdoptDocument(Document document) {
     document_.HasPageOrientation = orientation;
     pageMetafile_ = mf::Metafile();
     paintBox_->DropRendering();
+    pendingPage_ = 0;
+    damageReported_ = false;
     contents_->Fill();
+    WatchBody();
 }
 
 void TViewForm::SetZoomIndex(int index) {
@@ -407,6 +422,24 @@ void TViewForm::LoadCurrentPage() {
         Document& document;
         ~SyncReset() { document.SyncingContents = false; }
     } reset{document_};
+    if (BodyArriving() && !IsPageWhole(document_.CurrentPage)) {
+        // Shown when its bytes are there (BodyProgress); blank, not the previous page under the
+        // new number, until then.
+        pendingPage_ = document_.CurrentPage;
+        pageMetafile_ = mf::Metafile();
+        ++pageGeneration_;
+        paintBox_->DropRendering();
+        paintBox_->update();
+        client_->setCursor(Qt::BusyCursor);
+        const PageEntry& entry = CheckedPageEntry(document_, pendingPage_);
+        document_.Arrival->NoticeAt(std::int64_t{entry.Offset} + entry.Size);
+        SyncContentsSelection();
+        return;
+    }
+    if (pendingPage_ != 0) {
+        pendingPage_ = 0;
+        client_->unsetCursor();
+    }
     try {
         // The previous page lets go of its bytes first, so that their storage takes the new
         // page's bytes in place. They are read on a thread of their own while the page plays
@@ -661,6 +694,8 @@ void TViewForm::closeEvent(QCloseEvent* event) {
     auto& connections = RelayConnections();
     for (const auto& connection : connections) QObject::disconnect(connection);
     connections.clear();
+    // An open still under way stops at once, not only when the window is deleted.
+    if (document_.Arrival) document_.Arrival->Cancel();
     QMdiSubWindow::closeEvent(event);
 }
 

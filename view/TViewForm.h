@@ -5,8 +5,10 @@
 #include <QString>
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "album/Document.h"
@@ -17,6 +19,7 @@ class QKeyEvent;
 class QMdiArea;
 class QMenu;
 class QMouseEvent;
+class QProgressBar;
 class QSplitter;
 class QTimer;
 class QWheelEvent;
@@ -64,6 +67,18 @@ class TViewForm : public QMdiSubWindow {
     // Every page change: load, lay out again for turned pages, refresh. A page that cannot be
     // read is reported and left blank, so that the next page can still be reached.
     void GoToPage(int page);
+
+    // The body may still be arriving after the open. A page whose bytes are not all there yet
+    // is shown when they are: LoadCurrentPage then leaves the sheet blank, with the busy cursor
+    // over this window, until the page has arrived or another page is chosen.
+    bool BodyArriving() const;
+    // Whether all of page's bytes are there (false for a page past damage in the body).
+    bool IsPageWhole(int page) const;
+    // Blocks until page's bytes are all there; false when the body broke off before them. For
+    // commands that need whole pages (export, printing) and cannot go on without them.
+    bool WaitForPage(int page);
+    int PendingPage() const { return pendingPage_; }
+    QWidget* BodyProgressBar() const;
     void RefreshWindowState();
     void ScrollBoxResize();
     void UpdateZoomButtons();
@@ -140,6 +155,9 @@ class TViewForm : public QMdiSubWindow {
 
   private:
     void FormCreate();
+    void WatchBody();
+    void BodyProgress();
+    void ReportBodyDamage();
     void BuildControls();
     void BuildMenus();
     QAction* AddItem(QMenu* menu, const QString& name, const QString& caption,
@@ -164,6 +182,11 @@ class TViewForm : public QMdiSubWindow {
     int zoomIndex_ = 1;
     int wheelRemainder_ = 0;
     bool shown_ = false;
+    int pendingPage_ = 0;  // the page waiting for its bytes; 0 for none
+    bool damageReported_ = false;
+    // Set while a progress notice is on its way from the inflating thread, so that they do not
+    // pile up in the event queue.
+    std::shared_ptr<std::atomic<bool>> progressPosted_;
     PagePrompt pagePrompt_;
 
     QWidget* client_ = nullptr;
@@ -175,6 +198,7 @@ class TViewForm : public QMdiSubWindow {
     PagePaintBox* paintBox_ = nullptr;
     TNoPaintPanel_Speed* bottom_ = nullptr;
     std::array<TPanelExt*, 3> bottomPanels_{};
+    QProgressBar* progress_ = nullptr;
     TFocusControl* focusControl_ = nullptr;
     TLabel_Speed* focusLabel_ = nullptr;
     QTimer* timer_ = nullptr;

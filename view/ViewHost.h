@@ -2,12 +2,18 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <functional>
+#include <memory>
+
 class QAbstractButton;
 class QComboBox;
 class QMdiSubWindow;
 class QWidget;
 
 namespace tavlex {
+
+class BodySink;
 
 struct ViewerSettings;
 
@@ -43,6 +49,10 @@ class ViewHost {
     virtual ViewerSettings& Settings() = 0;
     // Folder of the temporary album bodies.
     virtual QString TempFolder() const = 0;
+    // Where album bodies inflate instead of a temporary file in TempFolder (none: there). Tests
+    // use it to hold a body half-way.
+    using BodySinkMaker = std::function<std::shared_ptr<BodySink>(std::int64_t bodyLength)>;
+    virtual BodySinkMaker BodySinks() const { return {}; }
 
     virtual void OpenCommand() = 0;      // the frame's open command
     virtual void ToolBarToggle() = 0;    // shows or hides PL_Top

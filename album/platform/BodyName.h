@@ -13,6 +13,10 @@ namespace tavlex::platform {
 // user, or cannot be created.
 int TakeBodyName(const QString& path);
 
+// Deletes path while it still names the body file open at fd (the name may have been replaced
+// meanwhile); failures are ignored. For a body that was not inflated whole.
+void DeleteHeldBody(int fd, const QString& path);
+
 // Deletes path unless another viewer holds it (its lock is taken) or it is a link; failures are
 // ignored.
 void DeleteUnheldBody(const QString& path);

@@ -37,4 +37,14 @@ void DeleteUnheldBody(const QString& path) {
     ::close(fd);
 }
 
+void DeleteHeldBody(int fd, const QString& path) {
+    const QByteArray native = QFile::encodeName(path);
+    struct stat held {};
+    struct stat named {};
+    if (::fstat(fd, &held) == 0 && ::lstat(native.constData(), &named) == 0 &&
+        held.st_dev == named.st_dev && held.st_ino == named.st_ino) {
+        ::unlink(native.constData());
+    }
+}
+
 }  // namespace tavlex::platform

@@ -22,6 +22,7 @@
 
 #include "album/AlbumLoader.h"
 #include "album/AlbumWriter.h"
+#include "album/BodyFile.h"
 
 namespace {
 

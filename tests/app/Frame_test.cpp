@@ -18,6 +18,7 @@
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
 #include "app/TVMainForm.h"
+#include "app/ViewerSettingsFile.h"
 #include "controls/TAlignSpeedButton_Speed.h"
 #include "controls/TBevel.h"
 #include "controls/TEnablePanel.h"
@@ -64,10 +65,10 @@ class FrameTest : public QObject {
         SetProcessFolders({temp_.filePath("program"), temp_.filePath("program/VIEWFILE"),
                            temp_.filePath("bodies")});
         QDir().mkpath(temp_.filePath("bodies"));
-        test::AlbumSpec spec;
-        spec.pages = 3;
-        albums_ << test::WriteAlbum(temp_, "first.YRA", spec);
-        albums_ << test::WriteAlbum(temp_, "third.YRB", spec);
+        test::AlbumRecipe recipe;
+        recipe.pages = 3;
+        albums_ << test::WriteAlbum(temp_, "first.YRA", recipe);
+        albums_ << test::WriteAlbum(temp_, "third.YRB", recipe);
         // An album name whose header the loader refuses.
         QFile refused(temp_.filePath("notes.YRC"));
         QVERIFY(refused.open(QIODevice::WriteOnly));
@@ -77,6 +78,9 @@ class FrameTest : public QObject {
     }
 
     void init() {
+        // Each test starts as a first run: no settings or geometry from the test before.
+        QFile::remove(temp_.filePath("bodies/Tavlex.INI"));
+        ForgetSettingsState();
         Settings() = ViewerSettings();
         frame_ = new TVMainForm;
         frame_->show();
@@ -246,7 +250,8 @@ class FrameTest : public QObject {
         QVERIFY(messages.messages.isEmpty());
     }
 
-    void aDamagedAlbumKeepsItsWindowWithoutAMessage() {
+    // The pages before the damage stay readable; the damage is said once, when it is found.
+    void aDamagedAlbumKeepsItsWindowAndSaysSoOnce() {
         QFile source(albums_[0]);
         QVERIFY(source.open(QIODevice::ReadOnly));
         QByteArray bytes = source.readAll();
@@ -260,8 +265,12 @@ class FrameTest : public QObject {
         TViewForm* form = frame_->OpenAlbum(damaged);
         QVERIFY(form != nullptr);
         QCOMPARE(frame_->DocumentWindows(), QList<TViewForm*>{form});
-        QCOMPARE(form->Doc().PageCount, 0);
-        QVERIFY(messages.messages.isEmpty());
+        QTRY_VERIFY(!form->BodyArriving());
+        QTRY_COMPARE(messages.messages.size(), 1);
+        QVERIFY(messages.messages[0].startsWith(QStringLiteral("ブラウザファイルが途中で壊れて")));
+        QVERIFY(messages.messages[0].endsWith(QStringLiteral(" > damaged.YRA")));
+        QTest::qWait(50);
+        QCOMPARE(messages.messages.size(), 1);
     }
 
     void ctrlOOpensTheDialogWithAndWithoutADocument() {

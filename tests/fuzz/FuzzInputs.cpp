@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "album/AlbumLoader.h"
+#include "album/BodySink.h"
 #include "metafile/EmfToWmf.h"
 #include "metafile/Export.h"
 #include "metafile/Metafile.h"
@@ -32,6 +33,8 @@ QByteArray View(const std::uint8_t* data, std::size_t size) {
 constexpr qint64 kMaxExportPixels = 256 * 256;
 
 constexpr std::size_t kAlbumHeaderSize = 48;
+// Bodies beyond this are refused like a full disk would refuse them.
+constexpr std::int64_t kMaxBodyInMemory = std::int64_t{256} << 20;
 
 // Header from the input with an admitted signature and version; the body is the deflated rest.
 // Bit 1 of the mode byte keeps the input's BodyLength, so wrong lengths stay reachable.
@@ -118,7 +121,15 @@ void LoadAlbumInput(const std::uint8_t* data, std::size_t size) {
         file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     }
     try {
-        const AlbumLoadResult result = LoadAlbum(path, dir.path(), 96);
+        // The body stays in memory: a temporary file per input would cost more than the
+        // reading it is there to test.
+        AlbumOpenOptions options;
+        options.pixelsPerInch = 96;
+        options.makeSink = [](std::int64_t length) {
+            return std::shared_ptr<BodySink>(MemoryBody::Create(length, kMaxBodyInMemory));
+        };
+        const AlbumLoadResult result = OpenAlbum(path, options);
+        if (result.document.Arrival) result.document.Arrival->Join();
         if (result.Loaded()) {
             const int pages = std::min(result.document.PageCount, 4096);
             for (int page = 1; page <= pages; ++page) {

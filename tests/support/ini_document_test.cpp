@@ -135,7 +135,7 @@ TEST(IniDocument, RefusesWhatWouldReadBackDifferently) {
     EXPECT_EQ(document.ToBytes(), before);
 
     IniDocument shiftJis(QByteArray("[A]\nx=\x83\x41\n"));
-    ASSERT_EQ(shiftJis.encoding(), IniDocument::Encoding::ShiftJis);
+    ASSERT_EQ(shiftJis.FileEncoding(), IniDocument::Encoding::ShiftJis);
     EXPECT_FALSE(shiftJis.SetValue(u"A", u"x", u"\U0001F600"));
     EXPECT_EQ(shiftJis.Decode(*shiftJis.RawValue(u"A", u"x")), QString::fromUtf8("ア"));
 }

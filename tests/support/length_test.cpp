@@ -43,6 +43,10 @@ INSTANTIATE_TEST_SUITE_P(
                     ToPixelsCase{26000, 96, 10}, ToPixelsCase{-26000, 96, -10},
                     ToPixelsCase{2100000, 120, 992}, ToPixelsCase{0, 96, 0},
                     ToPixelsCase{132000, 96, 50}, ToPixelsCase{-8000, 96, -3},
+                    // Where 0.39375 inch per centimetre and the exact inch (1 / 2.54) part:
+                    // the exact inch would give 17, 28 and 33.
+                    ToPixelsCase{46300, 96, 18}, ToPixelsCase{75400, 96, 29},
+                    ToPixelsCase{70900, 120, 34}, ToPixelsCase{-46300, 96, -18},
                     // Values read from files may be absurd: they saturate, never overflow.
                     ToPixelsCase{std::numeric_limits<FixedMm>::max(), 96,
                                  std::numeric_limits<std::int32_t>::max()},
@@ -68,6 +72,9 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(ToMillimetresCase{10, 96, 26000}, ToMillimetresCase{-10, 96, -26000},
                     ToMillimetresCase{50, 96, 132000}, ToMillimetresCase{0, 96, 0},
                     ToMillimetresCase{2, 96, 5000}, ToMillimetresCase{-3, 96, -8000},
+                    // The exact inch would give 6.4, 19.1 and 6.4 mm.
+                    ToMillimetresCase{24, 96, 63000}, ToMillimetresCase{72, 96, 190000},
+                    ToMillimetresCase{30, 120, 63000}, ToMillimetresCase{-24, 96, -63000},
                     ToMillimetresCase{std::numeric_limits<std::int32_t>::max(), 96, 5681173669000},
                     ToMillimetresCase{std::numeric_limits<std::int32_t>::min(), 1,
                                       -545392672508000}));

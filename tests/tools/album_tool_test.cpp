@@ -42,7 +42,7 @@ class AlbumToolTest : public testing::Test {
     QTemporaryDir tmp_;
 };
 
-QJsonObject Spec(bool oriented) {
+QJsonObject Description(bool oriented) {
     QJsonObject settings{{"created", "2024-05-06T07:08:09"},
                          {"title", QStringLiteral("工事写真帳　第二工区")},
                          {"remarks", QStringLiteral("備考①")},
@@ -73,16 +73,17 @@ QJsonObject Spec(bool oriented) {
         {"pages", pages}};
 }
 
-// make -> info gives the spec back, plus what follows from it.
-TEST_F(AlbumToolTest, MakeThenInfoGivesTheSpecBack) {
+// make -> info gives the description back, plus what follows from it.
+TEST_F(AlbumToolTest, MakeThenInfoGivesTheDescriptionBack) {
     for (const bool oriented : {false, true}) {
         SCOPED_TRACE(oriented);
         for (int i = 0; i < 3; ++i)
             File(QStringLiteral("p%1.bin").arg(i), test::PageBytes(i, 10 + i));
-        const QJsonObject spec = Spec(oriented);
-        const QString specPath = File("spec.json", QJsonDocument(spec).toJson());
+        const QJsonObject description = Description(oriented);
+        const QString descriptionPath =
+            File("description.json", QJsonDocument(description).toJson());
         const QString album = dir_.filePath(oriented ? "out.YRA.QZD" : "out.YRA");
-        const ToolRun made = Tool({"make", specPath, album});
+        const ToolRun made = Tool({"make", descriptionPath, album});
         ASSERT_EQ(made.exitCode, 0) << made.err.constData();
 
         const ToolRun info = Tool({"info", album});
@@ -90,7 +91,7 @@ TEST_F(AlbumToolTest, MakeThenInfoGivesTheSpecBack) {
         const QJsonObject printed = QJsonDocument::fromJson(info.out).object();
         for (const char* key :
              {"signature", "product_version_raw", "margins_raw", "settings", "contents"}) {
-            EXPECT_EQ(printed.value(key), spec.value(key)) << key;
+            EXPECT_EQ(printed.value(key), description.value(key)) << key;
         }
         EXPECT_EQ(printed.value("format_level"), 10000);
         EXPECT_EQ(printed.value("long_settings"), true);
@@ -196,42 +197,50 @@ INSTANTIATE_TEST_SUITE_P(
                     "damaged album"}),
     [](const testing::TestParamInfo<FailureCase>& info) { return std::string(info.param.name); });
 
-struct SpecCase {
+struct DescriptionCase {
     const char* name;
     const char* json;
     const char* out;
     const char* text;
 };
 
-class BadSpecTest : public AlbumToolTest, public testing::WithParamInterface<SpecCase> {};
+class BadDescriptionTest : public AlbumToolTest,
+                           public testing::WithParamInterface<DescriptionCase> {};
 
-TEST_P(BadSpecTest, IsRefusedWithoutWritingAnAlbum) {
+TEST_P(BadDescriptionTest, IsRefusedWithoutWritingAnAlbum) {
     File("p.bin", "page");
-    const QString spec = File("spec.json", GetParam().json);
+    const QString description = File("description.json", GetParam().json);
     const QString out = dir_.filePath(QString::fromUtf8(GetParam().out));
-    ExpectOneLineFailure(Tool({"make", spec, out}), QString::fromUtf8(GetParam().text));
+    ExpectOneLineFailure(Tool({"make", description, out}), QString::fromUtf8(GetParam().text));
     EXPECT_FALSE(QFileInfo::exists(out));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Specs, BadSpecTest,
+    Descriptions, BadDescriptionTest,
     testing::Values(
-        SpecCase{"not_json", "{", "a.YRA", "not a JSON object"},
-        SpecCase{"misspelt_key", R"({"titel": "x"})", "a.YRA", "unknown key"},
-        SpecCase{
+        DescriptionCase{"not_json", "{", "a.YRA", "not a JSON object"},
+        DescriptionCase{"misspelt_key", R"({"titel": "x"})", "a.YRA", "unknown key"},
+        DescriptionCase{
             "title_too_long",
             R"({"product_version_raw": 80000, "settings": {"title": "123456789012345678901234567890123456789012345678901"}})",
             "a.YRA", "the field holds 50"},
-        SpecCase{"not_shift_jis", R"({"settings": {"author": "😀"}})", "a.YRA", "outside Shift-JIS"},
-        SpecCase{"orientation_without_qzd", R"({"pages": [{"file": "p.bin", "orientation": 1}]})",
-                 "a.YRA", ".QZD"},
-        SpecCase{"qzd_flag_mismatch", R"({"has_page_orientation": true})", "a.YRA", ".QZD"},
-        SpecCase{"layout_mismatch", R"({"product_version_raw": 80000, "long_settings": true})",
-                 "a.YRA", "long_settings"},
-        SpecCase{"missing_page_file", R"({"pages": [{"file": "nope.bin"}]})", "a.YRA", "nope.bin"},
-        SpecCase{"fractional_number", R"({"settings": {"page_offset": 1.5}})", "a.YRA", "integer"},
-        SpecCase{"bad_date", R"({"settings": {"created": "yesterday"}})", "a.YRA", "created"}),
-    [](const testing::TestParamInfo<SpecCase>& info) { return std::string(info.param.name); });
+        DescriptionCase{"not_shift_jis", R"({"settings": {"author": "😀"}})", "a.YRA",
+                        "outside Shift-JIS"},
+        DescriptionCase{"orientation_without_qzd",
+                        R"({"pages": [{"file": "p.bin", "orientation": 1}]})", "a.YRA", ".QZD"},
+        DescriptionCase{"qzd_flag_mismatch", R"({"has_page_orientation": true})", "a.YRA", ".QZD"},
+        DescriptionCase{"layout_mismatch",
+                        R"({"product_version_raw": 80000, "long_settings": true})", "a.YRA",
+                        "long_settings"},
+        DescriptionCase{"missing_page_file", R"({"pages": [{"file": "nope.bin"}]})", "a.YRA",
+                        "nope.bin"},
+        DescriptionCase{"fractional_number", R"({"settings": {"page_offset": 1.5}})", "a.YRA",
+                        "integer"},
+        DescriptionCase{"bad_date", R"({"settings": {"created": "yesterday"}})", "a.YRA",
+                        "created"}),
+    [](const testing::TestParamInfo<DescriptionCase>& info) {
+        return std::string(info.param.name);
+    });
 
 }  // namespace
 }  // namespace tavlex

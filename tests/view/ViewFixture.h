@@ -69,6 +69,7 @@ class FakeFrame : public QMainWindow, public ViewHost {
     const FrameControls& Controls() const override { return controls_; }
     ViewerSettings& Settings() override { return settings_; }
     QString TempFolder() const override { return temp_.path() + QLatin1Char('/'); }
+    BodySinkMaker BodySinks() const override { return sinks; }
     void OpenCommand() override { ++opens; }
     void ToolBarToggle() override { controls_.PL_Top->setVisible(controls_.PL_Top->isHidden()); }
     void StatusBarToggle() override {
@@ -82,6 +83,7 @@ class FakeFrame : public QMainWindow, public ViewHost {
     ViewerSettings settings_;
     int opens = 0;
     int fixes = 0;
+    BodySinkMaker sinks;  // none: bodies inflate into temporary files as in the viewer
 
   private:
     FrameControls controls_;
@@ -131,9 +133,6 @@ struct AlbumRecipe {
     std::vector<int> badPages;    // 1-based pages whose bytes are no metafile
     std::vector<int> largePages;  // 1-based pages led by a 1 MiB comment, read while they play
 };
-
-// The frame's tests still use the earlier name.
-using AlbumSpec = AlbumRecipe;
 
 inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
                           const AlbumRecipe& recipe) {

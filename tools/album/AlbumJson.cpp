@@ -20,7 +20,7 @@ QJsonValue Text(const QByteArray& shiftJis) {
 }
 
 [[noreturn]] void Bad(const QString& why) {
-    throw AlbumError(AlbumErrorKind::InvalidDescription, QStringLiteral("spec: ") + why);
+    throw AlbumError(AlbumErrorKind::InvalidDescription, QStringLiteral("description: ") + why);
 }
 
 // Rejects keys the shape does not have: a misspelt key would otherwise be dropped silently.
@@ -199,25 +199,26 @@ OrderedJson AlbumInfo(const Document& document) {
     return info;
 }
 
-AlbumSpec ReadAlbumSpec(const QJsonObject& spec, const QString& specFolder, bool pageOrientation) {
-    CheckKeys(spec,
+AlbumDescription ReadAlbumDescription(const QJsonObject& description,
+                                      const QString& descriptionFolder, bool pageOrientation) {
+    CheckKeys(description,
               {"signature", "product_version_raw", "format_level", "long_settings",
                "has_page_orientation", "margins_raw", "body_length", "settings", "contents",
                "page_count", "pages"},
               QStringLiteral("the album"));
-    AlbumSpec result;
+    AlbumDescription result;
     AlbumContents& contents = result.contents;
     AlbumHeader& header = contents.header;
 
-    const QJsonValue signature = spec.value(QLatin1String("signature"));
+    const QJsonValue signature = description.value(QLatin1String("signature"));
     if (!signature.isUndefined() && !signature.isString())
         Bad(QStringLiteral("\"signature\" must be a string"));
     header.SetSignature(
         ShiftJis(signature.toString(QStringLiteral("JXA")), 3, QStringLiteral("\"signature\"")));
-    header.SetProductVersion(Integer(spec, "product_version_raw", 90000,
+    header.SetProductVersion(Integer(description, "product_version_raw", 90000,
                                      std::numeric_limits<std::int64_t>::min(),
                                      std::numeric_limits<std::int64_t>::max()));
-    const QJsonValue marginsValue = spec.value(QLatin1String("margins_raw"));
+    const QJsonValue marginsValue = description.value(QLatin1String("margins_raw"));
     if (!marginsValue.isUndefined()) {
         const QJsonObject margins = Object(marginsValue, QStringLiteral("\"margins_raw\""));
         CheckKeys(margins, {"top", "bottom", "left", "right"}, QStringLiteral("margins_raw"));
@@ -229,21 +230,21 @@ AlbumSpec ReadAlbumSpec(const QJsonObject& spec, const QString& specFolder, bool
     }
 
     const bool longLayout = HasLongSettings(header);
-    if (Boolean(spec, "long_settings", longLayout) != longLayout) {
+    if (Boolean(description, "long_settings", longLayout) != longLayout) {
         Bad(QStringLiteral("\"long_settings\" disagrees with the signature and version"));
     }
-    if (Boolean(spec, "has_page_orientation", pageOrientation) != pageOrientation) {
+    if (Boolean(description, "has_page_orientation", pageOrientation) != pageOrientation) {
         Bad(QStringLiteral(
             "\"has_page_orientation\" needs an output name ending in .QZD, and only then"));
     }
     contents.pageOrientation = pageOrientation;
     contents.settings = AlbumSettings(longLayout);
-    const QJsonValue settings = spec.value(QLatin1String("settings"));
+    const QJsonValue settings = description.value(QLatin1String("settings"));
     if (!settings.isUndefined())
         ReadSettings(Object(settings, QStringLiteral("\"settings\"")), contents.settings);
     contents.usualOrientation = contents.settings.Orientation();
 
-    const QJsonArray records = Array(spec, "contents");
+    const QJsonArray records = Array(description, "contents");
     if (records.size() > kMaxContentsRecords) Bad(QStringLiteral("at most 999 contents entries"));
     for (const QJsonValue& value : records) {
         const QJsonObject object = Object(value, QStringLiteral("a contents entry"));
@@ -255,7 +256,7 @@ AlbumSpec ReadAlbumSpec(const QJsonObject& spec, const QString& specFolder, bool
         contents.contents.push_back(std::move(record));
     }
 
-    const QJsonArray pages = Array(spec, "pages");
+    const QJsonArray pages = Array(description, "pages");
     for (const QJsonValue& value : pages) {
         const QJsonObject object = Object(value, QStringLiteral("a page"));
         CheckKeys(object, {"file", "orientation", "offset", "size"}, QStringLiteral("a page"));
@@ -266,7 +267,7 @@ AlbumSpec ReadAlbumSpec(const QJsonObject& spec, const QString& specFolder, bool
         if (!pageOrientation && page.orientation != 0) {
             Bad(QStringLiteral("page orientations need an output name ending in .QZD"));
         }
-        QFile input(QDir(specFolder).filePath(file));
+        QFile input(QDir(descriptionFolder).filePath(file));
         if (!input.open(QIODevice::ReadOnly)) {
             Bad(QStringLiteral("cannot read page file %1: %2").arg(file, input.errorString()));
         }

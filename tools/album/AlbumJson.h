@@ -16,14 +16,15 @@ namespace tavlex::tool {
 OrderedJson AlbumInfo(const Document& document);
 
 // An album described in the same shape, pages given as {"file": path, "orientation": n} (paths
-// relative to specFolder). Keys that follow from the rest (format_level, body_length,
+// relative to descriptionFolder). Keys that follow from the rest (format_level, body_length,
 // page_count, page offsets and sizes) are ignored; long_settings and has_page_orientation, when
 // present, must agree with the header and the output name. Texts must fit their fields in
 // Shift-JIS. Throws AlbumError naming the first thing wrong.
-struct AlbumSpec {
+struct AlbumDescription {
     AlbumContents contents;
     std::vector<AlbumPage> pages;
 };
-AlbumSpec ReadAlbumSpec(const QJsonObject& spec, const QString& specFolder, bool pageOrientation);
+AlbumDescription ReadAlbumDescription(const QJsonObject& description,
+                                      const QString& descriptionFolder, bool pageOrientation);
 
 }  // namespace tavlex::tool

@@ -50,10 +50,10 @@ int Fail(const QString& line) {
 }
 
 int Fail(const std::exception& error) {
-    const QString detail = QString::fromUtf8(error.what());
+    const auto* metafile = dynamic_cast<const mf::MetafileError*>(&error);
+    const QString detail = QString::fromUtf8(metafile ? metafile->Detail().c_str() : error.what());
     const bool fromLibrary = dynamic_cast<const AlbumError*>(&error) ||
-                             dynamic_cast<const FileError*>(&error) ||
-                             dynamic_cast<const mf::MetafileError*>(&error);
+                             dynamic_cast<const FileError*>(&error) || metafile;
     if (!fromLibrary) return Fail(detail);
     // The viewer's words first; what exactly went wrong after them, for whoever runs the tool.
     const QString text = UserMessage(error, QString());

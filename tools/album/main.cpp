@@ -33,9 +33,10 @@ int main(int argc, char** argv) {
     qInstallMessageHandler(QuietQtMessages);
     // Drawing text needs the GUI font system and so a GUI application (window-less by default);
     // the other commands stay plain so that they leave nothing behind in the temporary folder.
-    const bool draws = argc > 1 && (std::strcmp(argv[1], "render") == 0 ||
-                                    std::strcmp(argv[1], "render-metafile") == 0 ||
-                                    std::strcmp(argv[1], "export") == 0);
+    const bool draws =
+        argc > 1 &&
+        (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "render-metafile") == 0 ||
+         std::strcmp(argv[1], "export") == 0 || std::strcmp(argv[1], "pdf") == 0);
     if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -1,0 +1,151 @@
+// The page loop against a recording printer: jobs per run of one orientation, cancel and errors
+// discarding the job.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "metafile/Metafile.h"
+#include "print/core/PrintDevice.h"
+#include "print/core/PrintLoop.h"
+
+namespace tavlex {
+namespace {
+
+// Records every call as a word: "begin:0", "page", "end", "abort", "orient:1".
+class RecordingDevice : public PrintDevice {
+  public:
+    bool Printing() const override { return printing; }
+    int Orientation() const override { return orientation; }
+    void SetOrientation(int value) override {
+        if (value == 0 || value == 1) orientation = value;
+        calls.push_back("orient:" + std::to_string(value));
+    }
+    void SetTitle(const QString&) override {}
+    void BeginDoc() override {
+        printing = true;
+        calls.push_back("begin:" + std::to_string(orientation));
+    }
+    void NewPage() override { calls.push_back("page"); }
+    void EndDoc() override {
+        printing = false;
+        calls.push_back("end");
+    }
+    void Abort() override {
+        printing = false;
+        calls.push_back("abort");
+    }
+    DeviceMetrics Metrics() const override { return {100, 141, 0, 0, 72, 72}; }
+    QPainter& Painter() override { return painter; }
+
+    bool printing = false;
+    int orientation = 0;
+    std::vector<std::string> calls;
+    QImage sheet{100, 141, QImage::Format_RGB32};
+    QPainter painter{&sheet};
+};
+
+class PrintLoopTest : public testing::Test {
+  protected:
+    PrintRun Run(int first, int last, std::vector<int> orientations = {}) {
+        PrintRun run;
+        run.first = first;
+        run.last = last;
+        run.paperWidth = 794;
+        run.hasPageOrientation = !orientations.empty();
+        run.pageOrientation = [orientations](int p) { return orientations.at(p - 1); };
+        run.loadPage = [this](int p) -> const mf::Metafile& {
+            loaded.push_back(p);
+            return page;  // an empty page: placed, nothing played
+        };
+        run.step = [this](int p) {
+            steps.push_back(p);
+            return p == cancelAt;
+        };
+        run.end = [this] { return cancelAtEnd; };
+        run.close = [this] { closed = true; };
+        return run;
+    }
+    mf::Metafile page;
+    std::vector<int> loaded, steps;
+    int cancelAt = -1;
+    bool cancelAtEnd = false;
+    bool closed = false;
+};
+
+TEST_F(PrintLoopTest, PortraitLandscapeLandscapePortraitIsThreeJobsEndingPortrait) {
+    RecordingDevice device;
+    const PrintOutcome outcome = RunPrintLoop(device, Run(1, 4, {0, 1, 1, 0}));
+    EXPECT_EQ(outcome.jobsBegun, 3);
+    EXPECT_EQ(outcome.pagesDrawn, 4);
+    EXPECT_FALSE(outcome.cancelled);
+    const std::vector<std::string> expected = {"begin:0", "end",      "orient:1", "begin:1", "page",
+                                               "end",     "orient:0", "begin:0",  "end"};
+    EXPECT_EQ(device.calls, expected);
+    EXPECT_EQ(device.orientation, 0);
+}
+
+TEST_F(PrintLoopTest, FirstPageOfTheOtherOrientationTurnsThePrinterBeforeTheJob) {
+    RecordingDevice device;
+    RunPrintLoop(device, Run(2, 3, {0, 1, 1, 0}));
+    const std::vector<std::string> expected = {"orient:1", "begin:1", "page", "end"};
+    EXPECT_EQ(device.calls, expected);
+}
+
+TEST_F(PrintLoopTest, WithoutPageOrientationOneJobWhateverThePages) {
+    RecordingDevice device;
+    device.orientation = 1;
+    RunPrintLoop(device, Run(3, 5));
+    const std::vector<std::string> expected = {"begin:1", "page", "page", "end"};
+    EXPECT_EQ(device.calls, expected);
+    EXPECT_EQ(loaded, (std::vector<int>{3, 4, 5}));
+    EXPECT_EQ(steps, (std::vector<int>{3, 4, 5}));
+}
+
+TEST_F(PrintLoopTest, CancelBeforeTheFirstPageBeginsNothingAndAbortsNothing) {
+    RecordingDevice device;
+    cancelAt = 1;
+    const PrintOutcome outcome = RunPrintLoop(device, Run(1, 3));
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_TRUE(device.calls.empty());
+    EXPECT_TRUE(loaded.empty());
+}
+
+TEST_F(PrintLoopTest, CancelBetweenPagesAbortsTheWholeJob) {
+    RecordingDevice device;
+    cancelAt = 3;
+    const PrintOutcome outcome = RunPrintLoop(device, Run(1, 5));
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(outcome.pagesDrawn, 2);
+    const std::vector<std::string> expected = {"begin:0", "page", "abort"};
+    EXPECT_EQ(device.calls, expected);
+}
+
+TEST_F(PrintLoopTest, CancelHandledOnlyAtTheEndStillAbortsAJobWhosePagesWereAllSent) {
+    RecordingDevice device;
+    cancelAtEnd = true;
+    const PrintOutcome outcome = RunPrintLoop(device, Run(1, 2));
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(device.calls.back(), "abort");
+}
+
+TEST_F(PrintLoopTest, PageThatCannotBeReadAbortsTheJobClosesProgressAndPassesTheError) {
+    RecordingDevice device;
+    PrintRun run = Run(1, 3);
+    run.loadPage = [this](int p) -> const mf::Metafile& {
+        if (p == 2) throw std::runtime_error("damaged page");
+        return page;
+    };
+    EXPECT_THROW(RunPrintLoop(device, run), std::runtime_error);
+    EXPECT_EQ(device.calls.back(), "abort");
+    EXPECT_FALSE(device.printing);
+    EXPECT_TRUE(closed);
+}
+
+}  // namespace
+}  // namespace tavlex
