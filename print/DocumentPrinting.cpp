@@ -213,6 +213,10 @@ void DocumentPrinting::PrnBtnClick() {
 
 const mf::Metafile& DocumentPrinting::PrintedPage(int position) {
     Document& doc = form_.Doc();
+    // The body may still be arriving from the album file: a page is printed whole or not at all.
+    if (!form_.WaitForPage(position))
+        throw AlbumError(AlbumErrorKind::CannotOpen,
+                         QStringLiteral("page %1 could not be read from the album").arg(position));
     doc.CurrentPage = position;
     form_.LoadCurrentPage();
     if (doc.HasPageOrientation) form_.ScrollBoxResize();

@@ -155,6 +155,9 @@ TPrinterEnv* TPrinterEnv::CurrentEnvironment() {
 QPrinter& TPrinterEnv::PrinterObject() {
     if (!P().printer) {
         P().printer = new QPrinter(QPrinter::HighResolution);
+        // Pages go out as vectors, so the resolution only sets the grid they are placed on; the
+        // few things the engine shades as pixels (gradients) stay affordable at 600.
+        P().printer->setResolution(600);
         qAddPostRoutine(DropPrinter);
     }
     return *P().printer;
@@ -197,8 +200,8 @@ bool TPrinterEnv::PrintsToFile() const {
 
 int TPrinterEnv::PrinterIndex() const {
     const QStringList names = QPrinterInfo::availablePrinterNames();
-    // Without any printer the PDF output is the printer.
-    if (names.isEmpty()) return PrintsToFile() ? 0 : -1;
+    // The PDF output is a printer of its own, after the queues (the only one without them).
+    if (PrintsToFile()) return static_cast<int>(names.size());
     const QString name = PrinterObject().printerName();
     return name.isEmpty() ? -1 : static_cast<int>(names.indexOf(name));
 }
@@ -595,10 +598,11 @@ bool TPrinterEnv::ExecutePrintDialog(QPrintDialog& dialog) {
         QApplication::beep();
         return false;
     }
-    const QString before = PrinterObject().printerName();
+    const int before = PrinterIndex();
+    const QString name = PrinterName();
     try {
         const bool confirmed = RunDialog(dialog) == QDialog::Accepted;
-        if (confirmed && PrinterObject().printerName() != before) RefreshDeviceLists();
+        if (confirmed && (PrinterIndex() != before || PrinterName() != name)) RefreshDeviceLists();
         return confirmed;
     } catch (const std::exception&) {
         ReportPrinterError(QStringLiteral("プリンタの設定が正しく行えません｡"));

@@ -425,13 +425,13 @@ void TViewForm::LoadCurrentPage() {
     if (BodyArriving() && !IsPageWhole(document_.CurrentPage)) {
         // Shown when its bytes are there (BodyProgress); blank, not the previous page under the
         // new number, until then.
+        const PageEntry& entry = CheckedPageEntry(document_, document_.CurrentPage);
         pendingPage_ = document_.CurrentPage;
         pageMetafile_ = mf::Metafile();
         ++pageGeneration_;
         paintBox_->DropRendering();
         paintBox_->update();
         client_->setCursor(Qt::BusyCursor);
-        const PageEntry& entry = CheckedPageEntry(document_, pendingPage_);
         document_.Arrival->NoticeAt(std::int64_t{entry.Offset} + entry.Size);
         SyncContentsSelection();
         return;

@@ -60,6 +60,12 @@ void TViewForm::BodyProgress() {
     } else {
         progress_->hide();
     }
+    if (state == BodyArrival::State::Cancelled) {
+        // The window is closing: a page still waited for is simply dropped.
+        pendingPage_ = 0;
+        client_->unsetCursor();
+        return;
+    }
     if (state == BodyArrival::State::Failed) ReportBodyDamage();
     if (pendingPage_ != 0 && (state != BodyArrival::State::Arriving || IsPageWhole(pendingPage_))) {
         const int page = pendingPage_;

@@ -240,6 +240,51 @@ class PrintingTest : public QObject {
         QCOMPARE(open.printing->PrinterEnv().Orientation(), 1);
     }
 
+    void closingTheProgramWhilePrintingWaitsForTheEnd() {
+        QTemporaryDir dir;
+        PrintWindow window(WritePrintAlbum(dir, QStringLiteral("f.YRA"), PrintAlbum{}));
+        QVERIFY(window.loaded);
+        const QString pdf = dir.filePath(QStringLiteral("frame.pdf"));
+        AnswerPrintDialog(pdf);
+        bool frameVisible = false;
+        QTimer::singleShot(0, window.frame.get(), [&] {
+            window.frame->close();
+            frameVisible = window.frame->isVisible();
+        });
+        window.printing->PrnBtnClick();
+        QVERIFY(frameVisible);
+        QCOMPARE(PdfPageSizes(pdf).size(), std::size_t{4});
+        QTRY_VERIFY(!window.frame->isVisible());
+    }
+
+    void currentEnvironmentIsAlwaysALiveOne() {
+        QTemporaryDir dir;
+        PrintWindow first(WritePrintAlbum(dir, QStringLiteral("1.YRA"), PrintAlbum{}));
+        TPrinterEnv* older = &first.printing->PrinterEnv();
+        QCOMPARE(TPrinterEnv::CurrentEnvironment(), older);
+        {
+            PrintWindow second(WritePrintAlbum(dir, QStringLiteral("2.YRA"), PrintAlbum{}));
+            QCOMPARE(TPrinterEnv::CurrentEnvironment(), &second.printing->PrinterEnv());
+            delete second.form;
+        }
+        QCOMPARE(TPrinterEnv::CurrentEnvironment(), older);
+    }
+
+    void printerErrorIsTheHeadlineThenTheFourAdviceLines() {
+        TPrinterEnv::ReportPrinterError(QStringLiteral("プリンタの設定が確認できません｡"));
+        QCOMPARE(errors_.size(), 1);
+        const QStringList lines = errors_[0].split(QStringLiteral("\r\n"));
+        QCOMPARE(lines.size(), 6);
+        QCOMPARE(lines[0], QStringLiteral("プリンタの設定が確認できません｡"));
+        QCOMPARE(lines[1], QString());
+        QCOMPARE(lines[2],
+                 QStringLiteral("現在実行する機能はプリンタドライバが１つ以上インストールされて"));
+        QCOMPARE(lines[5], QStringLiteral("印刷できることを確認して下さい｡"));
+        // An error during the capability queries has no headline: the advice alone.
+        QVERIFY(
+            TPrinterEnv::PrinterErrorText(QString()).startsWith(QStringLiteral("\r\n\r\n現在")));
+    }
+
   private:
     QStringList errors_;
 };

@@ -120,6 +120,19 @@ void BodyArrivalViewTest::firstPageShowsWhileTheBodyArrives() {
     QVERIFY(bar->value() > 0 && bar->value() < 1000);
     QVERIFY(!form->IsPageWhole(6));
 
+    // Another album opens and turns its pages meanwhile.
+    frame_->sinks = {};
+    AlbumRecipe small;
+    small.pages = 3;
+    auto* other = new TViewForm(*frame_, frame_->Area());
+    other->show();
+    QVERIFY(LoadDocument(*other, WriteAlbum(*dir_, QStringLiteral("small.YRA"), small)));
+    other->NextBtnClick();
+    QCOMPARE(other->Doc().CurrentPage, 2);
+    QVERIFY(other->PageMetafile());
+    QVERIFY(form->BodyArriving());
+    frame_->Area()->setActiveSubWindow(form);
+
     // A turn to a page not there yet leaves the sheet blank with the busy cursor over the
     // window; turning back abandons it.
     form->GoToPage(6);
@@ -205,10 +218,14 @@ void BodyArrivalViewTest::closingDuringTheOpenLeavesNoThreadNorFile() {
     const QString body = form->Doc().BodyStream->Path();
     QVERIFY(QFile::exists(body));
     QVERIFY(form->BodyArriving());
+    form->GoToPage(20);  // a turn still waiting is dropped silently by the close
+    QCOMPARE(form->PendingPage(), 20);
     gate->Open();  // it moves on slowly from here, so the close finds it arriving
     gates_.clear();
     form->close();
+    QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(recorder_->messages.isEmpty());
     QVERIFY(frame_->Area()->subWindowList().isEmpty());
     QVERIFY(ThreadCount() <= threads);
     QVERIFY(!QFile::exists(body));
