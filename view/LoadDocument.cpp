@@ -1,9 +1,11 @@
 #include "view/LoadDocument.h"
 
 #include <QApplication>
+#include <QFileInfo>
 
 #include "album/AlbumLoader.h"
 #include "album/BodyArrival.h"
+#include "album/UserMessage.h"
 #include "app/ViewerSettings.h"
 #include "controls/TFocusControl.h"
 #include "support/Messages.h"
@@ -68,21 +70,30 @@ bool LoadDocument(TViewForm& form, const QString& path) {
     }
     form.AdoptDocument(std::move(result.document));
     form.Doc().CurrentPage = 1;
-    // A small body, or a first page near the start of a large one, is waited for here, which
-    // takes the time of inflating a few megabytes; a page further in shows when it arrives, the
-    // window usable meanwhile.
-    if (BodyArrival* arrival = form.Doc().Arrival.get()) {
-        const PageEntry& first = CheckedPageEntry(form.Doc(), 1);
-        const std::int64_t end = std::int64_t{first.Offset} + first.Size;
-        if (arrival->Expected() <= kWaitedBody) {
-            arrival->Join();
-        } else if (end <= kWaitedBody) {
-            arrival->WaitFor(end);
+    QString pageFailure;
+    try {
+        // A small body, or a first page near the start of a large one, is waited for here,
+        // which takes the time of inflating a few megabytes; a page further in shows when it
+        // arrives, the window usable meanwhile.
+        if (BodyArrival* arrival = form.Doc().Arrival.get()) {
+            const PageEntry& first = CheckedPageEntry(form.Doc(), 1);
+            const std::int64_t end = std::int64_t{first.Offset} + first.Size;
+            if (arrival->Expected() <= kWaitedBody) {
+                arrival->Join();
+            } else if (end <= kWaitedBody) {
+                arrival->WaitFor(end);
+            }
         }
+        form.LoadCurrentPage();
+    } catch (const AlbumError& error) {
+        // An entry outside the body spoils its page alone: the album opens and says so.
+        if (error.Kind() != AlbumErrorKind::InvalidPage) throw;
+        pageFailure = UserMessage(error, QFileInfo(path).fileName());
+        form.SyncContentsSelection();
     }
-    form.LoadCurrentPage();
     form.ScrollBoxResize();
     Finish(form, cursor);
+    if (!pageFailure.isEmpty()) ShowInfo(pageFailure);
     return true;
 }
 

@@ -149,6 +149,21 @@ TEST_F(AlbumToolTest, WithoutAPrivateTemporaryFolderNothingIsLoaded) {
     EXPECT_EQ(test::ReadFile(notAFolder), "x");
 }
 
+// A page whose entry points outside the body is refused alone; the album's other pages work.
+TEST_F(AlbumToolTest, StrayPageAloneIsRefused) {
+    constexpr std::int32_t kPages = kLongSettingsSize + 4 + 3 * kPageEntrySize;
+    const QByteArray body =
+        test::BodyWith(0, {},
+                       {PageEntry{0, 2, 0}, PageEntry{kPages, 4, 0}, PageEntry{9999, 4, 0}}) +
+        "page";
+    const QString album = File("stray.YRA", test::AlbumFromBody(body));
+    const QString out = dir_.filePath("page.bin");
+    ASSERT_EQ(Tool({"extract", album, "1", out}).exitCode, 0);
+    EXPECT_EQ(test::ReadFile(out), "page");
+    ExpectOneLineFailure(Tool({"extract", album, "2", dir_.filePath("two.bin")}),
+                         QStringLiteral("メタファイルが不正です"));
+}
+
 struct FailureCase {
     const char* name;
     QStringList args;  // "ALBUM" is replaced by the album's path, "GOOD" by a valid album

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QScrollBar>
+#include <QtEndian>
 #include <QtTest>
 
 #include <limits>
@@ -70,6 +71,7 @@ class ViewFormTest : public QObject {
     void maximisedWindowRelaysToolbar();
     void unreadablePageIsReportedAndPassable();
     void strayPageEntryIsAnInvalidPage();
+    void strayFirstPageOpensTheAlbum();
     void unreadableFirstPageKeepsWindowWithoutPage();
     void largePageCutShortIsReportedAndPassable();
     void altKeysMoveTheFocus();
@@ -541,6 +543,37 @@ void ViewFormTest::strayPageEntryIsAnInvalidPage() {
     QVERIFY(!form->PageMetafile());
     form->NextBtnClick();
     QCOMPARE(form->Doc().CurrentPage, 4);
+    QVERIFY(form->PageMetafile());
+}
+
+// The album opens when its first page's entry points outside the body; that page alone is
+// reported.
+void ViewFormTest::strayFirstPageOpensTheAlbum() {
+    const QString path = WriteAlbum(*dir_, "stray.YRA", AlbumRecipe{});
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    const QByteArray album = file.readAll();
+    const qint32 bodyLength = qFromLittleEndian<qint32>(album.constData() + 44);
+    QByteArray sized(4, '\0');
+    qToBigEndian(bodyLength, sized.data());
+    QByteArray body = qUncompress(sized + album.mid(48));
+    QCOMPARE(body.size(), bodyLength);
+    const qint32 contentsLength = qFromLittleEndian<qint32>(body.constData() + kLongSettingsSize);
+    const int firstEntry = kLongSettingsSize + 4 + contentsLength + kPageEntrySize;
+    qToLittleEndian<qint32>(bodyLength, body.data() + firstEntry);  // page 1 starts at the end
+    QVERIFY(file.resize(0));
+    file.write(album.left(48) + qCompress(body).mid(4));
+    file.close();
+
+    auto* form = new TViewForm(*frame_, frame_->Area());
+    form->show();
+    QVERIFY(LoadDocument(*form, path));
+    QCOMPARE(recorder_->messages, QStringList{QStringLiteral("メタファイルが不正です")});
+    QVERIFY(!form->PageMetafile());
+    QVERIFY(form->PL_Paper()->isVisible());
+    QCOMPARE(form->Doc().CurrentPage, 1);
+    form->NextBtnClick();
+    QCOMPARE(form->Doc().CurrentPage, 2);
     QVERIFY(form->PageMetafile());
 }
 
