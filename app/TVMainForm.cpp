@@ -7,8 +7,6 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -16,12 +14,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTimer>
-#include <QUrl>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWindow>
@@ -29,8 +25,12 @@
 #include "album/TemporaryBodies.h"
 #include "app/EnvironmentCommands.h"
 #include "app/ErrorReport.h"
+#include "app/HelpWindow.h"
+#include "app/PageOutput.h"
 #include "app/ProcessFolders.h"
+#include "app/RecentFiles.h"
 #include "app/StartFileList.h"
+#include "app/TVerForm.h"
 #include "app/ToolbarGlyphs.h"
 #include "app/ViewerSettings.h"
 #include "app/ViewerSettingsFile.h"
@@ -42,6 +42,9 @@
 #include "controls/TPaintComboBox.h"
 #include "print/DocumentPrinting.h"
 #include "support/FileError.h"
+#include "support/gui/ShellUtilities.h"
+#include "support/gui/TControlSize.h"
+#include "support/gui/TDropDst.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
 #include "view/ZoomLayout.h"
@@ -58,11 +61,6 @@ const QStringList& AlbumExtensions() {
     return extensions;
 }
 
-// The web pages of the help menu; opening them arrives with the shell utilities.
-const char* const kPartnerAddress = "www.ranut.example";
-const char* const kSeriesName = "Pelmarkシリーズ";
-const char* const kSeriesAddress = "www.pelmark.example";
-
 constexpr int kToolbarHeight = 32;
 constexpr int kToolbarBorder = 2;
 constexpr int kButtonSize = 28;
@@ -71,13 +69,6 @@ constexpr int kZoomPanelWidth = 179;
 QAction* AddItem(QMenu* menu, const QString& name, const QString& caption) {
     QAction* action = menu->addAction(caption);
     action->setObjectName(name);
-    return action;
-}
-
-// Later commands: shown with their captions, not yet available.
-QAction* AddLaterItem(QMenu* menu, const QString& name, const QString& caption) {
-    QAction* action = AddItem(menu, name, caption);
-    action->setEnabled(false);
     return action;
 }
 
@@ -120,7 +111,28 @@ TVMainForm::TVMainForm(QWidget* parent) : QMainWindow(parent) {
     BuildMenus();
     BuildOpenDialog();
     BuildSaveDialog();
-    setAcceptDrops(true);
+    SetApplicationMainWindow(this);
+    InstallHelpKey();
+    SetHelpContext(this, kFrameHelpContext);
+
+    // The frame's place is restored when it is shown and kept when it closes.
+    controlSize_ = new TControlSize(this);
+    controlSize_->setObjectName(QStringLiteral("ControlSize"));
+    controlSize_->SetStyle(TControlSizeStyle::cssSize);
+    controlSize_->SetSizeOnShow(true);
+    controlSize_->SetScreenSenter(true);
+    controlSize_->SetControl(this);
+
+    dropDst_ = new TDropDst(this);
+    dropDst_->setObjectName(QStringLiteral("DropDst"));
+    dropDst_->SetTarget(THookTarget::htForm);
+    dropDst_->SetControl(this);
+    connect(dropDst_, &TDropDst::OnFileDrop, this,
+            [this](TDropDst*, const QStringList& files, int, int) {
+                // Opened after the drop has completed, so that the source is not held up.
+                QMetaObject::invokeMethod(
+                    this, [this, files] { DropDstFileDrop(files); }, Qt::QueuedConnection);
+            });
 
     timerStart_ = new QTimer(this);
     timerStart_->setObjectName(QStringLiteral("Timer_Start"));
@@ -287,6 +299,8 @@ void TVMainForm::BuildMenus() {
     openKey_->setEnabled(false);
     connect(openKey_, &QAction::triggered, this, [this] { SB_OpenClick(); });
     addAction(openKey_);
+    recent_ = new RecentFiles([this](const QString& path) { OpenAlbum(path); }, this);
+    file1_->addMenu(recent_->Menu());
     file1_->addSeparator()->setObjectName(QStringLiteral("N7"));
     connect(AddItem(file1_, "Mn_Exit", "終了(&X)"), &QAction::triggered, this,
             &TVMainForm::Mn_ExitClick);
@@ -316,22 +330,31 @@ void TVMainForm::BuildMenus() {
 
     help1_ = new QMenu(QStringLiteral("ヘルプ(&H)"), this);
     help1_->setObjectName(QStringLiteral("Help1"));
-    // There is no help file to offer yet, so the topic finder stays disabled.
-    AddLaterItem(help1_, "SearchforHelpOn", "トピックの検索(&K)");
+    searchForHelpOn_ = AddItem(help1_, "SearchforHelpOn", "トピックの検索(&K)");
+    connect(searchForHelpOn_, &QAction::triggered, this, &TVMainForm::SearchforHelpOnClick);
     help1_->addSeparator()->setObjectName(QStringLiteral("N2"));
     QMenu* home = help1_->addMenu(QStringLiteral("ホームページ(&H)"));
     home->setObjectName(QStringLiteral("N4"));
-    AddLaterItem(home, "Mn_Ranut",
-                 QStringLiteral("Ranut ホームページ  ") + QLatin1String(kPartnerAddress) +
-                     QStringLiteral("(&K)"));
+    home->menuAction()->setObjectName(QStringLiteral("N4"));
+    connect(AddItem(home, "Mn_Ranut",
+                    QStringLiteral("Ranut ホームページ  ") + PartnerAddressText() +
+                        QStringLiteral("(&K)")),
+            &QAction::triggered, this, [] { OpenPartnerHomePage(); });
     home->addSeparator()->setObjectName(QStringLiteral("N5"));
-    AddLaterItem(home, "Mn_SeriesSite",
-                 QString::fromUtf8(kSeriesName) + QLatin1Char(' ') + QLatin1String(kSeriesAddress) +
-                     QStringLiteral("(&M)"));
-    AddLaterItem(home, "N6", "Pelmarkシリーズの紹介(&C)...");
-    AddLaterItem(help1_, "Mn_NewPrg", "最新のブラウザの入手(&B)");
+    connect(
+        AddItem(home, "Mn_SeriesSite",
+                SeriesSiteName() + QLatin1Char(' ') + SeriesAddressText() + QStringLiteral("(&M)")),
+        &QAction::triggered, this, [] { OpenSeriesSite(); });
+    connect(AddItem(home, "N6", "Pelmarkシリーズの紹介(&C)..."), &QAction::triggered, this,
+            [] { OpenSeriesCataloguePage(); });
+    connect(AddItem(help1_, "Mn_NewPrg", "最新のブラウザの入手(&B)"), &QAction::triggered, this,
+            [] { OpenPartnerDownloadPage(); });
     help1_->addSeparator()->setObjectName(QStringLiteral("N1"));
-    AddLaterItem(help1_, "Mn_About", "バージョン情報(&A)...");
+    connect(AddItem(help1_, "Mn_About", "バージョン情報(&A)..."), &QAction::triggered, this,
+            &TVMainForm::Mn_AboutClick);
+    connect(help1_, &QMenu::aboutToShow, this, &TVMainForm::Help1Click);
+    Help1Click();
+    AssignFrameHelpContexts({file1_, show1_, mnWindow_, help1_});
 
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
@@ -354,7 +377,7 @@ void TVMainForm::BuildMenus() {
 }
 
 void TVMainForm::BuildOpenDialog() {
-    openDialog_ = new QFileDialog(this);
+    openDialog_ = new TOpenDialogEx(this);
     openDialog_->setObjectName(QStringLiteral("OpenDialog"));
     // Our own dialog, so that its captions are ours on every desktop.
     openDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
@@ -370,8 +393,8 @@ void TVMainForm::BuildOpenDialog() {
     // Album names come from Windows, where case does not count: "a.yra" is an album too.
     openDialog_->setFilter(openDialog_->filter() & ~QDir::CaseSensitive);
     openDialog_->setWindowTitle(QStringLiteral("ブラウザファイルの読み込み"));
-    openDialog_->setLabelText(QFileDialog::Accept, QStringLiteral("開く(&O)"));
-    openDialog_->setLabelText(QFileDialog::Reject, QStringLiteral("中止(&C)"));
+    openDialog_->SetOkCaption(QStringLiteral("開く(&O)"));
+    openDialog_->SetCancelCaption(QStringLiteral("中止(&C)"));
     openDialog_->setOption(QFileDialog::ReadOnly, true);
     // The albums' folder beside the program the first time; later the folder last chosen.
     if (!ViewFileFolder().isEmpty() && QFileInfo(ViewFileFolder()).isDir()) {
@@ -381,19 +404,7 @@ void TVMainForm::BuildOpenDialog() {
 
 void TVMainForm::BuildSaveDialog() {
     saveDialog_ = new QFileDialog(this);
-    saveDialog_->setObjectName(QStringLiteral("SaveDialog"));
-    saveDialog_->setOption(QFileDialog::DontUseNativeDialog, true);
-    saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog_->setFileMode(QFileDialog::AnyFile);
-    saveDialog_->setDefaultSuffix(QStringLiteral("EMF"));
-    saveDialog_->setNameFilters({QStringLiteral("エンハンスメタファイル(*.emf) (*.emf)"),
-                                 QStringLiteral("Windowsメタファイル(*.wmf) (*.wmf)"),
-                                 QStringLiteral("ビットマップ(*.bmp) (*.bmp)")});
-    saveDialog_->setFilter(saveDialog_->filter() & ~QDir::CaseSensitive);
-    if (!ProgramFolder().isEmpty()) {
-        saveDialog_->setDirectory(ProgramFolder());
-        saveDialog_->selectFile(ProgramFolder() + QStringLiteral("画像"));
-    }
+    SetUpPageSaveDialog(*saveDialog_, ProgramFolder());
 }
 
 bool TVMainForm::SB_OpenClick() {
@@ -413,11 +424,16 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
         connect(form, &TViewForm::D1Clicked, this, [form] { RecordEnvironment(*form); });
         connect(form, &TViewForm::R1Clicked, this,
                 [this, form] { ResetEnvironment(*form, *this); });
+        connect(form, &TViewForm::Mn_FileClicked, this,
+                [this, form] { Mn_FileClick(*form, *saveDialog_); });
+        connect(form, &TViewForm::Mn_ClipClicked, this, [form] { Mn_ClipClick(*form); });
+        AdoptDocumentMenus(*form);
         form->show();
         if (!LoadDocument(*form, path)) {
             delete form;
             return nullptr;
         }
+        recent_->Add(path);
     } catch (...) {
         // The window made so far stays open without a page; the next file is tried.
     }
@@ -442,48 +458,9 @@ void TVMainForm::DropDstFileDrop(const QStringList& paths) {
     }
 }
 
-namespace {
-
-QStringList LocalFiles(const QMimeData* data) {
-    QStringList paths;
-    if (data == nullptr || !data->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile()) {
-            paths << url.toLocalFile();
-        }
-    }
-    return paths;
-}
-
-}  // namespace
-
-void TVMainForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void TVMainForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (!LocalFiles(event->mimeData()).isEmpty()) {
-        event->acceptProposedAction();
-    }
-}
-
-void TVMainForm::dropEvent(QDropEvent* event) {
-    const QStringList paths = LocalFiles(event->mimeData());
-    if (paths.isEmpty()) {
-        return;
-    }
-    event->acceptProposedAction();
-    // Opened after the drop has completed, so that the source is not held up by the loading.
-    QMetaObject::invokeMethod(
-        this, [this, paths] { DropDstFileDrop(paths); }, Qt::QueuedConnection);
-}
-
 void TVMainForm::SetStartFiles(const QStringList& paths) {
     startFiles_ = paths.mid(0, kMaxStartFiles);
+    startFilesGiven_ = true;
 }
 
 void TVMainForm::showEvent(QShowEvent* event) {
@@ -496,8 +473,10 @@ void TVMainForm::showEvent(QShowEvent* event) {
 
 void TVMainForm::Timer_StartTimer() {
     timerStart_->stop();
-    // Without albums to open the version dialog is shown here once it exists.
+    // Nothing to open: the version dialog, whose open button is the way to a first album.
     if (startFiles_.isEmpty()) {
+        // Only a frame that was given a command line (the program's start) has one to answer.
+        if (startFilesGiven_) Mn_AboutClick();
         return;
     }
     const QStringList files = startFiles_;
@@ -795,6 +774,44 @@ void TVMainForm::FixMenuMessage() {
         mdiArea_->activeSubWindow() == form) {
         FixMaximizedChild(form);
     }
+}
+
+void TVMainForm::AdoptDocumentMenus(TViewForm& form) {
+    const QList<QMenu*> menus = form.DocumentMenus();
+    AssignDocumentHelpContexts(menus);
+    SetHelpContext(&form, kFrameHelpContext);
+    // The recent albums stand in the document's File menu too, after its open command.
+    if (!menus.isEmpty()) {
+        QMenu* file = menus.first();
+        const QList<QAction*> items = file->actions();
+        for (qsizetype i = 0; i < items.size(); ++i) {
+            if (items[i]->objectName() == QStringLiteral("Mn_Open")) {
+                file->insertAction(i + 1 < items.size() ? items[i + 1] : nullptr,
+                                   recent_->Menu()->menuAction());
+                break;
+            }
+        }
+    }
+}
+
+void TVMainForm::Help1Click() {
+    searchForHelpOn_->setEnabled(HelpAvailable());
+}
+
+void TVMainForm::SearchforHelpOnClick() {
+    ShowHelpFinder();
+}
+
+TVerForm* TVMainForm::VerForm() {
+    if (verForm_ == nullptr) {
+        verForm_ = new TVerForm([this] { return SB_OpenClick(); }, this);
+        SetHelpContext(verForm_, kFrameHelpContext);
+    }
+    return verForm_;
+}
+
+void TVMainForm::Mn_AboutClick() {
+    VerForm()->exec();
 }
 
 }  // namespace tavlex

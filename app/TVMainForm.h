@@ -15,8 +15,13 @@ class QTimer;
 
 namespace tavlex {
 
+class RecentFiles;
 class TAlignSpeedButton_Speed;
 class TBevel;
+class TControlSize;
+class TDropDst;
+class TOpenDialogEx;
+class TVerForm;
 class TEnablePanel;
 class TLabel_Speed;
 class TNoPaintPanel_Speed;
@@ -57,7 +62,8 @@ class TVMainForm : public QMainWindow, public ViewHost {
     // Files dropped on the frame: the frame comes forward and each existing file (not a folder)
     // is opened in the order delivered.
     void DropDstFileDrop(const QStringList& paths);
-    // The albums of the command line, opened 300 ms after the frame is first shown.
+    // The albums of the command line, opened 300 ms after the frame is first shown; when none
+    // of them can be opened, the version dialog is shown instead.
     void SetStartFiles(const QStringList& paths);
 
     // Window arrangement.
@@ -70,6 +76,16 @@ class TVMainForm : public QMainWindow, public ViewHost {
     // Window-size presets 0..4: 640*480, 800*600, 1024*768, 1152*870, 1280*1024 (outer size).
     void SetPresetSize(int preset);
     static QSize PresetSize(int preset);
+
+    // Help menu: the topic finder is offered only when the help is there; the version dialog is
+    // made on first use and kept.
+    void Help1Click();
+    void SearchforHelpOnClick();
+    void Mn_AboutClick();
+    TVerForm* VerForm();
+    RecentFiles* Recent() const { return recent_; }
+    TControlSize* ControlSize() const { return controlSize_; }
+    TDropDst* DropDst() const { return dropDst_; }
 
     void Mn_ToolBarClick();    // toolbar and the line above it
     void Mn_StatusBarClick();  // the active document window's status bar
@@ -100,7 +116,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TNoPaintPanel_Speed* PL_Top() const { return plTop_; }
     TBevel* Bevel() const { return bevel_; }
     QMdiArea* MdiArea() const { return mdiArea_; }
-    QFileDialog* OpenDialog() const { return openDialog_; }
+    TOpenDialogEx* OpenDialog() const { return openDialog_; }
     // The page output's save dialog (EMF, WMF, BMP), ready for the output command.
     QFileDialog* SaveDialog() const { return saveDialog_; }
     QMenu* File1() const { return file1_; }
@@ -123,9 +139,6 @@ class TVMainForm : public QMainWindow, public ViewHost {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
@@ -136,6 +149,8 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TAlignSpeedButton_Speed* AddButton(const QString& name, const QString& hint, int tag, int glyph,
                                        bool toggle);
     void SetToolBarVisible(bool visible);
+    // Help contexts and the recent albums for a new document window's menus.
+    void AdoptDocumentMenus(TViewForm& form);
     // The menu bar: the document window's File, Document and View menus in place of the frame's
     // File and View while a document window is active; Window and Help stay.
     void MergeMenus();
@@ -164,7 +179,7 @@ class TVMainForm : public QMainWindow, public ViewHost {
     TLabel_Speed* label1_ = nullptr;
     TPaintComboBox* cbRitu_ = nullptr;
     QMdiArea* mdiArea_ = nullptr;
-    QFileDialog* openDialog_ = nullptr;
+    TOpenDialogEx* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
 
     QMenu* file1_ = nullptr;
@@ -181,10 +196,17 @@ class TVMainForm : public QMainWindow, public ViewHost {
     QList<QAction*> windowListActions_;
     QAction* windowListSeparator_ = nullptr;
 
+    TControlSize* controlSize_ = nullptr;
+    TDropDst* dropDst_ = nullptr;
+    TVerForm* verForm_ = nullptr;
+    RecentFiles* recent_ = nullptr;
+    QAction* searchForHelpOn_ = nullptr;
+
     QTimer* timerStart_ = nullptr;
     bool shownOnce_ = false;
     bool closing_ = false;
     QStringList startFiles_;
+    bool startFilesGiven_ = false;
     QPointer<QMdiSubWindow> menusFor_;
 };
 

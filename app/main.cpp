@@ -64,6 +64,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavlex"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pelmarkブラウザ"));
+    QApplication::setApplicationVersion(QStringLiteral(TAVLEX_VERSION));
     QApplication::setWindowIcon(tavlex::ApplicationIcon());
     // The whole user interface is Japanese, whatever the desktop's language: the standard dialogs
     // and boxes follow.

@@ -3,11 +3,11 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev
     zlib1g-dev libgtest-dev libgmock-dev libbenchmark-dev
     fonts-ipafont-gothic fonts-ipafont-mincho fonts-urw-base35 fonts-crosextra-carlito
     fonts-crosextra-caladea fonts-liberation2 fontconfig
-    xvfb xauth python3-numpy python3-pil
+    xvfb xauth python3-numpy python3-pil desktop-file-utils shared-mime-info
     poppler-utils cups cups-client cups-bsd printer-driver-cups-pdf libcups2-dev
 )
 missing=()

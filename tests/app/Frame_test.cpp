@@ -26,6 +26,7 @@
 #include "controls/TLabel_Speed.h"
 #include "controls/TNoPaintPanel_Speed.h"
 #include "controls/TPaintComboBox.h"
+#include "support/gui/ShellUtilities.h"
 #include "tests/view/ViewFixture.h"
 
 using namespace tavlex;
@@ -151,7 +152,7 @@ class FrameTest : public QObject {
         QCOMPARE(MenuBarCaptions(frame_->menuBar()),
                  (QStringList{"ファイル(&F)", "表示(&V)", "ウィンドウ(&W)", "ヘルプ(&H)"}));
         QCOMPARE(Captions(frame_->File1()->actions()),
-                 (QStringList{"開く(&O)...", "-", "終了(&X)"}));
+                 (QStringList{"開く(&O)...", "最近使ったファイル(&R)", "-", "終了(&X)"}));
         QCOMPARE(frame_->File1()->actions()[0]->shortcut(), QKeySequence(QKeySequence::Open));
         QCOMPARE(Captions(frame_->Show1()->actions()),
                  (QStringList{"ツールバー(&T)", "ステータスバー(&S)"}));
@@ -192,10 +193,10 @@ class FrameTest : public QObject {
     }
 
     void openDialogIsSetUpForAlbums() {
-        QFileDialog* dialog = frame_->OpenDialog();
+        TOpenDialogEx* dialog = frame_->OpenDialog();
         QCOMPARE(dialog->windowTitle(), QStringLiteral("ブラウザファイルの読み込み"));
-        QCOMPARE(dialog->labelText(QFileDialog::Accept), QStringLiteral("開く(&O)"));
-        QCOMPARE(dialog->labelText(QFileDialog::Reject), QStringLiteral("中止(&C)"));
+        QCOMPARE(dialog->OkCaption(), QStringLiteral("開く(&O)"));
+        QCOMPARE(dialog->CancelCaption(), QStringLiteral("中止(&C)"));
         QCOMPARE(dialog->nameFilters(),
                  QStringList{QStringLiteral("ブラウザファイル (*.YRA *.YRB *.YRC *.YRD)")});
         QCOMPARE(dialog->fileMode(), QFileDialog::ExistingFiles);

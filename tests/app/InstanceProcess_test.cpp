@@ -4,7 +4,6 @@
 // other worktrees never meet it. The running side is either a real viewer (its state is read
 // from TAVLEX_STATE_FILE) or, where the test must act on it (a dialog, a minimised frame), a
 // frame in this process.
-#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMdiArea>
@@ -18,6 +17,7 @@
 #include "app/ProcessFolders.h"
 #include "app/SingleInstance.h"
 #include "app/TVMainForm.h"
+#include "app/TVerForm.h"
 #include "app/ViewerSettings.h"
 #include "tests/view/ViewFixture.h"
 
@@ -192,14 +192,17 @@ class InstanceProcessTest : public QObject {
         SingleInstance instance(box.InstanceFolder());
         QCOMPARE(instance.Check({}, 1000), SingleInstance::Outcome::First);
         QVERIFY(instance.Listen([&](const HandOverMessage& m) { receiver.Receive(m); }));
+        // An album of its own, so that no version dialog comes up at its start.
+        frame.SetStartFiles({box.Album("own.YRA")});
         frame.show();
+        QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 1, kLongWait);
         frame.showMinimized();
         QTRY_VERIFY(frame.isMinimized());
         QProcess* second = box.Start({});
         QTRY_VERIFY_WITH_TIMEOUT(Ended(second), kLongWait);
         QCOMPARE(second->exitCode(), 0);
         QVERIFY(!frame.isMinimized());
-        QCOMPARE(frame.DocumentWindows().size(), 0);
+        QCOMPARE(frame.DocumentWindows().size(), 1);
     }
 
     // Mended: a hand-over during a dialog is kept and opens once the dialog has closed.
@@ -215,20 +218,22 @@ class InstanceProcessTest : public QObject {
         SingleInstance instance(box.InstanceFolder());
         QCOMPARE(instance.Check({}, 1000), SingleInstance::Outcome::First);
         QVERIFY(instance.Listen([&](const HandOverMessage& m) { receiver.Receive(m); }));
+        frame.SetStartFiles({box.Album("own.YRA")});
         frame.show();
-        QDialog dialog(&frame);
-        dialog.setModal(true);
+        QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 1, kLongWait);
+        // The version dialog, as a start without albums shows it.
+        TVerForm& dialog = *frame.VerForm();
         dialog.show();
         QTRY_VERIFY(QApplication::activeModalWidget() == &dialog);
         QProcess* second = box.Start({a});
         QTRY_VERIFY_WITH_TIMEOUT(Ended(second), kLongWait);
         QCOMPARE(second->exitCode(), 0);
         QTest::qWait(300);
-        QCOMPARE(frame.DocumentWindows().size(), 0);
+        QCOMPARE(frame.DocumentWindows().size(), 1);
         QCOMPARE(receiver.Pending(), 1);
-        dialog.close();
-        QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 1, 5000);
-        QCOMPARE(frame.DocumentWindows()[0]->Doc().AlbumPath, a);
+        dialog.accept();
+        QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 2, 5000);
+        QCOMPARE(frame.DocumentWindows()[1]->Doc().AlbumPath, a);
     }
 };
 

@@ -184,6 +184,7 @@ class ViewerSettingsTest : public QObject {
         TViewForm* form = frame.OpenAlbum(album);
         QVERIFY(form != nullptr);
         // The INI name taken by a folder: no write can replace it.
+        QFile::remove(IniPath());
         QVERIFY(QDir().mkpath(IniPath()));
         form->MenuItem("D1")->trigger();
         form->MenuItem("R1")->trigger();
@@ -199,7 +200,8 @@ class ViewerSettingsTest : public QObject {
             TVMainForm frame;
             QFile body(TempFolder() + "Tavlex_3.TMP");
             QVERIFY(body.open(QIODevice::WriteOnly));
-            QVERIFY(QDir().mkpath(IniPath()));
+            QFile::remove(IniPath());
+        QVERIFY(QDir().mkpath(IniPath()));
         }
         QCOMPARE(errors.errors.size(), 1);
         QVERIFY(QFile::exists(TempFolder() + "Tavlex_3.TMP"));

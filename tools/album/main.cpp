@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     const bool draws =
         argc > 1 &&
         (std::strcmp(argv[1], "render") == 0 || std::strcmp(argv[1], "render-metafile") == 0 ||
-         std::strcmp(argv[1], "export") == 0 || std::strcmp(argv[1], "pdf") == 0);
+         std::strcmp(argv[1], "export") == 0 || std::strcmp(argv[1], "pdf") == 0 ||
+         std::strcmp(argv[1], "thumbnail") == 0);
     if (draws && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
