@@ -20,7 +20,6 @@ namespace tavlex::mf {
 namespace {
 
 constexpr std::uint32_t kSrcCopy = 0x00CC0020;
-constexpr int kHalftone = 4;
 
 // Where a record keeps a bitmap: offsets and sizes of header block and bits.
 struct BitmapFields {
@@ -131,7 +130,7 @@ std::optional<QTransform> ReadXform(ByteView r, std::uint64_t offset) {
 }
 
 bool Smooth(PlaybackContext& context, const QTransform& toTarget) {
-    if (context.stretchBltMode() != kHalftone) return false;
+    if (context.stretchBltMode() != stretchmode::Halftone) return false;
     const QTransform device = toTarget * context.deviceToTarget().inverted();
     return !(std::fabs(std::fabs(device.m11()) - 1) < 1e-9 &&
              std::fabs(std::fabs(device.m22()) - 1) < 1e-9 && device.m12() == 0 &&
@@ -212,18 +211,21 @@ bool PlayBlit(PlaybackContext& context, std::uint32_t type, ByteView r) {
     const std::int32_t xDest = r.I32Or(24), yDest = r.I32Or(28);
     const std::int32_t cxDest = r.I32Or(32), cyDest = r.I32Or(36);
     const std::uint32_t operation = r.U32Or(40);
-    const bool stretched = type == 77 || type == 114 || type == 116;
-    if (!r.Has(0, stretched ? 108 : (type == 78 ? 128 : 100))) return false;
+    const bool stretched =
+        type == emr::StretchBlt || type == emr::AlphaBlend || type == emr::TransparentBlt;
+    if (!r.Has(0, stretched ? 108 : (type == emr::MaskBlt ? 128 : 100))) return false;
     const std::int32_t cxSrc = stretched ? r.I32Or(100) : cxDest;
     const std::int32_t cySrc = stretched ? r.I32Or(104) : cyDest;
-    const std::uint32_t rop = type == 114 || type == 116 ? kSrcCopy : operation;
+    const std::uint32_t rop =
+        type == emr::AlphaBlend || type == emr::TransparentBlt ? kSrcCopy : operation;
 
     bool damaged = false;
     const auto source = ReadBitmap(r, {84, 88, 92, 96}, damaged);
     if (damaged) return false;
     if (cxDest == 0 || cyDest == 0) return true;
     if (!source || !RasterOp::UsesSource(RasterOp::Index(rop))) {
-        if (type == 76 || type == 77) FillRect(context, QRectF(xDest, yDest, cxDest, cyDest), rop);
+        if (type == emr::BitBlt || type == emr::StretchBlt)
+            FillRect(context, QRectF(xDest, yDest, cxDest, cyDest), rop);
         return true;
     }
     if (cxSrc == 0 || cySrc == 0) return true;
@@ -239,9 +241,11 @@ bool PlayBlit(PlaybackContext& context, std::uint32_t type, ByteView r) {
     const QRectF sourceRect = xformSrc->mapRect(QRectF(xSrc, ySrc, cxSrc, cySrc).normalized());
 
     DibDecodeOptions options = OptionsFor(context, r.U32Or(80));
-    if (type == 114) options.keepAlpha = (r.U8(43).value_or(0) & 1) != 0;  // AC_SRC_ALPHA
-    if (type != 114) MonochromeAsDevice(context, *source, options);
-    if (type == 77 && DrawShrunk(context, *source, options, sourceRect, bitmapToTarget, rop))
+    if (type == emr::AlphaBlend)
+        options.keepAlpha = (r.U8(43).value_or(0) & 1) != 0;  // AC_SRC_ALPHA
+    if (type != emr::AlphaBlend) MonochromeAsDevice(context, *source, options);
+    if (type == emr::StretchBlt &&
+        DrawShrunk(context, *source, options, sourceRect, bitmapToTarget, rop))
         return true;
 
     const QRect region =
@@ -255,15 +259,15 @@ bool PlayBlit(PlaybackContext& context, std::uint32_t type, ByteView r) {
     draw.source = sourceRect.translated(-image.rect.topLeft());
     draw.toTarget = QTransform::fromTranslate(image.rect.left(), image.rect.top()) * bitmapToTarget;
     draw.rop = RasterOp::Index(rop);
-    draw.smooth = type != 116 && Smooth(context, draw.toTarget);
-    if (type == 114) {
+    draw.smooth = type != emr::TransparentBlt && Smooth(context, draw.toTarget);
+    if (type == emr::AlphaBlend) {
         draw.opacity = r.U8(42).value_or(255) / 255.0;  // SourceConstantAlpha
     }
-    if (type == 116) {
+    if (type == emr::TransparentBlt) {
         const std::uint32_t key = operation;  // COLORREF 0x00BBGGRR
         draw.colourKey = qRgb(key & 0xff, (key >> 8) & 0xff, (key >> 16) & 0xff);
     }
-    if (type == 78) {
+    if (type == emr::MaskBlt) {
         draw.backgroundRop = static_cast<std::uint8_t>(operation >> 24);
         draw.mask =
             AlignedMask(context, r, {112, 116, 120, 124}, 100, image.rect, sourceRect.topLeft());
@@ -441,7 +445,7 @@ bool PlayPatternBrush(PlaybackContext& context, std::uint32_t type, ByteView r) 
     const auto source = ReadBitmap(r, {16, 20, 24, 28}, damaged);
     if (!source) return false;
     const std::uint32_t index = r.U32Or(8);
-    const bool monochrome = type == 93 && source->header.bitCount == 1;
+    const bool monochrome = type == emr::CreateMonoBrush && source->header.bitCount == 1;
     DibDecodeOptions options = OptionsFor(context, r.U32Or(12));
     if (monochrome) options.monochromeColours = std::pair<QRgb, QRgb>(0xff000000u, 0xffffffffu);
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, nullptr);
@@ -466,20 +470,20 @@ bool PlayPatternBrush(PlaybackContext& context, std::uint32_t type, ByteView r) 
 
 bool PlayBitmapRecord(PlaybackContext& context, std::uint32_t type, ByteView record) {
     switch (type) {
-        case 76:   // BITBLT
-        case 77:   // STRETCHBLT
-        case 78:   // MASKBLT
-        case 114:  // ALPHABLEND
-        case 116:  // TRANSPARENTBLT
+        case emr::BitBlt:
+        case emr::StretchBlt:
+        case emr::MaskBlt:
+        case emr::AlphaBlend:
+        case emr::TransparentBlt:
             return PlayBlit(context, type, record);
-        case 79:
+        case emr::PlgBlt:
             return PlayPlgBlt(context, record);
-        case 80:
+        case emr::SetDiBitsToDevice:
             return PlaySetDiBitsToDevice(context, record);
-        case 81:
+        case emr::StretchDiBits:
             return PlayStretchDiBits(context, record);
-        case 93:
-        case 94:
+        case emr::CreateMonoBrush:
+        case emr::CreateDibPatternBrushPt:
             return PlayPatternBrush(context, type, record);
         default:
             return false;

@@ -1,6 +1,6 @@
 #include "metafile/EmfPlayer.h"
 
-#include "metafile/EmfWriter.h"
+#include "metafile/GdiDefs.h"
 
 #include <QPaintEngine>
 
@@ -10,9 +10,6 @@
 namespace tavlex::mf {
 
 namespace {
-
-constexpr std::uint32_t kSmallTextOut = 108;
-constexpr std::uint32_t kSetMapperFlags = 16;
 
 QColor ColourRef(std::uint32_t ref) {
     return QColor(static_cast<int>(ref & 0xFF), static_cast<int>((ref >> 8) & 0xFF),
@@ -56,6 +53,14 @@ EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& t
     const double sx = std::fabs(fw) < 1e-9 ? 1.0 : tw / fw;
     const double sy = std::fabs(fh) < 1e-9 ? 1.0 : th / fh;
     frameToTarget_ = QTransform(sx, 0, 0, sy, target.left() - fx0 * sx, target.top() - fy0 * sy);
+    // A margin of the target's size keeps regions whole where an offset may move them into view.
+    const double margin =
+        std::clamp<double>(std::max({target.width(), target.height(), 1024}), 1024, 30000);
+    regionWindow_ = QRectF(target).adjusted(-margin, -margin, margin, margin);
+    if (regionWindow_.height() > 90000) {
+        regionWindow_.setTop(regionWindow_.center().y() - 45000);
+        regionWindow_.setHeight(90000);
+    }
     UpdateTransform();
 }
 
@@ -144,7 +149,7 @@ void EmfPlayer::storePatternBrush(std::uint32_t index, const QImage& pattern, bo
     GdiObject* slot = Slot(index);
     if (!slot) return;
     BrushObject brush;
-    brush.style = 3;  // BS_PATTERN
+    brush.style = brushstyle::Pattern;
     brush.pattern = pattern;
     brush.monochrome = monochrome;
     *slot = brush;
@@ -155,7 +160,7 @@ QBrush EmfPlayer::currentBrush() const {
 }
 
 void EmfPlayer::UpdateTransform() {
-    const DcState& s = dc_;
+    const PlayerDcState& s = dc_;
     const double sx = s.windowExt.width() != 0 ? s.viewportExt.width() / s.windowExt.width() : 1;
     const double sy = s.windowExt.height() != 0 ? s.viewportExt.height() / s.windowExt.height() : 1;
     const QTransform page(sx, 0, 0, sy, s.viewportOrg.x() - s.windowOrg.x() * sx,
@@ -164,35 +169,35 @@ void EmfPlayer::UpdateTransform() {
 }
 
 void EmfPlayer::SetMapMode(int mode) {
-    if (mode < 1 || mode > 8) return;
-    DcState& s = dc_;
+    if (mode < mapmode::Text || mode > mapmode::Anisotropic) return;
+    PlayerDcState& s = dc_;
     s.mapMode = mode;
     const double mmx = refMillimetres_.width(), mmy = refMillimetres_.height();
     const double pxx = refPixels_.width(), pxy = refPixels_.height();
     double units = 0;  // logical units per millimetre
     switch (mode) {
-        case 1:  // MM_TEXT
+        case mapmode::Text:
             s.windowExt = QSizeF(1, 1);
             s.viewportExt = QSizeF(1, 1);
             break;
-        case 2:
+        case mapmode::LoMetric:
             units = 10;
-            break;  // MM_LOMETRIC
-        case 3:
+            break;
+        case mapmode::HiMetric:
             units = 100;
-            break;  // MM_HIMETRIC
-        case 4:
+            break;
+        case mapmode::LoEnglish:
             units = 100 / 25.4;
-            break;  // MM_LOENGLISH
-        case 5:
+            break;
+        case mapmode::HiEnglish:
             units = 1000 / 25.4;
-            break;  // MM_HIENGLISH
-        case 6:
+            break;
+        case mapmode::Twips:
             units = 1440 / 25.4;
-            break;  // MM_TWIPS
-        case 7:
+            break;
+        case mapmode::Isotropic:  // starts as LoMetric
             units = 10;
-            break;  // MM_ISOTROPIC starts as MM_LOMETRIC
+            break;
         default:
             break;  // MM_ANISOTROPIC keeps the extents
     }
@@ -205,8 +210,9 @@ void EmfPlayer::SetMapMode(int mode) {
 
 // Keeps the isotropic aspect: shrink the viewport extent along the longer axis.
 void EmfPlayer::FixIsotropic() {
-    DcState& s = dc_;
-    if (s.mapMode != 7 || s.windowExt.width() == 0 || s.windowExt.height() == 0) return;
+    PlayerDcState& s = dc_;
+    if (s.mapMode != mapmode::Isotropic || s.windowExt.width() == 0 || s.windowExt.height() == 0)
+        return;
     const double xdim = std::fabs(s.viewportExt.width() * refMillimetres_.width() /
                                   (s.windowExt.width() * refPixels_.width()));
     const double ydim = std::fabs(s.viewportExt.height() * refMillimetres_.height() /
@@ -249,68 +255,69 @@ GdiObject* EmfPlayer::Slot(std::uint32_t index) {
 }
 
 void EmfPlayer::SelectObject(std::uint32_t index) {
-    if (index & 0x80000000u) {
-        const std::uint32_t stock = index & 0x7FFFFFFFu;
+    if (index & kStockObject) {
+        const std::uint32_t which = index & ~kStockObject;
         BrushObject brush;
         PenObject pen;
-        switch (stock) {
-            case 0:
+        switch (which) {
+            case stock::WhiteBrush:
                 brush.colour = Qt::white;
                 dc_.brush = brush;
                 break;
-            case 1:
+            case stock::LtGrayBrush:
                 brush.colour = QColor(192, 192, 192);
                 dc_.brush = brush;
                 break;
-            case 2:
+            case stock::GrayBrush:
                 brush.colour = QColor(128, 128, 128);
                 dc_.brush = brush;
                 break;
-            case 3:
+            case stock::DkGrayBrush:
                 brush.colour = QColor(64, 64, 64);
                 dc_.brush = brush;
                 break;
-            case 4:
+            case stock::BlackBrush:
                 brush.colour = Qt::black;
                 dc_.brush = brush;
                 break;
-            case 5:
-                brush.style = 1;
+            case stock::NullBrush:
+                brush.style = brushstyle::Null;
                 dc_.brush = brush;
                 break;
-            case 6:
+            case stock::WhitePen:
                 pen.colour = Qt::white;
                 dc_.pen = pen;
                 break;
-            case 7:
+            case stock::BlackPen:
                 pen.colour = Qt::black;
                 dc_.pen = pen;
                 break;
-            case 8:
-                pen.style = 5;
+            case stock::NullPen:
+                pen.style = penstyle::Null;
                 dc_.pen = pen;
                 break;
-            case 10:
-            case 11:
-            case 12:
-            case 13:
-            case 14:
-            case 16:
-            case 17:
+            case stock::OemFixedFont:
+            case stock::AnsiFixedFont:
+            case stock::AnsiVarFont:
+            case stock::SystemFont:
+            case stock::DeviceDefaultFont:
+            case stock::SystemFixedFont:
+            case stock::DefaultGuiFont:
                 dc_.font = FontObject();
-                dc_.font.face = stock == 10 || stock == 11 || stock == 16
+                dc_.font.face = which == stock::OemFixedFont || which == stock::AnsiFixedFont ||
+                                        which == stock::SystemFixedFont
                                     ? QStringLiteral("Courier New")
                                     : QStringLiteral("Arial");
                 break;
-            case 15:
+            case stock::DefaultPalette:
                 dc_.palette.clear();
                 break;
-            case 18:
+            case stock::DcBrush:
                 dc_.brush = brush;
-                break;  // DC_BRUSH: white by default
-            case 19:
+                break;  // white by default
+            case stock::DcPen:
                 dc_.pen = pen;
-                break;  // DC_PEN: black by default
+                break;  // black by default
             default:
                 break;
         }
@@ -349,9 +356,11 @@ void EmfPlayer::ExtCreatePen(ByteView r) {
     pen.width = r.U32Or(32);
     const std::uint32_t brushStyle = r.U32Or(36);
     pen.colour = ColourRef(r.U32Or(40));
-    if (brushStyle == 1) pen.style = (pen.style & ~0xFu) | 5;  // BS_NULL: nothing is drawn
+    if (brushStyle == brushstyle::Null)  // nothing is drawn
+        pen.style = (pen.style & ~penstyle::StyleMask) | penstyle::Null;
     const std::uint32_t entries = r.U32Or(48);
-    if ((pen.style & 0xF) == 7 && entries > 0 && entries <= 64 && r.Has(52, entries * 4ull)) {
+    if ((pen.style & penstyle::StyleMask) == penstyle::UserStyle && entries > 0 && entries <= 64 &&
+        r.Has(52, entries * 4ull)) {
         for (std::uint32_t i = 0; i < entries; ++i)
             pen.userDashes.push_back(r.U32Or(52 + i * 4ull));
     }
@@ -365,7 +374,9 @@ void EmfPlayer::CreateBrush(ByteView r) {
     brush.style = r.U32Or(12);
     brush.colour = ColourRef(r.U32Or(16));
     brush.hatch = r.U32Or(20);
-    if (brush.style != 0 && brush.style != 1 && brush.style != 2) brush.style = 0;
+    if (brush.style != brushstyle::Solid && brush.style != brushstyle::Null &&
+        brush.style != brushstyle::Hatched)
+        brush.style = brushstyle::Solid;
     *slot = brush;
 }
 
@@ -428,13 +439,13 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         PlayBitmapRecord(*this, type, r);
         return;
     }
-    DcState& s = dc_;
+    PlayerDcState& s = dc_;
     switch (type) {
         case emr::Header:
         case emr::GdiComment:
         case emr::SetIcmMode:
         case emr::SetColorAdjustment:
-        case kSetMapperFlags:
+        case emr::SetMapperFlags:
         case emr::SetLayout:
         case emr::RealizePalette:
         case emr::SetMetaRgn:
@@ -445,7 +456,9 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         case emr::SetWindowExtEx:
         case emr::SetViewportExtEx: {
             const std::int32_t cx = r.I32Or(8), cy = r.I32Or(12);
-            if (cx == 0 || cy == 0 || (s.mapMode != 7 && s.mapMode != 8)) break;
+            if (cx == 0 || cy == 0 ||
+                (s.mapMode != mapmode::Isotropic && s.mapMode != mapmode::Anisotropic))
+                break;
             (type == emr::SetWindowExtEx ? s.windowExt : s.viewportExt) = QSizeF(cx, cy);
             FixIsotropic();
             UpdateTransform();
@@ -461,7 +474,7 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
             break;
         case emr::ScaleViewportExtEx:
         case emr::ScaleWindowExtEx: {
-            if (s.mapMode != 7 && s.mapMode != 8) break;
+            if (s.mapMode != mapmode::Isotropic && s.mapMode != mapmode::Anisotropic) break;
             const double xn = r.I32Or(8), xd = r.I32Or(12), yn = r.I32Or(16), yd = r.I32Or(20);
             if (xd == 0 || yd == 0 || xn == 0 || yn == 0) break;
             QSizeF& ext = type == emr::ScaleWindowExtEx ? s.windowExt : s.viewportExt;
@@ -475,18 +488,19 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         case emr::ModifyWorldTransform: {
             const auto m11 = r.F32(8), m12 = r.F32(12), m21 = r.F32(16), m22 = r.F32(20),
                        dx = r.F32(24), dy = r.F32(28);
-            const std::uint32_t mode = type == emr::SetWorldTransform ? 4 : r.U32Or(32);
-            if (mode == 1) {
+            const std::uint32_t mode =
+                type == emr::SetWorldTransform ? worldmode::Set : r.U32Or(32);
+            if (mode == worldmode::Identity) {
                 s.world = QTransform();
             } else if (m11 && m12 && m21 && m22 && dx && dy) {
                 const double v[6] = {*m11, *m12, *m21, *m22, *dx, *dy};
                 if (!std::all_of(std::begin(v), std::end(v), Finite)) break;
                 const QTransform x(v[0], v[1], v[2], v[3], v[4], v[5]);
-                if (mode == 2)
+                if (mode == worldmode::LeftMultiply)
                     s.world = x * s.world;
-                else if (mode == 3)
+                else if (mode == worldmode::RightMultiply)
                     s.world = s.world * x;
-                else if (mode == 4)
+                else if (mode == worldmode::Set)
                     s.world = x;
             }
             UpdateTransform();
@@ -634,7 +648,7 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         case emr::PolyTextOutW:
             TextRecord(type, r);
             break;
-        case kSmallTextOut:
+        case emr::SmallTextOut:
             SmallTextOut(r);
             break;
         case emr::GradientFill:

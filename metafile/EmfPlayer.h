@@ -1,10 +1,10 @@
 #pragma once
 
 #include "metafile/ByteView.h"
-#include "metafile/DcState.h"
 #include "metafile/EmfObjects.h"
 #include "metafile/Metafile.h"
 #include "metafile/PlaybackContext.h"
+#include "metafile/PlayerDcState.h"
 #include "metafile/PlayerFontCache.h"
 
 #include <QElapsedTimer>
@@ -68,6 +68,7 @@ class EmfPlayer final : public PlaybackContext {
     void CombineClip(const QRegion& region, int mode);
     void ApplyClip();
     QRegion LogicalRectRegion(ByteView r, std::uint64_t offset) const;
+    QRegion PolygonRegion(const QPolygonF& target, Qt::FillRule rule) const;
     std::optional<QRegion> ReadRegion(ByteView r, std::uint64_t offset, std::uint64_t size,
                                       const QTransform& toTarget);
     void ClipRecord(std::uint32_t type, ByteView r);
@@ -112,12 +113,13 @@ class EmfPlayer final : public PlaybackContext {
     bool stopped_ = false;
 
     QTransform frameToTarget_;
-    QTransform full_;  // logical -> target
+    QRectF regionWindow_;  // what regions keep of a polygon: the target and a margin
+    QTransform full_;      // logical -> target
     QSizeF refPixels_;
     QSizeF refMillimetres_;
 
-    DcState dc_;
-    std::vector<DcState> saved_;
+    PlayerDcState dc_;
+    std::vector<PlayerDcState> saved_;
     std::vector<GdiObject> objects_;
 
     bool inPath_ = false;

@@ -1,6 +1,6 @@
 #include "metafile/EmfPlayer.h"
 
-#include "metafile/EmfWriter.h"
+#include "metafile/GdiDefs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -44,23 +44,22 @@ void EmfPlayer::ApplyClip() {
     }
 }
 
-// RGN_AND 1, RGN_OR 2, RGN_XOR 3, RGN_DIFF 4, RGN_COPY 5.
 void EmfPlayer::CombineClip(const QRegion& region, int mode) {
     const QRegion current = dc_.clip ? *dc_.clip : QRegion(kEverything);
     switch (mode) {
-        case 1:
+        case regionmode::And:
             dc_.clip = current.intersected(region);
             break;
-        case 2:
+        case regionmode::Or:
             dc_.clip = current.united(region);
             break;
-        case 3:
+        case regionmode::Xor:
             dc_.clip = current.xored(region);
             break;
-        case 4:
+        case regionmode::Diff:
             dc_.clip = current.subtracted(region);
             break;
-        case 5:
+        case regionmode::Copy:
             dc_.clip = region;
             break;
         default:
@@ -73,7 +72,15 @@ QRegion EmfPlayer::LogicalRectRegion(ByteView r, std::uint64_t offset) const {
     const QRectF logical(QPointF(r.I32Or(offset), r.I32Or(offset + 4)),
                          QPointF(r.I32Or(offset + 8), r.I32Or(offset + 12)));
     if (full_.type() <= QTransform::TxScale) return QRegion(PixelRect(full_.mapRect(logical)));
-    return QRegion(full_.map(QPolygonF(logical)).toPolygon());
+    return PolygonRegion(full_.map(QPolygonF(logical)), Qt::OddEvenFill);
+}
+
+QRegion EmfPlayer::PolygonRegion(const QPolygonF& target, Qt::FillRule rule) const {
+    // Qt makes an empty region of a polygon taller than 100000 pixels, and leaks memory doing
+    // so; a tall polygon costs time by its height besides. What lies far from the target never
+    // shows, so polygons are cut to a window around it first.
+    if (regionWindow_.contains(target.boundingRect())) return QRegion(target.toPolygon(), rule);
+    return QRegion(target.intersected(QPolygonF(regionWindow_)).toPolygon(), rule);
 }
 
 // RGNDATA: header (size 32, type 1, count, bytes, bounds), then `count` rectangles.
@@ -99,7 +106,7 @@ std::optional<QRegion> EmfPlayer::ReadRegion(ByteView r, std::uint64_t offset, s
             const QRect p = PixelRect(toTarget.mapRect(rect));
             if (p.isValid()) rects.push_back(p);
         } else {
-            complex += QRegion(toTarget.map(QPolygonF(rect)).toPolygon());
+            complex += PolygonRegion(toTarget.map(QPolygonF(rect)), Qt::OddEvenFill);
         }
     }
     if (!simple) return complex;
@@ -140,10 +147,10 @@ std::optional<QRegion> EmfPlayer::ReadRegion(ByteView r, std::uint64_t offset, s
 void EmfPlayer::ClipRecord(std::uint32_t type, ByteView r) {
     switch (type) {
         case emr::IntersectClipRect:
-            CombineClip(LogicalRectRegion(r, 8), 1);
+            CombineClip(LogicalRectRegion(r, 8), regionmode::And);
             break;
         case emr::ExcludeClipRect:
-            CombineClip(LogicalRectRegion(r, 8), 4);
+            CombineClip(LogicalRectRegion(r, 8), regionmode::Diff);
             break;
         case emr::OffsetClipRgn: {
             if (!dc_.clip) break;
@@ -156,7 +163,7 @@ void EmfPlayer::ClipRecord(std::uint32_t type, ByteView r) {
         case emr::ExtSelectClipRgn: {
             const std::uint32_t bytes = r.U32Or(8);
             const int mode = static_cast<int>(r.U32Or(12));
-            if (mode == 5 && bytes < 32) {  // RGN_COPY without a region: back to no clip
+            if (mode == regionmode::Copy && bytes < 32) {  // no region: back to no clip
                 dc_.clip.reset();
                 ApplyClip();
                 break;
@@ -177,7 +184,7 @@ void EmfPlayer::RegionRecord(std::uint32_t type, ByteView r) {
     if (type == emr::FillRgn || type == emr::FrameRgn) {
         const std::uint32_t index = r.U32Or(28);
         offset = type == emr::FrameRgn ? 40 : 32;
-        if (index & 0x80000000u) {
+        if (index & kStockObject) {
             const BrushObject keep = dc_.brush;
             SelectObject(index);
             brush = dc_.brush;

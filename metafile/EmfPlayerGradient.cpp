@@ -1,4 +1,5 @@
 #include "metafile/EmfPlayer.h"
+#include "metafile/GdiDefs.h"
 
 #include <QLinearGradient>
 #include <QPaintDevice>
@@ -37,8 +38,8 @@ QRectF EmfPlayer::VisibleTarget() const {
 // and the alpha of the vertices is ignored.
 void EmfPlayer::GradientFill(ByteView r) {
     const std::uint32_t count = r.U32Or(24), objects = r.U32Or(28), mode = r.U32Or(32);
-    if (mode > 2 || count == 0 || objects == 0) return;
-    const std::uint64_t objectSize = mode == 2 ? 12 : 8;
+    if (mode > gradientmode::Triangle || count == 0 || objects == 0) return;
+    const std::uint64_t objectSize = mode == gradientmode::Triangle ? 12 : 8;
     const std::uint64_t objectsAt = 36 + std::uint64_t{count} * 16;
     if (count > r.size() / 16 || objects > r.size() / objectSize || !r.Has(36, count * 16ull) ||
         !r.Has(objectsAt, objects * objectSize)) {
@@ -60,7 +61,7 @@ void EmfPlayer::GradientFill(ByteView r) {
         const std::uint64_t o = objectsAt + k * objectSize;
         const std::uint32_t a = r.U32Or(o), b = r.U32Or(o + 4);
         if (a >= count || b >= count) continue;
-        if (mode == 2) {
+        if (mode == gradientmode::Triangle) {
             const std::uint32_t c = r.U32Or(o + 8);
             if (c < count)
                 ShadeTriangle(vertices[a].at, vertices[b].at, vertices[c].at,
@@ -74,11 +75,12 @@ void EmfPlayer::GradientFill(ByteView r) {
         const QRectF shown = pixels.intersected(VisibleTarget());
         if (shown.isEmpty()) continue;
         // The gradient runs from the first vertex's edge to the second's.
-        QLinearGradient gradient =
-            mode == 0 ? QLinearGradient(p.x(), 0, q.x(), 0) : QLinearGradient(0, p.y(), 0, q.y());
+        QLinearGradient gradient = mode == gradientmode::RectH
+                                       ? QLinearGradient(p.x(), 0, q.x(), 0)
+                                       : QLinearGradient(0, p.y(), 0, q.y());
         gradient.setColorAt(0, VertexColour(vertices[a]));
         gradient.setColorAt(1, VertexColour(vertices[b]));
-        if ((mode == 0 ? p.x() == q.x() : p.y() == q.y()))
+        if ((mode == gradientmode::RectH ? p.x() == q.x() : p.y() == q.y()))
             painter_.fillRect(shown, VertexColour(vertices[a]));
         else
             painter_.fillRect(shown, gradient);

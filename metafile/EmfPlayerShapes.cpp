@@ -1,6 +1,6 @@
 #include "metafile/EmfPlayer.h"
 
-#include "metafile/EmfWriter.h"
+#include "metafile/GdiDefs.h"
 
 #include <QPaintEngine>
 #include <QPainterPathStroker>
@@ -19,17 +19,17 @@ double LinearScale(const QTransform& t) {
 
 Qt::BrushStyle HatchStyle(std::uint32_t hatch) {
     switch (hatch) {
-        case 0:
+        case hatch::Horizontal:
             return Qt::HorPattern;
-        case 1:
+        case hatch::Vertical:
             return Qt::VerPattern;
-        case 2:
+        case hatch::FDiagonal:
             return Qt::FDiagPattern;
-        case 3:
+        case hatch::BDiagonal:
             return Qt::BDiagPattern;
-        case 4:
+        case hatch::Cross:
             return Qt::CrossPattern;
-        case 5:
+        case hatch::DiagCross:
             return Qt::DiagCrossPattern;
         default:
             return Qt::SolidPattern;
@@ -47,13 +47,13 @@ double RayAngle(const QRectF& box, QPointF p) {
 }  // namespace
 
 bool EmfPlayer::PenVisible() const {
-    return (dc_.pen.style & 0xF) != 5 && dc_.rop2 != 11;
+    return (dc_.pen.style & penstyle::StyleMask) != penstyle::Null && dc_.rop2 != rop2::Nop;
 }
 
 QPen EmfPlayer::MakePen(const PenObject& pen) const {
-    const std::uint32_t style = pen.style & 0xF;
-    if (style == 5) return QPen(Qt::NoPen);
-    const bool geometric = pen.extended ? (pen.style & 0x10000) != 0 : pen.width > 0;
+    const std::uint32_t style = pen.style & penstyle::StyleMask;
+    if (style == penstyle::Null) return QPen(Qt::NoPen);
+    const bool geometric = pen.extended ? (pen.style & penstyle::Geometric) != 0 : pen.width > 0;
     double width = geometric ? pen.width * LinearScale(full_) : 0;
     const bool cosmetic = width < 1.5;
     QPen qpen(pen.colour);
@@ -65,13 +65,14 @@ QPen EmfPlayer::MakePen(const PenObject& pen) const {
         width = std::round(width);
         qpen.setWidthF(width);
         if (pen.extended) {
-            const std::uint32_t cap = pen.style & 0xF00, join = pen.style & 0xF000;
-            qpen.setCapStyle(cap == 0x100   ? Qt::SquareCap
-                             : cap == 0x200 ? Qt::FlatCap
-                                            : Qt::RoundCap);
-            qpen.setJoinStyle(join == 0x1000   ? Qt::BevelJoin
-                              : join == 0x2000 ? Qt::MiterJoin
-                                               : Qt::RoundJoin);
+            const std::uint32_t cap = pen.style & penstyle::EndcapMask;
+            const std::uint32_t join = pen.style & penstyle::JoinMask;
+            qpen.setCapStyle(cap == penstyle::EndcapSquare ? Qt::SquareCap
+                             : cap == penstyle::EndcapFlat ? Qt::FlatCap
+                                                           : Qt::RoundCap);
+            qpen.setJoinStyle(join == penstyle::JoinBevel   ? Qt::BevelJoin
+                              : join == penstyle::JoinMiter ? Qt::MiterJoin
+                                                            : Qt::RoundJoin);
             qpen.setMiterLimit(dc_.miterLimit);
         } else {
             qpen.setCapStyle(Qt::RoundCap);
@@ -82,26 +83,26 @@ QPen EmfPlayer::MakePen(const PenObject& pen) const {
     QList<qreal> dashes;
     const bool scaledDashes = geometric && pen.extended && !cosmetic;
     switch (style) {
-        case 1:
+        case penstyle::Dash:
             dashes = scaledDashes ? QList<qreal>{3, 1} : QList<qreal>{18, 6};
             break;
-        case 2:
+        case penstyle::Dot:
             dashes = scaledDashes ? QList<qreal>{1, 1} : QList<qreal>{3, 3};
             break;
-        case 3:
+        case penstyle::DashDot:
             dashes = scaledDashes ? QList<qreal>{3, 1, 1, 1} : QList<qreal>{9, 6, 3, 6};
             break;
-        case 4:
+        case penstyle::DashDotDot:
             dashes = scaledDashes ? QList<qreal>{3, 1, 1, 1, 1, 1} : QList<qreal>{9, 3, 3, 3, 3, 3};
             break;
-        case 7: {
+        case penstyle::UserStyle: {
             const double unit = cosmetic ? 1 : width;
             const double scale = geometric ? LinearScale(full_) : 1;
             for (double d : pen.userDashes) dashes.append(std::max(0.01, d * scale / unit));
             if (dashes.size() % 2) dashes.append(dashes.back());
             break;
         }
-        case 8:
+        case penstyle::Alternate:
             dashes = {1, 1};
             break;
         default:
@@ -117,11 +118,11 @@ QPen EmfPlayer::MakePen(const PenObject& pen) const {
 
 QBrush EmfPlayer::MakeBrush(const BrushObject& brush) const {
     switch (brush.style) {
-        case 1:
+        case brushstyle::Null:
             return QBrush(Qt::NoBrush);
-        case 0:
+        case brushstyle::Solid:
             return QBrush(brush.colour);
-        case 2: {
+        case brushstyle::Hatched: {
             const Qt::BrushStyle hatch = HatchStyle(brush.hatch);
             return QBrush(brush.colour, hatch);
         }
@@ -143,44 +144,44 @@ namespace {
 
 struct RopScope {
     RopScope(QPainter& painter, int rop, QColor& colour, bool& skip) : painter(painter) {
-        skip = rop == 11;  // R2_NOP
-        if (rop == 1) colour = Qt::black;
-        if (rop == 16) colour = Qt::white;
-        if (rop == 4)
+        skip = rop == rop2::Nop;
+        if (rop == rop2::Black) colour = Qt::black;
+        if (rop == rop2::White) colour = Qt::white;
+        if (rop == rop2::NotCopyPen)
             colour = QColor(255 - colour.red(), 255 - colour.green(), 255 - colour.blue());
         QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
         switch (rop) {
-            case 2:
+            case rop2::NotMergePen:
                 mode = QPainter::RasterOp_NotSourceAndNotDestination;
                 break;
-            case 3:
+            case rop2::MaskNotPen:
                 mode = QPainter::RasterOp_NotSourceAndDestination;
                 break;
-            case 5:
+            case rop2::MaskPenNot:
                 mode = QPainter::RasterOp_SourceAndNotDestination;
                 break;
-            case 6:
+            case rop2::Not:
                 mode = QPainter::RasterOp_NotDestination;
                 break;
-            case 7:
+            case rop2::XorPen:
                 mode = QPainter::RasterOp_SourceXorDestination;
                 break;
-            case 8:
+            case rop2::NotMaskPen:
                 mode = QPainter::RasterOp_NotSourceOrNotDestination;
                 break;
-            case 9:
+            case rop2::MaskPen:
                 mode = QPainter::RasterOp_SourceAndDestination;
                 break;
-            case 10:
+            case rop2::NotXorPen:
                 mode = QPainter::RasterOp_NotSourceXorDestination;
                 break;
-            case 12:
+            case rop2::MergeNotPen:
                 mode = QPainter::RasterOp_NotSourceOrDestination;
                 break;
-            case 14:
+            case rop2::MergePenNot:
                 mode = QPainter::RasterOp_SourceOrNotDestination;
                 break;
-            case 15:
+            case rop2::MergePen:
                 mode = QPainter::RasterOp_SourceOrDestination;
                 break;
             default:
@@ -211,7 +212,7 @@ void EmfPlayer::FillTarget(const QPainterPath& path, const QBrush& brush) {
     if (b.style() <= Qt::SolidPattern || b.style() >= Qt::LinearGradientPattern) {
         if (b.style() == Qt::SolidPattern) b.setColor(colour);
     } else {
-        if (dc_.backgroundMode == 2) painter_.fillPath(path, dc_.backgroundColour);
+        if (dc_.backgroundMode == dcmode::Opaque) painter_.fillPath(path, dc_.backgroundColour);
         b.setColor(colour);
     }
     painter_.fillPath(path, b);
@@ -225,7 +226,8 @@ void EmfPlayer::StrokeTarget(const QPainterPath& path) {
     RopScope rop(painter_, dc_.rop2, colour, skip);
     if (skip) return;
     pen.setColor(colour);
-    if (pen.style() == Qt::CustomDashLine && dc_.backgroundMode == 2 && pen.widthF() <= 1) {
+    if (pen.style() == Qt::CustomDashLine && dc_.backgroundMode == dcmode::Opaque &&
+        pen.widthF() <= 1) {
         QPen gaps(dc_.backgroundColour, pen.widthF());
         gaps.setCapStyle(pen.capStyle());
         painter_.strokePath(path, gaps);  // gaps of styled lines take the background colour
@@ -244,7 +246,7 @@ void EmfPlayer::Output(const QPainterPath& targetPath, bool fill, bool stroke) {
         return;
     }
     QPainterPath path = targetPath;
-    path.setFillRule(dc_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill);
+    path.setFillRule(dc_.polyFillMode == dcmode::Winding ? Qt::WindingFill : Qt::OddEvenFill);
     if (fill) FillTarget(path, MakeBrush(dc_.brush));
     if (stroke) StrokeTarget(path);
 }
@@ -358,11 +360,11 @@ void EmfPlayer::PolyDraw(ByteView r, bool sixteen) {
     for (std::uint64_t i = 0; i < count; ++i) {
         const std::uint8_t t = r.U8(typesAt + i).value_or(0);
         const QPointF q = pts[static_cast<std::size_t>(i)];
-        switch (t & 0x6) {
-            case 6:
+        switch (t & pointtype::MoveTo) {
+            case pointtype::MoveTo:
                 p.moveTo(Map(q));
-                break;  // PT_MOVETO
-            case 4:     // PT_BEZIERTO, in threes
+                break;
+            case pointtype::BezierTo:  // in threes
                 if (i + 2 < count) {
                     p.cubicTo(Map(q), Map(pts[static_cast<std::size_t>(i + 1)]),
                               Map(pts[static_cast<std::size_t>(i + 2)]));
@@ -371,10 +373,11 @@ void EmfPlayer::PolyDraw(ByteView r, bool sixteen) {
                 break;
             default:
                 p.lineTo(Map(q));
-                break;  // PT_LINETO
+                break;
         }
         dc_.position = pts[static_cast<std::size_t>(std::min(i, count - 1))];
-        if (r.U8(typesAt + std::min(i, count - 1)).value_or(0) & 1) p.closeSubpath();
+        if (r.U8(typesAt + std::min(i, count - 1)).value_or(0) & pointtype::CloseFigure)
+            p.closeSubpath();
     }
     Output(p, false, true);
 }
@@ -437,8 +440,9 @@ void EmfPlayer::ArcRecord(std::uint32_t type, ByteView r) {
                                            std::round(box.bottom()) - std::round(box.top()) - 1);
     const QPointF s = Map(ls), e = Map(le);
     const double a0 = RayAngle(shrunk, s), a1 = RayAngle(shrunk, e);
-    bool clockwise = dc_.arcDirection == 2;
-    if (dc_.graphicsMode == 2 && full_.determinant() < 0) clockwise = !clockwise;
+    bool clockwise = dc_.arcDirection == dcmode::Clockwise;
+    if (dc_.graphicsMode == dcmode::AdvancedGraphics && full_.determinant() < 0)
+        clockwise = !clockwise;
     double sweep = a1 - a0;
     if (clockwise) {
         while (sweep >= 0) sweep -= 360;
@@ -508,7 +512,8 @@ void EmfPlayer::SetPixel(ByteView r) {
 }
 
 void EmfPlayer::PathRecord(std::uint32_t type, ByteView r) {
-    const Qt::FillRule rule = dc_.polyFillMode == 2 ? Qt::WindingFill : Qt::OddEvenFill;
+    const Qt::FillRule rule =
+        dc_.polyFillMode == dcmode::Winding ? Qt::WindingFill : Qt::OddEvenFill;
     switch (type) {
         case emr::BeginPath:
             path_ = QPainterPath();
@@ -555,11 +560,11 @@ void EmfPlayer::PathRecord(std::uint32_t type, ByteView r) {
             p.setFillRule(rule);
             QRegion region;
             for (const QPolygonF& poly : p.toFillPolygons())
-                region = region.xored(QRegion(poly.toPolygon(), rule));
+                region = region.xored(PolygonRegion(poly, rule));
             if (rule == Qt::WindingFill) {
                 region = QRegion();
                 for (const QPolygonF& poly : p.toFillPolygons())
-                    region += QRegion(poly.toPolygon(), rule);
+                    region += PolygonRegion(poly, rule);
             }
             CombineClip(region, static_cast<int>(r.U32Or(8)));
             path_ = QPainterPath();

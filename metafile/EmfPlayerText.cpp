@@ -1,8 +1,8 @@
 #include "metafile/EmfPlayer.h"
 
-#include "metafile/EmfWriter.h"
 #include "metafile/FontCache.h"
 #include "metafile/FontMapper.h"
+#include "metafile/GdiDefs.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -17,12 +17,6 @@
 namespace tavlex::mf {
 
 namespace {
-
-constexpr std::uint32_t kEtoOpaque = 0x2;
-constexpr std::uint32_t kEtoClipped = 0x4;
-constexpr std::uint32_t kEtoPdy = 0x2000;
-constexpr std::uint32_t kEtoNoRect = 0x100;
-constexpr std::uint32_t kEtoSmallChars = 0x200;
 
 // One string of a text record: the text, the character clusters and their advances.
 struct TextRun {
@@ -110,7 +104,7 @@ void EmfPlayer::TextRecord(std::uint32_t type, ByteView r) {
         run.options = r.U32Or(at + 16);
         run.rect = QRectF(QPointF(r.I32Or(at + 20), r.I32Or(at + 24)),
                           QPointF(r.I32Or(at + 28), r.I32Or(at + 32)));
-        run.hasRect = !run.rect.isNull() || (run.options & (kEtoOpaque | kEtoClipped));
+        run.hasRect = !run.rect.isNull() || (run.options & (eto::Opaque | eto::Clipped));
         const std::uint64_t offDx = r.U32Or(at + 36);
         if (chars > r.size()) continue;  // more characters than the record holds: damaged
         if (chars > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) {
@@ -133,7 +127,7 @@ void EmfPlayer::TextRecord(std::uint32_t type, ByteView r) {
             }
         }
         std::vector<QPointF> advances;
-        const bool pdy = (run.options & kEtoPdy) != 0;
+        const bool pdy = (run.options & eto::Pdy) != 0;
         if (offDx != 0 && chars > 0 && r.Has(offDx, chars * (pdy ? 8 : 4))) {
             advances.reserve(static_cast<std::size_t>(chars));
             for (std::uint64_t i = 0; i < chars; ++i) {
@@ -145,7 +139,7 @@ void EmfPlayer::TextRecord(std::uint32_t type, ByteView r) {
         }
         BuildClusters(run, unitSource, advances);
         DrawTextRun(run.text, run.clusterStarts, run.advances, run.reference, run.options,
-                    run.hasRect ? &run.rect : nullptr, (dc_.textAlign & 1) != 0);
+                    run.hasRect ? &run.rect : nullptr, (dc_.textAlign & textalign::UpdateCp) != 0);
     }
 }
 
@@ -155,14 +149,14 @@ void EmfPlayer::SmallTextOut(ByteView r) {
     if (chars > static_cast<std::uint64_t>(limits_.maxPointsPerRecord)) return;
     std::uint64_t at = 36;
     QRectF rect;
-    const bool hasRect = !(options & kEtoNoRect);
+    const bool hasRect = !(options & eto::NoRect);
     if (hasRect) {
         rect = QRectF(QPointF(r.I32Or(36), r.I32Or(40)), QPointF(r.I32Or(44), r.I32Or(48)));
         at += 16;
     }
     TextRun run;
     std::vector<int> unitSource;
-    if (options & kEtoSmallChars) {
+    if (options & eto::SmallChars) {
         if (!r.Has(at, chars)) return;
         const QByteArrayView bytes(reinterpret_cast<const char*>(r.data() + at),
                                    static_cast<qsizetype>(chars));
@@ -176,7 +170,7 @@ void EmfPlayer::SmallTextOut(ByteView r) {
     }
     BuildClusters(run, unitSource, {});
     DrawTextRun(run.text, run.clusterStarts, {}, QPointF(r.I32Or(8), r.I32Or(12)), options,
-                hasRect ? &rect : nullptr, (dc_.textAlign & 1) != 0);
+                hasRect ? &rect : nullptr, (dc_.textAlign & textalign::UpdateCp) != 0);
 }
 
 void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& clusterStarts,
@@ -186,7 +180,7 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     painter_.setWorldTransform(painterBase_);
     const QPointF refLogical = useCurrentPosition ? dc_.position : reference;
 
-    if (rect && (options & kEtoOpaque)) {
+    if (rect && (options & eto::Opaque)) {
         QPainterPath box;
         box.addPolygon(full_.map(QPolygonF(rect->normalized())));
         painter_.fillPath(box, dc_.backgroundColour);
@@ -254,22 +248,22 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
 
     QPointF origin = Map(refLogical);
     const std::uint32_t align = dc_.textAlign;
-    if ((align & 6) == 6)
+    if ((align & textalign::HorizontalMask) == textalign::Center)
         origin -= u * (width / 2);
-    else if (align & 2)
+    else if (align & textalign::Right)
         origin -= u * width;
     const double ascent = metrics.ascent * em, descent = metrics.descent * em;
     QPointF baseline = origin;
-    if ((align & 24) == 24) {
-    } else if (align & 8) {
+    if ((align & textalign::VerticalMask) == textalign::Baseline) {
+    } else if (align & textalign::Bottom) {
         baseline -= v * descent;
     } else {
         baseline += v * ascent;
     }
 
     if (useCurrentPosition) {
-        if ((align & 6) == 6) {
-        } else if (align & 2) {
+        if ((align & textalign::HorizontalMask) == textalign::Center) {
+        } else if (align & textalign::Right) {
             dc_.position -= along * logicalWidth;
         } else {
             dc_.position += along * logicalWidth;
@@ -277,7 +271,7 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     }
 
     painter_.save();
-    if (rect && (options & kEtoClipped))
+    if (rect && (options & eto::Clipped))
         painter_.setClipPath(
             [&] {
                 QPainterPath p;
@@ -285,7 +279,7 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
                 return p;
             }(),
             Qt::IntersectClip);
-    if (dc_.backgroundMode == 2) {
+    if (dc_.backgroundMode == dcmode::Opaque) {
         const QPolygonF box({baseline - v * ascent, baseline - v * ascent + u * width,
                              baseline + v * descent + u * width, baseline + v * descent});
         QPainterPath p;

@@ -1,9 +1,9 @@
 #include "metafile/EmfToWmf.h"
 
 #include "metafile/EmfToWmfConverter.h"
+#include "metafile/GdiDefs.h"
 #include "metafile/Metafile.h"
 #include "metafile/WmfEmbeddedEmf.h"
-#include "metafile/WmfRecords.h"
 
 namespace tavlex::mf {
 
@@ -12,32 +12,32 @@ namespace emftowmf {
 QTransform EmfToWmfConverter::Page() const {
     double sx = 1, sy = 1;
     switch (dc_.mapMode) {
-        case 2:
+        case mapmode::LoMetric:
             sx = pixelsPerMm_.width() / 10;
             sy = -pixelsPerMm_.height() / 10;
             break;
-        case 3:
+        case mapmode::HiMetric:
             sx = pixelsPerMm_.width() / 100;
             sy = -pixelsPerMm_.height() / 100;
             break;
-        case 4:
+        case mapmode::LoEnglish:
             sx = pixelsPerMm_.width() * 0.254;
             sy = -pixelsPerMm_.height() * 0.254;
             break;
-        case 5:
+        case mapmode::HiEnglish:
             sx = pixelsPerMm_.width() * 0.0254;
             sy = -pixelsPerMm_.height() * 0.0254;
             break;
-        case 6:
+        case mapmode::Twips:
             sx = pixelsPerMm_.width() * 25.4 / 1440;
             sy = -pixelsPerMm_.height() * 25.4 / 1440;
             break;
-        case 7:
-        case 8: {
+        case mapmode::Isotropic:
+        case mapmode::Anisotropic: {
             if (dc_.windowExt.width() == 0 || dc_.windowExt.height() == 0) break;
             sx = dc_.viewportExt.width() / dc_.windowExt.width();
             sy = dc_.viewportExt.height() / dc_.windowExt.height();
-            if (dc_.mapMode == 7) {
+            if (dc_.mapMode == mapmode::Isotropic) {
                 const double m = std::min(std::abs(sx), std::abs(sy));
                 sx = std::copysign(m, sx);
                 sy = std::copysign(m, sy);
@@ -72,7 +72,7 @@ double EmfToWmfConverter::ScaleY() const {
 }
 
 QByteArray EmfToWmfConverter::Run() {
-    if (emf_.U32Or(0) != emr::Header || emf_.U32Or(40) != 0x464D4520) {
+    if (emf_.U32Or(0) != emr::Header || emf_.U32Or(40) != kEmfSignature) {
         throw MetafileError(MetafileErrorKind::NotMetafile, "not an enhanced metafile", 0, 0);
     }
     const RectL frame{emf_.I32Or(24), emf_.I32Or(28), emf_.I32Or(32), emf_.I32Or(36)};
@@ -110,14 +110,14 @@ QByteArray EmfToWmfConverter::Run() {
     toWmf_ = QTransform(kx, 0, 0, ky, -fx * kx, -fy * ky);
 
     std::uint64_t offset = emf_.U32Or(4);
-    for (std::int64_t n = 0; n < kMaxRecords; ++n) {
+    for (std::int64_t n = 0; n < kEmfToWmfLimits.maxRecords; ++n) {
         const auto type = emf_.U32(offset);
         const auto size = emf_.U32(offset + 4);
         if (!type || !size || *size < 8 || *size % 4 != 0) break;
         const auto record = emf_.Sub(offset, *size);
         if (!record || *type == emr::Eof) break;
         Record(*type, *record);
-        if (out_->size() > kMaxOutputBytes) break;
+        if (out_->size() > kEmfToWmfLimits.maxOutputBytes) break;
         offset += *size;
     }
     return out_->Finish();
@@ -174,48 +174,51 @@ void EmfToWmfConverter::FlushRetired() {
 void EmfToWmfConverter::SelectStock(std::uint32_t index) {
     EmfObject o;
     switch (index) {
-        case 0:
-            o = BrushObject(0, 0xFFFFFF);
+        case stock::WhiteBrush:
+            o = BrushObject(brushstyle::Solid, 0xFFFFFF);
             break;
-        case 1:
-            o = BrushObject(0, 0xC0C0C0);
+        case stock::LtGrayBrush:
+            o = BrushObject(brushstyle::Solid, 0xC0C0C0);
             break;
-        case 2:
-            o = BrushObject(0, 0x808080);
+        case stock::GrayBrush:
+            o = BrushObject(brushstyle::Solid, 0x808080);
             break;
-        case 3:
-            o = BrushObject(0, 0x404040);
+        case stock::DkGrayBrush:
+            o = BrushObject(brushstyle::Solid, 0x404040);
             break;
-        case 4:
-            o = BrushObject(0, 0x000000);
+        case stock::BlackBrush:
+            o = BrushObject(brushstyle::Solid, 0x000000);
             break;
-        case 5:
-            o = BrushObject(kBsNull, 0);
+        case stock::NullBrush:
+            o = BrushObject(brushstyle::Null, 0);
             break;
-        case 6:
-            o = PenObject(0, 0, 0xFFFFFF);
+        case stock::WhitePen:
+            o = PenObject(penstyle::Solid, 0, 0xFFFFFF);
             break;
-        case 7:
-            o = PenObject(0, 0, 0x000000);
+        case stock::BlackPen:
+            o = PenObject(penstyle::Solid, 0, 0x000000);
             break;
-        case 8:
-            o = PenObject(kPsNull, 0, 0);
+        case stock::NullPen:
+            o = PenObject(penstyle::Null, 0, 0);
             break;
-        case 18:
-            o = BrushObject(0, 0xFFFFFF);
+        case stock::DcBrush:
+            o = BrushObject(brushstyle::Solid, 0xFFFFFF);
             break;
-        case 19:
-            o = PenObject(0, 0, 0x000000);
+        case stock::DcPen:
+            o = PenObject(penstyle::Solid, 0, 0x000000);
             break;
-        case 10:
-        case 11:
-        case 12:
-        case 13:
-        case 14:
-        case 16:
+        case stock::OemFixedFont:
+        case stock::AnsiFixedFont:
+        case stock::AnsiVarFont:
+        case stock::SystemFont:
+        case stock::DeviceDefaultFont:
+        case stock::SystemFixedFont:
             o.kind = EmfObject::Kind::Font;
             o.font.height = -Coord(16 / std::max(ScaleY(), 1e-6));
-            o.font.faceName = index == 10 || index == 11 || index == 16 ? "Courier New" : "Arial";
+            o.font.faceName = index == stock::OemFixedFont || index == stock::AnsiFixedFont ||
+                                      index == stock::SystemFixedFont
+                                  ? "Courier New"
+                                  : "Arial";
             break;
         default:
             return;
@@ -256,7 +259,7 @@ void EmfToWmfConverter::Select(std::uint32_t handle) {
 void EmfToWmfConverter::Points(std::uint32_t type, ByteView r, bool sixteen) {
     const std::uint32_t count = r.U32Or(24);
     const std::uint64_t step = sixteen ? 4 : 8;
-    if (count > kMaxPoints || !r.Has(28, count * step)) return;
+    if (count > kEmfToWmfLimits.maxPointsPerRecord || !r.Has(28, count * step)) return;
     QPolygonF logical;
     logical.reserve(count);
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -323,7 +326,8 @@ void EmfToWmfConverter::PolyPoly(std::uint32_t type, ByteView r, bool sixteen) {
     const std::uint32_t polys = r.U32Or(24);
     const std::uint32_t total = r.U32Or(28);
     const std::uint64_t step = sixteen ? 4 : 8;
-    if (polys > kMaxPoints || total > kMaxPoints) return;
+    if (polys > kEmfToWmfLimits.maxPointsPerRecord || total > kEmfToWmfLimits.maxPointsPerRecord)
+        return;
     const std::uint64_t pointsAt = 32 + std::uint64_t{polys} * 4;
     if (!r.Has(32, std::uint64_t{polys} * 4) || !r.Has(pointsAt, total * step)) return;
     const QTransform t = Total();
@@ -391,7 +395,7 @@ void EmfToWmfConverter::BoxShape(std::uint32_t type, ByteView r) {
             QPoint s = Map(r.I32Or(24), r.I32Or(28));
             QPoint e = Map(r.I32Or(32), r.I32Or(36));
             // Windows-metafile arcs run counterclockwise only.
-            if (dc_.arcDirection == 2) std::swap(s, e);
+            if (dc_.arcDirection == dcmode::Clockwise) std::swap(s, e);
             const std::uint16_t function = type == emr::Arc     ? wmr::Arc
                                            : type == emr::Chord ? wmr::Chord
                                                                 : wmr::Pie;
@@ -547,16 +551,17 @@ void EmfToWmfConverter::Bitmap(std::uint32_t type, ByteView r) {
 void EmfToWmfConverter::Clip(ByteView r) {
     const std::uint32_t size = r.U32Or(8);
     const std::uint32_t mode = r.U32Or(12);
-    if (mode == 5 && size == 0) {
+    if (mode == regionmode::Copy && size == 0) {
         out_->AddRecord(wmr::SelectClipRegion, QByteArray(2, '\0'));
         return;
     }
-    if ((mode != 1 && mode != 5) || size < 32 || !r.Has(16, size)) return;
+    if ((mode != regionmode::And && mode != regionmode::Copy) || size < 32 || !r.Has(16, size))
+        return;
     // Region rectangles are in device units: only the metafile-unit scaling applies. A
     // region of several rectangles is clipped to its bounds.
     const QRectF bounds = toWmf_.mapRect(
         QRectF(QPointF(r.I32Or(32), r.I32Or(36)), QPointF(r.I32Or(40), r.I32Or(44))));
-    if (mode == 5) out_->AddRecord(wmr::SelectClipRegion, QByteArray(2, '\0'));
+    if (mode == regionmode::Copy) out_->AddRecord(wmr::SelectClipRegion, QByteArray(2, '\0'));
     out_->IntersectClipRect(Coord(bounds.left()), Coord(bounds.top()), Coord(bounds.right()),
                             Coord(bounds.bottom()));
 }
@@ -566,7 +571,7 @@ void EmfToWmfConverter::DrawPath(bool fill, bool stroke) {
     path_ = QPainterPath();
     if (polygons.isEmpty()) return;
     if (fill && !stroke) {
-        const int nullPen = out_->CreatePenIndirect(kPsNull, 0, 0);
+        const int nullPen = out_->CreatePenIndirect(penstyle::Null, 0, 0);
         out_->SelectObject(nullPen);
         DrawPolygons(polygons, true);
         RestorePenAndBrush();
@@ -611,15 +616,15 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             const QTransform xf(r.F32(8).value_or(1), r.F32(12).value_or(0), r.F32(16).value_or(0),
                                 r.F32(20).value_or(1), r.F32(24).value_or(0),
                                 r.F32(28).value_or(0));
-            const std::uint32_t mode = type == emr::SetWorldTransform ? 4 : u32(32);
-            if (mode == 1) dc_.world = QTransform();
-            if (mode == 2) dc_.world = xf * dc_.world;
-            if (mode == 3) dc_.world = dc_.world * xf;
-            if (mode == 4) dc_.world = xf;
+            const std::uint32_t mode = type == emr::SetWorldTransform ? worldmode::Set : u32(32);
+            if (mode == worldmode::Identity) dc_.world = QTransform();
+            if (mode == worldmode::LeftMultiply) dc_.world = xf * dc_.world;
+            if (mode == worldmode::RightMultiply) dc_.world = dc_.world * xf;
+            if (mode == worldmode::Set) dc_.world = xf;
             return;
         }
         case emr::SaveDc:
-            if (saved_.size() >= kMaxSaveDepth) return;
+            if (saved_.size() >= kEmfToWmfLimits.maxSaveDepth) return;
             saved_.push_back(dc_);
             out_->SaveDC();
             return;
@@ -643,12 +648,17 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
         case emr::ExtCreatePen: {
             const std::uint32_t style = u32(28);
             EmfObject o = PenObject(static_cast<std::uint16_t>(style & 0xFFFF),
-                                    (style & 0x10000) ? double(u32(32)) : 0.0, u32(40) & 0xFFFFFF);
-            if (u32(36) == kBsNull) o.style = kPsNull;
+                                    (style & penstyle::Geometric) ? double(u32(32)) : 0.0,
+                                    u32(40) & 0xFFFFFF);
+            if (u32(36) == brushstyle::Null) o.style = penstyle::Null;
             // Dash patterns of the pen's own and alternate pixels have no Windows-metafile
             // form: dashes and dots come closest.
-            if ((o.style & 0xF) == 7) o.style = static_cast<std::uint16_t>((o.style & ~0xF) | 1);
-            if ((o.style & 0xF) == 8) o.style = static_cast<std::uint16_t>((o.style & ~0xF) | 2);
+            const std::uint32_t kind = o.style & penstyle::StyleMask;
+            const std::uint32_t rest = o.style & ~penstyle::StyleMask;
+            if (kind == penstyle::UserStyle)
+                o.style = static_cast<std::uint16_t>(rest | penstyle::Dash);
+            if (kind == penstyle::Alternate)
+                o.style = static_cast<std::uint16_t>(rest | penstyle::Dot);
             objects_[u32(8)] = o;
             return;
         }

@@ -4,6 +4,7 @@
 
 #include "metafile/ByteView.h"
 #include "metafile/EmfWriter.h"
+#include "metafile/Limits.h"
 #include "metafile/WmfCharset.h"
 #include "metafile/WmfWriter.h"
 
@@ -20,13 +21,6 @@
 #include <vector>
 
 namespace tavlex::mf::emftowmf {
-
-inline constexpr std::int64_t kMaxRecords = 50'000'000;
-inline constexpr qsizetype kMaxOutputBytes = qsizetype{512} << 20;
-inline constexpr std::uint32_t kMaxPoints = 4'000'000;
-inline constexpr std::size_t kMaxSaveDepth = 1024;
-inline constexpr std::uint16_t kPsNull = 5;
-inline constexpr std::uint16_t kBsNull = 1;
 
 // A 16-bit metafile coordinate or size; values from a damaged transform (infinite, not a
 // number) become 0.
@@ -66,15 +60,17 @@ inline EmfObject BrushObject(std::uint16_t style, std::uint32_t color, std::uint
     return o;
 }
 
-struct DcState {
-    int mapMode = 1;
+// The part of the enhanced metafile's device context the conversion follows: its mapping and
+// world transform, the current position, and the Windows-metafile objects selected for it.
+struct ConversionDc {
+    int mapMode = mapmode::Text;
     QPointF windowOrg, viewportOrg;
     QSizeF windowExt{1, 1}, viewportExt{1, 1};
     QTransform world;
     QPointF position;                     // current position, logical units
     int pen = -1, brush = -1, font = -1;  // Windows-metafile slots selected
     std::uint8_t charSet = wmfcharset::kDefault;
-    int arcDirection = 1;  // AD_COUNTERCLOCKWISE
+    int arcDirection = dcmode::CounterClockwise;
 };
 
 inline std::optional<QByteArray> Slice(ByteView record, std::uint32_t offset, std::uint32_t size) {
@@ -121,8 +117,8 @@ class EmfToWmfConverter {
     std::unique_ptr<WmfWriter> out_;
     QTransform toWmf_;
     QSizeF pixelsPerMm_{3.78, 3.78};
-    DcState dc_;
-    std::vector<DcState> saved_;
+    ConversionDc dc_;
+    std::vector<ConversionDc> saved_;
     std::map<std::uint32_t, EmfObject> objects_;
     std::vector<int> retired_;
     bool inPath_ = false;

@@ -2,14 +2,13 @@
 // plain shapes: gradient fills, region fills and arcs that continue the current position.
 
 #include "metafile/EmfToWmfConverter.h"
-#include "metafile/WmfRecords.h"
+#include "metafile/GdiDefs.h"
 
 namespace tavlex::mf::emftowmf {
 
 namespace {
 
 constexpr int kGradientBands = 48;
-constexpr std::uint32_t kMaxRegionRects = 100'000;
 
 std::uint32_t Rgb16(ByteView r, std::uint64_t at) {
     return static_cast<std::uint32_t>(r.U16Or(at) >> 8) |
@@ -41,8 +40,9 @@ void EmfToWmfConverter::RestorePenAndBrush() {
 void EmfToWmfConverter::GradientFill(ByteView r) {
     const std::uint32_t vertices = r.U32Or(24), meshes = r.U32Or(28), mode = r.U32Or(32);
     const std::uint64_t meshAt = 36 + std::uint64_t{vertices} * 16;
-    const std::uint64_t meshSize = mode == 2 ? 12 : 8;
-    if (vertices > kMaxPoints || meshes > kMaxPoints || mode > 2 ||
+    const std::uint64_t meshSize = mode == gradientmode::Triangle ? 12 : 8;
+    if (vertices > kEmfToWmfLimits.maxPointsPerRecord ||
+        meshes > kEmfToWmfLimits.maxPointsPerRecord || mode > gradientmode::Triangle ||
         !r.Has(36, std::uint64_t{vertices} * 16) || !r.Has(meshAt, meshes * meshSize)) {
         return;
     }
@@ -50,7 +50,7 @@ void EmfToWmfConverter::GradientFill(ByteView r) {
         return QPointF(r.I32Or(36 + std::uint64_t{i} * 16), r.I32Or(40 + std::uint64_t{i} * 16));
     };
     auto colour = [&](std::uint32_t i) { return Rgb16(r, 44 + std::uint64_t{i} * 16); };
-    const int nullPen = out_->CreatePenIndirect(kPsNull, 0, 0);
+    const int nullPen = out_->CreatePenIndirect(penstyle::Null, 0, 0);
     out_->SelectObject(nullPen);
     int brush = -1;
     auto fill = [&](std::uint32_t colorRef, const QPolygonF& logical) {
@@ -64,7 +64,7 @@ void EmfToWmfConverter::GradientFill(ByteView r) {
         const std::uint64_t at = meshAt + m * meshSize;
         const std::uint32_t a = r.U32Or(at), b = r.U32Or(at + 4);
         if (a >= vertices || b >= vertices) continue;
-        if (mode == 2) {
+        if (mode == gradientmode::Triangle) {
             const std::uint32_t c = r.U32Or(at + 8);
             if (c >= vertices) continue;
             const std::uint32_t ab = Mix(colour(a), colour(b), 0.5);
@@ -93,7 +93,8 @@ void EmfToWmfConverter::RegionFill(std::uint32_t type, ByteView r) {
     const bool own = type == emr::FillRgn;
     const std::uint64_t dataAt = own ? 32 : 28;
     const std::uint32_t count = r.U32Or(dataAt + 8);
-    if (count > kMaxRegionRects || !r.Has(dataAt + 32, std::uint64_t{count} * 16)) return;
+    if (count > kEmfToWmfLimits.maxRegionRects || !r.Has(dataAt + 32, std::uint64_t{count} * 16))
+        return;
     QList<QPolygonF> rects;
     for (std::uint32_t i = 0; i < count; ++i) {
         const std::uint64_t at = dataAt + 32 + std::uint64_t{i} * 16;
@@ -121,7 +122,7 @@ void EmfToWmfConverter::RegionFill(std::uint32_t type, ByteView r) {
         if (brush < 0) return;
         out_->SelectObject(brush);
     }
-    const int nullPen = out_->CreatePenIndirect(kPsNull, 0, 0);
+    const int nullPen = out_->CreatePenIndirect(penstyle::Null, 0, 0);
     out_->SelectObject(nullPen);
     DrawPolygons(rects, true);
     RestorePenAndBrush();
@@ -152,7 +153,7 @@ void EmfToWmfConverter::ArcTo(ByteView r) {
     }
     out_->LineTo(s.x(), s.y());
     const QPoint a = Map(box.left(), box.top()), b = Map(box.right(), box.bottom());
-    if (dc_.arcDirection == 2) {
+    if (dc_.arcDirection == dcmode::Clockwise) {
         out_->ArcLike(wmr::Arc, a.x(), a.y(), b.x(), b.y(), e.x(), e.y(), s.x(), s.y());
     } else {
         out_->ArcLike(wmr::Arc, a.x(), a.y(), b.x(), b.y(), s.x(), s.y(), e.x(), e.y());

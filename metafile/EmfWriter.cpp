@@ -7,8 +7,7 @@ namespace tavlex::mf {
 
 namespace {
 
-constexpr int kHeaderSize = 108;                     // EMR_HEADER with both extensions
-constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
+constexpr int kHeaderSize = 108;  // EMR_HEADER with both extensions
 
 void Pad4(QByteArray& out) {
     while (out.size() % 4 != 0) out.append('\0');

@@ -38,7 +38,9 @@ void WriteFileBytes(const QString& path, const QByteArray& bytes) {
     if (!file.commit()) ThrowWriteError(path, file.errorString());
 }
 
-QByteArray EncodeBitmap(const QImage& image) {
+}  // namespace
+
+QByteArray BitmapFileBytes(const QImage& image) {
     // Qt's BMP writer emits a 40-byte info header and 24 bits per pixel for every non-indexed
     // format; converting first keeps an indexed or monochrome image from being written at 1 or 8.
     const QImage rgb = image.format() == QImage::Format_RGB888
@@ -51,8 +53,6 @@ QByteArray EncodeBitmap(const QImage& image) {
     if (!writer.write(rgb)) return {};
     return bytes;
 }
-
-}  // namespace
 
 bool IsWmfFileName(const QString& path) {
     return QFileInfo(path).fileName().endsWith(QLatin1String(".wmf"), Qt::CaseInsensitive);
@@ -101,7 +101,7 @@ QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
 }
 
 void WriteBitmapFile(const QImage& image, const QString& path) {
-    const QByteArray bytes = EncodeBitmap(image);
+    const QByteArray bytes = BitmapFileBytes(image);
     if (bytes.isEmpty()) ThrowWriteError(path, QStringLiteral("bitmap encoding failed"));
     WriteFileBytes(path, bytes);
 }

@@ -33,7 +33,11 @@ void WriteMetafileFile(const Metafile& metafile, const QString& path);
 // is too large to hold as one bitmap.
 QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch);
 
-// Writes a Windows bitmap file with 24 bits per pixel and a 40-byte info header.
+// The bytes of a Windows bitmap file with 24 bits per pixel and a 40-byte info header; empty
+// when the image cannot be encoded.
+QByteArray BitmapFileBytes(const QImage& image);
+
+// Writes BitmapFileBytes(image) to path.
 void WriteBitmapFile(const QImage& image, const QString& path);
 
 // RenderNaturalBitmap followed by WriteBitmapFile.

@@ -4,6 +4,7 @@
 
 #include "metafile/ByteView.h"
 #include "metafile/EmfPlayer.h"
+#include "metafile/GdiDefs.h"
 #include "metafile/WmfToEmf.h"
 #include "support/ScreenResolution.h"
 
@@ -15,7 +16,6 @@ namespace tavlex::mf {
 
 namespace {
 
-constexpr std::uint32_t kEmfSignature = 0x464D4520;  // " EMF"
 constexpr std::uint32_t kHeaderMinimum = 88;
 
 QRect ReadRect(const ByteView& v, std::uint64_t at) {

@@ -10,6 +10,8 @@
 #include <optional>
 #include <stdexcept>
 
+#include "metafile/Limits.h"
+
 class QPainter;
 
 namespace tavlex::mf {
@@ -45,17 +47,6 @@ class MetafileError : public std::runtime_error {
     std::string detail_;
     std::optional<std::uint64_t> byteOffset_;
     std::optional<std::uint64_t> recordIndex_;
-};
-
-// Caps that keep any file within bounded time and memory. A page that exceeds one stops
-// playing; what was drawn until then stays.
-struct PlayLimits {
-    std::int64_t maxBitmapBytes = std::int64_t{512} << 20;  // decoded bitmap bytes per page
-    int maxSaveDepth = 1024;                                // nested SaveDC
-    int maxObjects = 65536;                                 // object table slots
-    std::int64_t maxPointsPerRecord = 4'000'000;
-    std::int64_t maxRecords = 50'000'000;
-    int maxMillis = 20'000;  // wall time per page
 };
 
 struct PlayResult {

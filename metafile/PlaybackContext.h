@@ -1,6 +1,7 @@
 #pragma once
 
 #include "metafile/ByteView.h"
+#include "metafile/GdiDefs.h"
 #include "metafile/Metafile.h"
 
 #include <QBrush>
@@ -64,16 +65,16 @@ class PlaybackContext {
 // Record types handed to PlayBitmapRecord.
 inline bool IsBitmapRecord(std::uint32_t type) {
     switch (type) {
-        case 76:   // BITBLT
-        case 77:   // STRETCHBLT
-        case 78:   // MASKBLT
-        case 79:   // PLGBLT
-        case 80:   // SETDIBITSTODEVICE
-        case 81:   // STRETCHDIBITS
-        case 93:   // CREATEMONOBRUSH
-        case 94:   // CREATEDIBPATTERNBRUSHPT
-        case 114:  // ALPHABLEND
-        case 116:  // TRANSPARENTBLT
+        case emr::BitBlt:
+        case emr::StretchBlt:
+        case emr::MaskBlt:
+        case emr::PlgBlt:
+        case emr::SetDiBitsToDevice:
+        case emr::StretchDiBits:
+        case emr::CreateMonoBrush:
+        case emr::CreateDibPatternBrushPt:
+        case emr::AlphaBlend:
+        case emr::TransparentBlt:
             return true;
         default:
             return false;

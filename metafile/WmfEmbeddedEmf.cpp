@@ -1,7 +1,7 @@
 #include "metafile/WmfEmbeddedEmf.h"
 
 #include "metafile/EmfWriter.h"
-#include "metafile/WmfRecords.h"
+#include "metafile/GdiDefs.h"
 #include "metafile/WmfWriter.h"
 
 #include <algorithm>
@@ -93,8 +93,8 @@ std::optional<QByteArray> FindEmbeddedEmf(ByteView metafile) {
     }
     if (Checksum(emf) != checksum) return std::nullopt;
     const ByteView header(emf.constData(), static_cast<std::size_t>(emf.size()));
-    if (header.U32Or(0) != emr::Header || header.U32Or(40) != 0x464D4520 || header.U32Or(4) < 88 ||
-        header.U32Or(48) > total) {
+    if (header.U32Or(0) != emr::Header || header.U32Or(40) != kEmfSignature ||
+        header.U32Or(4) < 88 || header.U32Or(48) > total) {
         return std::nullopt;
     }
     return emf;

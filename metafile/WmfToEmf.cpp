@@ -2,11 +2,11 @@
 
 #include "metafile/ByteView.h"
 #include "metafile/EmfWriter.h"
+#include "metafile/GdiDefs.h"
 #include "metafile/Metafile.h"
 #include "metafile/WmfBitmap.h"
 #include "metafile/WmfCharset.h"
 #include "metafile/WmfEmbeddedEmf.h"
-#include "metafile/WmfRecords.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -17,15 +17,6 @@
 namespace tavlex::mf {
 
 namespace {
-
-constexpr std::int64_t kMaxOutputBytes = std::int64_t{256} << 20;
-constexpr std::int64_t kMaxRecords = 10'000'000;
-constexpr int kMaxSaveDepth = 1024;
-constexpr qsizetype kMaxRegionRects = 200'000;
-constexpr std::int32_t kMmAnisotropic = 8;
-constexpr std::uint32_t kRgnCopy = 5;
-constexpr std::uint32_t kEtoOpaque = 2;
-constexpr std::uint32_t kEtoClipped = 4;
 
 enum class ObjectKind { Free, Pen, Brush, Font, Palette, Region };
 
@@ -39,7 +30,7 @@ struct Slot {
 // What the conversion itself must follow of the device context: origins for the offset
 // records (the enhanced form has only absolute ones), the font's character set for text and
 // the palette that palette-entry records change.
-struct DcState {
+struct WmfReadingDc {
     std::int32_t windowX = 0, windowY = 0;
     std::int32_t viewportX = 0, viewportY = 0;
     std::uint8_t charSet = wmfcharset::kDefault;
@@ -117,8 +108,8 @@ class WmfConverter {
     int ppi_;
     std::unique_ptr<EmfWriter> out_;
     std::vector<Slot> slots_;
-    DcState dc_;
-    std::vector<DcState> saved_;
+    WmfReadingDc dc_;
+    std::vector<WmfReadingDc> saved_;
 };
 
 QByteArray WmfConverter::Run() {
@@ -163,7 +154,7 @@ QByteArray WmfConverter::Run() {
 
     // The picture fills the frame: the viewport covers the frame in reference pixels, and the
     // window is the bounding box until the metafile sets its own.
-    out_->SetMapMode(kMmAnisotropic);
+    out_->SetMapMode(mapmode::Anisotropic);
     out_->SetViewportExtEx(ClampToInt32((width * ppi + inch / 2) / inch),
                            ClampToInt32((height * ppi + inch / 2) / inch));
     out_->SetWindowOrgEx(left, top);
@@ -172,7 +163,7 @@ QByteArray WmfConverter::Run() {
     dc_.windowY = top;
 
     std::uint64_t offset = kMetaHeaderSize;
-    for (std::int64_t count = 0; count < kMaxRecords; ++count) {
+    for (std::int64_t count = 0; count < kWmfToEmfLimits.maxRecords; ++count) {
         const auto words = meta.U32(offset);
         const auto function = meta.U16(offset + 4);
         // A record too short to be one, or running past the data, ends the picture.
@@ -183,7 +174,7 @@ QByteArray WmfConverter::Run() {
         if (*function == wmr::Eof) break;
         p_ = *record->Sub(6, bytes - 6);
         Convert(*function);
-        if (out_->size() > kMaxOutputBytes) break;
+        if (out_->size() > kWmfToEmfLimits.maxOutputBytes) break;
         offset += bytes;
     }
     return out_->Finish();
@@ -314,7 +305,7 @@ void WmfConverter::ExtTextOut() {
     const std::uint64_t size = p_.size();
     // The rectangle is there with the opaque or clipped option; some writers put it with
     // other options too, which only the record's size tells.
-    bool hasRect = (options & (kEtoOpaque | kEtoClipped)) != 0;
+    bool hasRect = (options & (eto::Opaque | eto::Clipped)) != 0;
     if (!hasRect && options != 0) {
         hasRect = size == 16 + stringBytes || size == 16 + stringBytes + 2 * length;
     }
@@ -358,7 +349,7 @@ void WmfConverter::CreatePatternBrush(bool dib) {
     std::uint32_t usage = 0;
     if (dib) {
         if (Has(2)) {
-            usage = U(0) == 3 ? 0 : U(1);  // a BS_PATTERN brush always has an RGB table
+            usage = U(0) == brushstyle::Pattern ? 0 : U(1);  // always an RGB table
             packed = *p_.Sub(4, p_.size() - 4);
         }
     } else if (p_.Has(0, 32)) {
@@ -441,7 +432,7 @@ void WmfConverter::CreateRegion() {
         const std::uint64_t xs = *count;
         if (!p_.Has(at + 6, xs * 2 + 2)) break;
         for (std::uint64_t k = 0; k + 1 < xs; k += 2) {
-            if (region.rects.size() >= kMaxRegionRects) break;
+            if (region.rects.size() >= qsizetype{kWmfToEmfLimits.maxRegionRects}) break;
             const RectL r{p_.I16Or(at + 6 + 2 * k), top, p_.I16Or(at + 8 + 2 * k), bottom};
             if (r.left >= r.right || r.top >= r.bottom) continue;
             region.rects.append(r);
@@ -457,7 +448,7 @@ void WmfConverter::SelectClip(const Slot* region) {
     QByteArray payload;
     const QByteArray data = region ? RegionData(*region) : QByteArray();
     PutU32(payload, static_cast<std::uint32_t>(data.size()));
-    PutU32(payload, kRgnCopy);
+    PutU32(payload, regionmode::Copy);
     payload.append(data);
     out_->AddRecord(emr::ExtSelectClipRgn, payload);
 }
@@ -642,7 +633,7 @@ void WmfConverter::SetDibToDev() {
 }
 
 void WmfConverter::SaveDc() {
-    if (saved_.size() >= kMaxSaveDepth) return;
+    if (saved_.size() >= kWmfToEmfLimits.maxSaveDepth) return;
     saved_.push_back(dc_);
     out_->SaveDC();
 }

@@ -1,7 +1,7 @@
 #include "metafile/WmfWriter.h"
 
+#include "metafile/GdiDefs.h"
 #include "metafile/WmfCharset.h"
-#include "metafile/WmfRecords.h"
 
 #include <algorithm>
 

@@ -1,6 +1,8 @@
 // Clip combinations: rectangles, regions in device units, paths, and their modes.
 #include "play_support.h"
 
+#include <bit>
+
 namespace tavlex::mf {
 namespace {
 
@@ -26,6 +28,21 @@ void SelectClipRegion(EmfWriter& w, std::initializer_list<RectL> rects, std::uin
     p.append(data);
     w.AddRecord(emr::ExtSelectClipRgn, p);
 }
+
+// Turns the world by 30 degrees for one clip record, then back: the clip stays as it was
+// made.
+void RotatedClip(EmfWriter& w, const std::function<void()>& clip) {
+    const float c = 0.8660254f, s = 0.5f;
+    QByteArray xform;
+    for (const float v : {c, s, -s, c, 0.0f, 0.0f}) PutU32(xform, std::bit_cast<std::uint32_t>(v));
+    w.AddRecord(emr::SetWorldTransform, xform);
+    clip();
+    QByteArray identity = xform;
+    PutU32(identity, 1);  // MWT_IDENTITY
+    w.AddRecord(emr::ModifyWorldTransform, identity);
+}
+
+constexpr RectL kHuge{-5'000'000, -5'000'000, 5'000'000, 5'000'000};
 
 struct ClipCase {
     const char* name;
@@ -69,6 +86,28 @@ INSTANTIATE_TEST_SUITE_P(
                      w.AddRecord(emr::ExcludeClipRect, Payload({30, 0, 60, 100}));
                  },
                  {true, false, false, true}},
+        // Polygons this tall once made an empty region (and leaked memory) inside Qt.
+        ClipCase{"huge turned intersect keeps the page",
+                 [](EmfWriter& w) { RotatedClip(w, [&] { w.IntersectClipRect(kHuge); }); },
+                 {true, true, true, true}},
+        ClipCase{"huge turned exclude removes the page",
+                 [](EmfWriter& w) {
+                     RotatedClip(w, [&] {
+                         w.AddRecord(emr::ExcludeClipRect,
+                                     Payload({kHuge.left, kHuge.top, kHuge.right, kHuge.bottom}));
+                     });
+                 },
+                 {false, false, false, false}},
+        ClipCase{"huge turned clip path keeps the page",
+                 [](EmfWriter& w) {
+                     RotatedClip(w, [&] {
+                         w.AddRecord(emr::BeginPath, {});
+                         w.Rectangle(kHuge);
+                         w.AddRecord(emr::EndPath, {});
+                         w.AddRecord(emr::SelectClipPath, Payload({5}));
+                     });
+                 },
+                 {true, true, true, true}},
         ClipCase{"region copy",
                  [](EmfWriter& w) {
                      SelectClipRegion(w, {{10, 0, 20, 100}}, 5);

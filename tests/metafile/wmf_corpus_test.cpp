@@ -5,7 +5,7 @@
 #include "metafile/EmfToWmf.h"
 #include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
-#include "metafile/WmfRecords.h"
+#include "metafile/GdiDefs.h"
 #include "metafile/WmfToEmf.h"
 #include "tests/metafile/wmf_test_support.h"
 

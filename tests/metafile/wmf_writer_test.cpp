@@ -1,4 +1,4 @@
-#include "metafile/WmfRecords.h"
+#include "metafile/GdiDefs.h"
 #include "metafile/WmfToEmf.h"
 #include "metafile/WmfWriter.h"
 #include "tests/metafile/wmf_test_support.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "metafile/EmfObjects.h"
+#include "metafile/GdiDefs.h"
 
 #include <QColor>
 #include <QPointF>
@@ -14,14 +15,14 @@
 namespace tavlex::mf {
 
 // The attributes of a device context that SaveDC keeps and RestoreDC brings back.
-struct DcState {
-    int mapMode = 1;  // MM_TEXT
+struct PlayerDcState {
+    int mapMode = mapmode::Text;
     QPointF windowOrg{0, 0};
     QPointF viewportOrg{0, 0};
     QSizeF windowExt{1, 1};
     QSizeF viewportExt{1, 1};
     QTransform world;
-    int graphicsMode = 1;
+    int graphicsMode = dcmode::CompatibleGraphics;
 
     QPointF position{0, 0};  // current position, logical units
 
@@ -32,12 +33,12 @@ struct DcState {
 
     QColor textColour = Qt::black;
     QColor backgroundColour = Qt::white;
-    int backgroundMode = 2;  // OPAQUE
-    int polyFillMode = 1;    // ALTERNATE
-    int rop2 = 13;           // R2_COPYPEN
-    int stretchBltMode = 1;  // BLACKONWHITE
+    int backgroundMode = dcmode::Opaque;
+    int polyFillMode = dcmode::Alternate;
+    int rop2 = rop2::CopyPen;
+    int stretchBltMode = stretchmode::BlackOnWhite;
     std::uint32_t textAlign = 0;
-    int arcDirection = 1;  // AD_COUNTERCLOCKWISE
+    int arcDirection = dcmode::CounterClockwise;
     double miterLimit = 10;
 
     // Clip in target coordinates; none: the whole surface.

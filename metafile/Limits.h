@@ -1,0 +1,39 @@
+#pragma once
+
+// Every cap of the engine, in one place: they keep any file within bounded time and memory.
+
+#include <QtGlobal>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace tavlex::mf {
+
+// Caps that keep any file within bounded time and memory. A page that exceeds one stops
+// playing; what was drawn until then stays.
+struct PlayLimits {
+    std::int64_t maxBitmapBytes = std::int64_t{512} << 20;  // decoded bitmap bytes per page
+    int maxSaveDepth = 1024;                                // nested SaveDC
+    int maxObjects = 65536;                                 // object table slots
+    std::int64_t maxPointsPerRecord = 4'000'000;
+    std::int64_t maxRecords = 50'000'000;
+    int maxMillis = 20'000;  // wall time per page
+};
+
+// Caps of the conversions between the two formats: a placeable WMF into EMF records when a
+// page is loaded, EMF records into a placeable WMF when a page is exported. Beyond a cap the
+// conversion ends with what it wrote until then.
+struct ConversionLimits {
+    std::int64_t maxRecords;
+    qsizetype maxOutputBytes;
+    std::uint32_t maxPointsPerRecord;  // and gradient vertices and meshes
+    std::size_t maxSaveDepth;
+    std::uint32_t maxRegionRects;
+};
+
+inline constexpr ConversionLimits kWmfToEmfLimits{10'000'000, qsizetype{256} << 20, 4'000'000, 1024,
+                                                  200'000};
+inline constexpr ConversionLimits kEmfToWmfLimits{50'000'000, qsizetype{512} << 20, 4'000'000, 1024,
+                                                  100'000};
+
+}  // namespace tavlex::mf
