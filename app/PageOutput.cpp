@@ -47,6 +47,8 @@ void SetUpPageSaveDialog(QFileDialog& dialog, const QString& programFolder) {
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
+    // The captions name their patterns already: the list does not repeat them.
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
     dialog.setNameFilters(Filters());
     dialog.setDefaultSuffix(SuffixFor(PageFileType::Emf));
     dialog.setFilter(dialog.filter() & ~QDir::CaseSensitive);
@@ -64,8 +66,12 @@ void SetUpPageSaveDialog(QFileDialog& dialog, const QString& programFolder) {
 }
 
 PageFileType SelectedPageFileType(const QFileDialog& dialog) {
-    const qsizetype index = Filters().indexOf(dialog.selectedNameFilter());
-    return index < 0 ? PageFileType::Emf : static_cast<PageFileType>(index + 1);
+    // With the patterns hidden, some Qt versions report the caption alone: it starts the filter.
+    const QString shown = dialog.selectedNameFilter();
+    for (qsizetype i = 0; !shown.isEmpty() && i < Filters().size(); ++i) {
+        if (Filters()[i].startsWith(shown)) return static_cast<PageFileType>(i + 1);
+    }
+    return PageFileType::Emf;
 }
 
 void WritePage(const mf::Metafile& page, const QString& path, PageFileType type) {

@@ -76,7 +76,7 @@ class PageOutputTest : public QObject {
         Mn_FileClick(form, dialog);
         QCOMPARE(offered[0], QStringLiteral("画像"));
         QCOMPARE(offered[2], QStringLiteral("first"));
-        QCOMPARE(offered[3], dialog.nameFilters()[1]);
+        QVERIFY(!offered[3].isEmpty() && dialog.nameFilters()[1].startsWith(offered[3]));
         QCOMPARE(SelectedPageFileType(dialog), PageFileType::Wmf);
         QFile wmf(temp_.filePath("out/second.wmf"));
         QVERIFY(wmf.open(QIODevice::ReadOnly));
