@@ -201,7 +201,7 @@ class ViewerSettingsTest : public QObject {
             QFile body(TempFolder() + "Tavlex_3.TMP");
             QVERIFY(body.open(QIODevice::WriteOnly));
             QFile::remove(IniPath());
-        QVERIFY(QDir().mkpath(IniPath()));
+            QVERIFY(QDir().mkpath(IniPath()));
         }
         QCOMPARE(errors.errors.size(), 1);
         QVERIFY(QFile::exists(TempFolder() + "Tavlex_3.TMP"));

@@ -4,8 +4,8 @@
 
 #include "metafile/EmfToWmf.h"
 #include "metafile/EmfWriter.h"
-#include "metafile/Metafile.h"
 #include "metafile/GdiDefs.h"
+#include "metafile/Metafile.h"
 #include "metafile/WmfToEmf.h"
 #include "tests/metafile/wmf_test_support.h"
 
