@@ -189,32 +189,44 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
         }
         recent_->Add(path);
     } catch (const std::exception& error) {
-        // The window made so far stays open without a page and the next file is tried. What went
-        // wrong goes to standard error; a box here would hold up a batch of opens (a start with
-        // fifty names), so the user's message waits for a batch-wide report.
-        DescribeFailure(error, path);
+        // The window made so far stays open without a page and the next file is tried. The
+        // detail goes to standard error; the user's words wait for the end of the batch, so that
+        // a start with fifty names says it once instead of holding up each open with a box.
+        failedOpens_ << DescribeFailure(error, path);
     } catch (...) {
-        DescribeFailure(std::runtime_error("a failure of unknown type"), path);
+        failedOpens_ << DescribeFailure(std::runtime_error("a failure of unknown type"), path);
     }
+    ReportFailedOpens();
     return form;
 }
 
 TViewForm* TVMainForm::OpenAlbums(const QStringList& paths) {
     TViewForm* last = nullptr;
+    ++openBatch_;
     for (const QString& path : paths) {
         last = OpenAlbum(path);
     }
+    --openBatch_;
+    ReportFailedOpens();
     return last;
+}
+
+void TVMainForm::ReportFailedOpens() {
+    if (openBatch_ > 0 || failedOpens_.isEmpty()) return;
+    failedOpens_.removeDuplicates();
+    const QString text = failedOpens_.join(QLatin1Char('\n'));
+    failedOpens_.clear();
+    ShowInfo(text);
 }
 
 void TVMainForm::DropDstFileDrop(const QStringList& paths) {
     raise();
     activateWindow();
+    QStringList files;
     for (const QString& path : paths) {
-        if (QFileInfo(path).isFile()) {
-            OpenAlbum(path);
-        }
+        if (QFileInfo(path).isFile()) files << path;
     }
+    OpenAlbums(files);
 }
 
 void TVMainForm::SetStartFiles(const QStringList& paths) {
@@ -240,10 +252,13 @@ void TVMainForm::Timer_StartTimer() {
     }
     const QStringList files = startFiles_;
     startFiles_.clear();
+    ++openBatch_;  // what failed is said once the last window is in place
     QPointer<TViewForm> last = OpenAlbums(files);
     if (!last.isNull()) {
         FixMaximizedChild(last.data());
     }
+    --openBatch_;
+    ReportFailedOpens();
 }
 
 void TVMainForm::closeEvent(QCloseEvent* event) {

@@ -226,6 +226,10 @@ class TVMainForm : public QMainWindow, public ViewHost {
     bool closing_ = false;
     QStringList startFiles_;
     bool startFilesGiven_ = false;
+    // Opens that threw, in the user's words, said in one box when the outermost batch ends.
+    void ReportFailedOpens();
+    QStringList failedOpens_;
+    int openBatch_ = 0;
     QPointer<QMdiSubWindow> menusFor_;
 };
 

@@ -86,9 +86,13 @@ bool LoadDocument(TViewForm& form, const QString& path) {
         }
         form.LoadCurrentPage();
     } catch (const AlbumError& error) {
-        // An entry outside the body spoils its page alone: the album opens and says so.
-        if (error.Kind() != AlbumErrorKind::InvalidPage) throw;
-        pageFailure = UserMessage(error, QFileInfo(path).fileName());
+        // An entry outside the body spoils its page alone: the album opens and says so. A first
+        // page past a break in the body opens blank too; the window says the break itself, once.
+        const BodyArrival* arrival = form.Doc().Arrival.get();
+        const bool brokenBody = error.Kind() == AlbumErrorKind::Damaged && arrival != nullptr &&
+                                arrival->CurrentState() == BodyArrival::State::Failed;
+        if (error.Kind() != AlbumErrorKind::InvalidPage && !brokenBody) throw;
+        if (!brokenBody) pageFailure = UserMessage(error, QFileInfo(path).fileName());
         form.SyncContentsSelection();
     }
     form.ScrollBoxResize();

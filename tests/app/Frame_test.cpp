@@ -16,6 +16,7 @@
 
 #include <sys/file.h>
 
+#include "album/UserMessage.h"
 #include "app/ApplicationNames.h"
 #include "app/ProcessFolders.h"
 #include "app/StartFileList.h"
@@ -519,6 +520,29 @@ class FrameTest : public QObject {
         QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 2, 2000);
         QCOMPARE(frame.DocumentWindows()[0]->windowTitle(), QStringLiteral("third"));
         QCOMPARE(messages.messages.size(), 1);
+    }
+
+    void opensThatFindNoTemporaryNameAreSaidOnceInJapanese() {
+        // Every temporary name is a hard link to another file: none may be taken.
+        const QString bodies = TempFolder();
+        QFile other(bodies + "other");
+        QVERIFY(other.open(QIODevice::WriteOnly));
+        other.close();
+        for (int n = 0; n <= 30; ++n) {
+            const QByteArray name =
+                QFile::encodeName(bodies + QStringLiteral("Tavlex_%1.TMP").arg(n));
+            QCOMPARE(::link(QFile::encodeName(other.fileName()).constData(), name.constData()), 0);
+        }
+        test::MessageRecorder messages;
+        frame_->OpenAlbums({albums_[0], albums_[1]});
+        QCOMPARE(messages.messages.size(), 1);
+        const QString expected = UserMessage(AlbumErrorKind::NoTemporaryName, "first.YRA");
+        QVERIFY2(messages.messages[0].contains(expected), qPrintable(messages.messages[0]));
+        QVERIFY(!messages.messages[0].contains("Tavlex_"));
+        for (int n = 0; n <= 30; ++n) {
+            QFile::remove(bodies + QStringLiteral("Tavlex_%1.TMP").arg(n));
+        }
+        QFile::remove(other.fileName());
     }
 
     void destroyingTheFrameDeletesTheBodiesNoLongerInUse() {
