@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "support/Folders.h"
+#include "support/gui/ShellUtilities.h"
 
 namespace tavlex {
 
@@ -179,6 +180,8 @@ void HelpWindow::ShowFinder() {
 
 void HelpWindow::Present() {
     if (isMinimized()) showNormal();
+    // Opened over the frame, as its dialogs are; once shown it stays where the user put it.
+    if (!isVisible()) CenterOnMainForm(this);
     show();
     raise();
     activateWindow();

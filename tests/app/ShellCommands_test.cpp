@@ -161,6 +161,10 @@ class ShellCommandsTest : public QObject {
         QVERIFY(Help() != nullptr);
         QTRY_VERIFY(Help()->isVisible());
         QCOMPARE(Help()->CurrentContext(), 82);
+        // Over the frame, not wherever the window system puts it.
+        QVERIFY(
+            (Help()->frameGeometry().center() - frame.frameGeometry().center()).manhattanLength() <=
+            8);
         Help()->hide();
 
         // F1 on a highlighted item of an open menu: that item's topic.
