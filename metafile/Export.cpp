@@ -91,8 +91,12 @@ QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
     // The resolution the picture's own size was taken at: the reference device's for an EMF.
     double pixelsPerMillimetre = screenPixelsPerInch / 25.4;
     const QSize refPixels = metafile.referencePixels(), refMm = metafile.referenceMillimetres();
-    if (metafile.kind() == Metafile::Kind::Enhanced && refPixels.width() > 0 && refMm.width() > 0)
-        pixelsPerMillimetre = double(refPixels.width()) / refMm.width();
+    if (metafile.kind() == Metafile::Kind::Enhanced && refPixels.width() > 0 && refMm.width() > 0) {
+        // A damaged header may claim any ratio: only a plausible device resolution (25 to
+        // 25,400 pixels per inch) is written into the bitmap.
+        const double reference = double(refPixels.width()) / refMm.width();
+        if (reference >= 1.0 && reference <= 1000.0) pixelsPerMillimetre = reference;
+    }
     const int dotsPerMetre = qRound(pixelsPerMillimetre * 1000);
     QImage result = canvas.convertToFormat(QImage::Format_RGB888);
     result.setDotsPerMeterX(dotsPerMetre);
