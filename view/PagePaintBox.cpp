@@ -38,7 +38,7 @@ void PagePaintBox::KeepRenderingLater() {
     QTimer::singleShot(0, this, [this] {
         renderingQueued_ = false;
         const PageView view = source_ ? source_() : PageView{};
-        if (!view.metafile || view.metafile->isNull()) return;
+        if (!view.metafile || view.metafile->IsNull()) return;
         const PageRenderCache::Key key = KeyFor(view);
         if (!cache_.Holds(key) && !OverBudget(key)) cache_.Rendering(*view.metafile, key);
     });
@@ -60,7 +60,7 @@ void PagePaintBox::PlayInto(QPainter& painter, const PageView& view, const QRect
 
 void PagePaintBox::paintEvent(QPaintEvent* event) {
     const PageView view = source_ ? source_() : PageView{};
-    if (!view.metafile || view.metafile->isNull()) {
+    if (!view.metafile || view.metafile->IsNull()) {
         // No page: only the white of the sheet.
         QPainter(this).fillRect(event->rect(), Qt::white);
         return;
