@@ -84,6 +84,15 @@ PlayResult EmfPlayer::Run() {
     std::uint64_t offset = 0;
     std::int64_t count = 0;
     while (!stopped_ && offset < data.size()) {
+        if (limits_.cancelled && limits_.cancelled()) {
+            stopped_ = true;
+            result_.complete = false;
+            result_.cancelled = true;
+            result_.stopReason = QStringLiteral("cancelled");
+            result_.stopRecord = static_cast<std::uint64_t>(count);
+            result_.stopOffset = offset;
+            break;
+        }
         if (arrival && !arrival(offset + 8)) {
             Stop(MetafileErrorKind::NotArrived,
                  QStringLiteral("the bytes from %1 did not arrive").arg(offset));

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 namespace tavlex::mf {
 
@@ -18,6 +19,9 @@ struct PlayLimits {
     std::int64_t maxPointsPerRecord = 4'000'000;
     std::int64_t maxRecords = 50'000'000;
     int maxMillis = 20'000;  // wall time per page
+    // Asked before every record, on the playing thread: true abandons the page at once (it is no
+    // longer wanted, or the caller's time for it is up). PlayResult::cancelled says so.
+    std::function<bool()> cancelled;
 };
 
 // Caps of the conversions between the two formats: a placeable WMF into EMF records when a

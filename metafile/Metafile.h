@@ -56,6 +56,7 @@ struct PlayResult {
     // Where playback stopped: the record's index (0 is the header) and byte offset.
     std::uint64_t stopRecord = 0;
     std::uint64_t stopOffset = 0;
+    bool cancelled = false;  // stopped by PlayLimits::cancelled, not by the page (no stopKind)
 };
 
 // The two kinds a page may be stored in.

@@ -1,7 +1,11 @@
 // Reading and damaged input: what is refused, what stops playback, and that caps hold.
 #include "play_support.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
+
+#include <atomic>
+#include <thread>
 
 namespace tavlex::mf {
 namespace {
@@ -261,6 +265,60 @@ TEST(DamageTest, RecordCapStopsPlayback) {
     EXPECT_FALSE(result.complete);
     EXPECT_EQ(result.stopKind, MetafileErrorKind::TooLarge);
     EXPECT_EQ(result.stopRecord, 5u);
+}
+
+// A caller that no longer wants the page stops it between records: what was drawn stays, the
+// rest is not drawn, and the result says it was cancelled rather than damaged.
+TEST(CancelTest, CancelledPlaybackStopsBeforeTheNextRecord) {
+    const QByteArray bytes = BuildEmf([](EmfWriter& w) {
+        RedFill(w);
+        w.Rectangle({10, 10, 50, 50});
+        w.Rectangle({60, 60, 90, 90});
+    });
+    // Records: header, brush, two selections, first rectangle; asked before the second rectangle.
+    int asked = 0;
+    PlayLimits limits;
+    limits.cancelled = [&asked] { return ++asked > 5; };
+    PlayResult result;
+    const QImage image = Render(bytes, QRect(0, 0, 101, 101), QSize(101, 101), &result, limits);
+    EXPECT_FALSE(result.complete);
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_FALSE(result.stopKind.has_value());
+    EXPECT_EQ(result.stopRecord, 5u);
+    EXPECT_EQ(asked, 6);
+    EXPECT_TRUE(IsRed(image.pixel(30, 30)));
+    EXPECT_TRUE(IsWhite(image.pixel(75, 75)));
+
+    limits.cancelled = [] { return false; };
+    Render(bytes, QRect(0, 0, 101, 101), QSize(101, 101), &result, limits);
+    EXPECT_TRUE(result.complete);
+    EXPECT_FALSE(result.cancelled);
+}
+
+// A page far too long to finish stops within moments of being cancelled from another thread.
+TEST(CancelTest, LongPageStopsSoonAfterACancelFromAnotherThread) {
+    const QByteArray bytes = BuildEmf([](EmfWriter& w) {
+        RedFill(w);
+        for (int i = 0; i < 500'000; ++i) w.Rectangle({i % 90, i % 80, i % 90 + 9, i % 80 + 19});
+    });
+    std::atomic<bool> cancel{false};
+    std::atomic<bool> started{false};
+    PlayLimits limits;
+    limits.cancelled = [&] {
+        started.store(true);
+        return cancel.load();
+    };
+    PlayResult result;
+    QElapsedTimer clock;
+    std::thread player(
+        [&] { Render(bytes, QRect(0, 0, 101, 101), QSize(101, 101), &result, limits); });
+    while (!started.load()) std::this_thread::yield();
+    clock.start();
+    cancel.store(true);
+    player.join();
+    EXPECT_TRUE(result.cancelled);
+    EXPECT_LT(result.stopRecord, 500'000u);
+    EXPECT_LT(clock.elapsed(), 2000) << "a cancelled page kept playing";
 }
 
 // Random damage to a real page never crashes (the sanitizer build runs this too).
