@@ -124,10 +124,14 @@ void PagePaintBox::RenderElsewhere(const PageView& view, const PageRenderCache::
 }
 
 void PagePaintBox::Delivered(const PageRenderCache::Key& key, const QRect& area,
-                             const QImage& image) {
+                             const QImage& image, qint64 millis) {
     ShowBusy(false);
     const PageView view = source_ ? source_() : PageView{};
     if (!view.metafile || view.metafile->isNull() || KeyFor(view) != key) return;  // stale
+    if (millis < frameMillis_) {
+        slowGeneration_.reset();
+        slowPages_.erase(view.page);
+    }
     if (image.isNull())
         failedKey_ = key;
     else

@@ -36,7 +36,8 @@ QRect PageRectangle(QSize box, int zoomPercent, const QMargins& edgeOffsets);
 // scrolling or dragging) copy pixels. A page may play here for one frame's time only: a page
 // slower than that (heavy or damaged) is rendered on a worker thread while the sheet shows
 // white, or the page's last rendering scaled, under the busy cursor, and is known as slow from
-// then on, so that it goes to the worker at once next time.
+// then on, so that it goes to the worker at once next time, until the worker finds it fast
+// (it was slow only while the machine was busy).
 class PagePaintBox : public QWidget {
     Q_OBJECT
   public:
@@ -64,7 +65,7 @@ class PagePaintBox : public QWidget {
     }
     // How long a page may play on this thread before the worker takes it: input waits at most
     // about this long (and one record) for a page. At 0 every page goes to the worker.
-    static constexpr int kDefaultFrameMillis = 40;
+    static constexpr int kDefaultFrameMillis = 60;
     void SetFrameMillis(int millis) { frameMillis_ = millis; }
 
   protected:
@@ -83,7 +84,8 @@ class PagePaintBox : public QWidget {
                       const QRegion& exposed);
     void RenderElsewhere(const PageView& view, const PageRenderCache::Key& key, const QRect& area,
                          bool busy);
-    void Delivered(const PageRenderCache::Key& key, const QRect& area, const QImage& image);
+    void Delivered(const PageRenderCache::Key& key, const QRect& area, const QImage& image,
+                   qint64 millis);
     void ShowBusy(bool busy);
     void KeepRenderingLater();
     mf::PlayLimits FrameLimits() const;

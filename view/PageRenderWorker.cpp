@@ -2,6 +2,7 @@
 
 #include "metafile/FontMapper.h"
 
+#include <QElapsedTimer>
 #include <QMetaObject>
 
 #include <exception>
@@ -70,6 +71,8 @@ void PageRenderWorker::Run() {
         limits.cancelled = [this, ticket] { return wanted_.load() != ticket; };
         bool cancelled = false;
         QImage image;
+        QElapsedTimer clock;
+        clock.start();
         try {
             image = PageRenderCache::Draw(job.page, job.key, job.area, limits, &cancelled);
         } catch (const std::exception&) {
@@ -83,11 +86,12 @@ void PageRenderWorker::Run() {
         // Queued to this object: if it is destroyed first, the call goes with it.
         QMetaObject::invokeMethod(
             this,
-            [this, ticket, key = job.key, area = job.area, image = std::move(image)] {
+            [this, ticket, key = job.key, area = job.area, image = std::move(image),
+             millis = clock.elapsed()] {
                 if (!busy_ || wanted_.load() != ticket) return;  // abandoned meanwhile
                 busy_ = false;
                 ++delivered_;
-                emit Finished(key, area, image);
+                emit Finished(key, area, image, millis);
             },
             Qt::QueuedConnection);
     }

@@ -48,9 +48,10 @@ class PageRenderWorker : public QObject {
     int Delivered() const { return delivered_; }
 
   signals:
-    // The rendering of the last job started, on the interface thread; empty when there was no
-    // memory for it.
-    void Finished(const tavlex::PageRenderCache::Key& key, const QRect& area, const QImage& image);
+    // The rendering of the last job started, on the interface thread, and how long it took;
+    // empty when there was no memory for it.
+    void Finished(const tavlex::PageRenderCache::Key& key, const QRect& area, const QImage& image,
+                  qint64 millis);
 
   private:
     void Run();

@@ -72,6 +72,7 @@ class SlowPageTest : public QObject {
     void turnLeavesASlowPageAtOnce();
     void zoomChangeAbandonsTheSlowRendering();
     void closeDuringASlowRenderingJoinsTheWorker();
+    void pageFoundFastOnTheWorkerPlaysHereAgain();
     void workerRenderingEqualsPlaying_data();
     void workerRenderingEqualsPlaying();
 
@@ -181,6 +182,32 @@ void SlowPageTest::closeDuringASlowRenderingJoinsTheWorker() {
             }) < kNotSeconds);
     QVERIFY(frame_->Area()->subWindowList().isEmpty());
     QVERIFY(ThreadCount() <= threads);
+}
+
+void SlowPageTest::pageFoundFastOnTheWorkerPlaysHereAgain() {
+    // A page that missed its frame only because the machine was busy is not sent to the worker
+    // for ever: once the worker renders it within a frame, it plays here again.
+    const mf::Metafile page = mf::Metafile::Load(ColouredPage(QColor(200, 120, 40)));
+    std::uint64_t generation = 1;
+    PagePaintBox box;
+    box.resize(397, 561);
+    box.SetSource([&] { return PageView{&page, generation, 50, QMargins(), 4}; });
+    box.SetFrameMillis(0);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QTRY_COMPARE(box.Worker().Delivered(), 1);
+    generation = 2;  // the same page loaded again: still known as slow
+    box.repaint();
+    QTRY_COMPARE(box.Worker().Delivered(), 2);
+
+    box.SetFrameMillis(60'000);
+    generation = 3;
+    box.repaint();
+    QTRY_COMPARE(box.Worker().Delivered(), 3);  // found fast there
+    generation = 4;
+    box.repaint();
+    QCOMPARE(box.Worker().Delivered(), 3);
+    QVERIFY(!box.Worker().Busy());
 }
 
 void SlowPageTest::workerRenderingEqualsPlaying_data() {
