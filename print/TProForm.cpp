@@ -17,9 +17,6 @@
 namespace tavlex {
 namespace {
 
-TProForm* g_proForm = nullptr;
-TProForm::Runner g_runner;
-
 QFont DialogFont(const QString& family = QString()) {
     QFont font = family.isEmpty() ? QApplication::font() : QFont(family);
     font.setPixelSize(13);
@@ -65,22 +62,7 @@ QString CreatedText(double oleDate) {
 
 }  // namespace
 
-TProForm& TProForm::ProForm() {
-    if (!g_proForm) {
-        g_proForm = new TProForm();
-        qAddPostRoutine([] {
-            delete g_proForm;
-            g_proForm = nullptr;
-        });
-    }
-    return *g_proForm;
-}
-
-void TProForm::SetRunner(Runner runner) {
-    g_runner = std::move(runner);
-}
-
-TProForm::TProForm() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+TProForm::TProForm() {
     setObjectName(QStringLiteral("ProForm"));
     setWindowTitle(QStringLiteral("書類情報"));
     setFixedSize(482, 243);
@@ -122,29 +104,8 @@ TProForm::TProForm() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialo
     connect(button_, &QPushButton::clicked, this, &QDialog::accept);
 }
 
-void TProForm::FormCreate(QWidget* main) {
-    if (!main) return;
-    const QRect frame = main->frameGeometry();
-    move(frame.left() + (frame.width() - width()) / 2,
-         frame.top() + (frame.height() - height()) / 2);
-}
-
-void TProForm::Open(TViewForm& form) {
-    form_ = &form;
-    if (!created_) {
-        created_ = true;
-        FormCreate(form.window());
-    }
-    FormShow();
-    if (g_runner) {
-        g_runner(*this);
-    } else {
-        exec();
-    }
-}
-
 void TProForm::FormShow() {
-    const Document& doc = form_->Doc();
+    const Document& doc = Form()->Doc();
     const AlbumSettings& s = doc.AlbumSettings;
     const QString blank = QStringLiteral(" ");
     ver_->setText(
@@ -161,7 +122,7 @@ void TProForm::FormShow() {
 
     // The printer's names through the most recently made environment, or this window's.
     TPrinterEnv* env = TPrinterEnv::CurrentEnvironment();
-    if (!env) env = &DocumentPrinting::Attach(*form_).PrinterEnv();
+    if (!env) env = &DocumentPrinting::Attach(*Form()).PrinterEnv();
     QString paper = QStringLiteral(" 不明");
     const int count = env->PaperCount();
     for (int i = 0; i < count; ++i) {

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QDialog>
-#include <QPointer>
-
-#include <functional>
+#include "print/ProcessDialog.h"
 
 class QLabel;
 class QPlainTextEdit;
@@ -15,11 +12,10 @@ class TViewForm;
 
 // The document information dialog: what the album says about itself, and whether the printer
 // path can draw each font its pages use. One dialog for the process, created on first use.
-class TProForm : public QDialog {
+class TProForm : public ProcessDialog<TProForm> {
     Q_OBJECT
   public:
-    static TProForm& ProForm();
-    void Open(TViewForm& form);  // fills the texts from the window's document, shows modally
+    static TProForm& ProForm() { return Instance(); }
 
     QLabel* LB_Ver() const { return ver_; }
     QLabel* LB_Date() const { return date_; }
@@ -31,12 +27,9 @@ class TProForm : public QDialog {
     QLabel* LB_Font() const { return font_; }
     QPlainTextEdit* Memo() const { return memo_; }
 
-    using Runner = std::function<void(TProForm& dialog)>;
-    static void SetRunner(Runner runner);
-
   private:
+    friend class ProcessDialog<TProForm>;
     TProForm();
-    void FormCreate(QWidget* main);
     void FormShow();
 
     QLabel* ver_ = nullptr;
@@ -49,8 +42,6 @@ class TProForm : public QDialog {
     QLabel* font_ = nullptr;
     QPlainTextEdit* memo_ = nullptr;
     QPushButton* button_ = nullptr;
-    QPointer<TViewForm> form_;
-    bool created_ = false;
 };
 
 }  // namespace tavlex

@@ -21,9 +21,6 @@ bool TSetForm::SuppressTrackChange = false;
 
 namespace {
 
-TSetForm* g_setForm = nullptr;
-TSetForm::Runner g_runner;
-
 QSlider* TrackBar(QWidget* parent, const char* name, Qt::Orientation orientation, QRect geometry) {
     auto* bar = new QSlider(orientation, parent);
     bar->setObjectName(QString::fromLatin1(name));
@@ -56,22 +53,7 @@ struct Suppress {
 
 }  // namespace
 
-TSetForm& TSetForm::SetForm() {
-    if (!g_setForm) {
-        g_setForm = new TSetForm();
-        qAddPostRoutine([] {
-            delete g_setForm;
-            g_setForm = nullptr;
-        });
-    }
-    return *g_setForm;
-}
-
-void TSetForm::SetRunner(Runner runner) {
-    g_runner = std::move(runner);
-}
-
-TSetForm::TSetForm() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint) {
+TSetForm::TSetForm() {
     setObjectName(QStringLiteral("SetForm"));
     setWindowTitle(QStringLiteral("マージン調整"));
     setFixedSize(321, 208);
@@ -123,29 +105,8 @@ TSetForm::TSetForm() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialo
     connect(end_, &QPushButton::clicked, this, &TSetForm::EndBtnClick);
 }
 
-void TSetForm::FormCreate(QWidget* main) {
-    if (!main) return;
-    const QRect frame = main->frameGeometry();
-    move((frame.width() - width()) / 2 + frame.left(),
-         (frame.height() - height()) / 2 + frame.top());
-}
-
-void TSetForm::Open(TViewForm& form) {
-    form_ = &form;
-    if (!created_) {
-        created_ = true;
-        FormCreate(form.window());
-    }
-    FormShow();
-    if (g_runner) {
-        g_runner(*this);
-    } else {
-        exec();
-    }
-}
-
 void TSetForm::FormShow() {
-    const Document& doc = form_->Doc();
+    const Document& doc = Form()->Doc();
     // Writable means: the file is there, carries a write permission at all (its read-only
     // attribute, which binds root as well), and this process may write it.
     const QFileInfo file(doc.AlbumPath);
@@ -162,8 +123,8 @@ void TSetForm::FormShow() {
 }
 
 void TSetForm::SyncPageButtons() {
-    if (!form_) return;
-    const FrameControls& frame = form_->Host().Controls();
+    if (!Form()) return;
+    const FrameControls& frame = Form()->Host().Controls();
     const auto sync = [](QPushButton* mine, QAbstractButton* toolbar) {
         mine->setEnabled(toolbar && toolbar->isEnabled());
     };
@@ -174,31 +135,31 @@ void TSetForm::SyncPageButtons() {
 }
 
 void TSetForm::TrackBar_TopChange() {
-    if (SuppressTrackChange || !form_) return;
-    Document& doc = form_->Doc();
+    if (SuppressTrackChange || !Form()) return;
+    Document& doc = Form()->Doc();
     doc.EdgeOffsetTop = top_->value();
     doc.EdgeOffsetBottom = bottom_->value();
     doc.EdgeOffsetLeft = left_->value();
     doc.EdgeOffsetRight = right_->value();
-    form_->PaintBox()->repaint();
+    Form()->PaintBox()->repaint();
 }
 
 void TSetForm::BitBtn1Click() {
-    if (!form_) return;
+    if (!Form()) return;
     {
         Suppress suppress;
         for (QSlider* bar : {top_, bottom_, left_, right_}) bar->setValue(0);
-        Document& doc = form_->Doc();
+        Document& doc = Form()->Doc();
         doc.EdgeOffsetTop = doc.EdgeOffsetBottom = doc.EdgeOffsetLeft = doc.EdgeOffsetRight = 0;
     }
-    form_->PaintBox()->repaint();
+    Form()->PaintBox()->repaint();
 }
 
 void TSetForm::BitBtn3Click() {
-    if (!form_) return;
+    if (!Form()) return;
     if (!AskYesCancel(QStringLiteral("ブラウザファイルに設定を記録しますか？"))) return;
     try {
-        WriteMargins(form_->Doc());
+        WriteMargins(Form()->Doc());
     } catch (const AlbumError& error) {
         // The header in memory and the file are as they were.
         ShowInfo(error.Message());
@@ -206,26 +167,26 @@ void TSetForm::BitBtn3Click() {
 }
 
 void TSetForm::StartBtnClick() {
-    if (!form_) return;
-    form_->StartBtnClick();
+    if (!Form()) return;
+    Form()->StartBtnClick();
     SyncPageButtons();
 }
 
 void TSetForm::BackBtnClick() {
-    if (!form_) return;
-    form_->BackBtnClick();
+    if (!Form()) return;
+    Form()->BackBtnClick();
     SyncPageButtons();
 }
 
 void TSetForm::NextBtnClick() {
-    if (!form_) return;
-    form_->NextBtnClick();
+    if (!Form()) return;
+    Form()->NextBtnClick();
     SyncPageButtons();
 }
 
 void TSetForm::EndBtnClick() {
-    if (!form_) return;
-    form_->EndBtnClick();
+    if (!Form()) return;
+    Form()->EndBtnClick();
     SyncPageButtons();
 }
 

@@ -1,9 +1,6 @@
 #pragma once
 
-#include <QDialog>
-#include <QPointer>
-
-#include <functional>
+#include "print/ProcessDialog.h"
 
 #include "view/TViewForm.h"
 
@@ -15,12 +12,10 @@ namespace tavlex {
 // The margin dialog: four track bars move the edges of the printed picture one screen pixel at
 // a time, the page view follows at once, and "書込" stores them in the album's header. One
 // dialog for the process, created on first use.
-class TSetForm : public QDialog {
+class TSetForm : public ProcessDialog<TSetForm> {
     Q_OBJECT
   public:
-    static TSetForm& SetForm();
-    // Shows the dialog modally for this document window.
-    void Open(TViewForm& form);
+    static TSetForm& SetForm() { return Instance(); }
 
     // Set while the program itself moves the track bars: their change events are ignored.
     static bool SuppressTrackChange;
@@ -36,7 +31,6 @@ class TSetForm : public QDialog {
     QPushButton* BitBtn1() const { return reset_; }
     QPushButton* BitBtn3() const { return write_; }
     QPushButton* BitBtn2() const { return close_; }
-    TViewForm* Form() const { return form_; }
 
     void TrackBar_TopChange();
     void BitBtn1Click();
@@ -46,13 +40,9 @@ class TSetForm : public QDialog {
     void NextBtnClick();
     void EndBtnClick();
 
-    // How the modal dialog runs (tests drive it themselves).
-    using Runner = std::function<void(TSetForm& dialog)>;
-    static void SetRunner(Runner runner);
-
   private:
+    friend class ProcessDialog<TSetForm>;
     TSetForm();
-    void FormCreate(QWidget* main);
     void FormShow();
     void SyncPageButtons();
 
@@ -67,8 +57,6 @@ class TSetForm : public QDialog {
     QPushButton* reset_ = nullptr;
     QPushButton* write_ = nullptr;
     QPushButton* close_ = nullptr;
-    QPointer<TViewForm> form_;
-    bool created_ = false;
 };
 
 }  // namespace tavlex

@@ -19,6 +19,22 @@ QStringList LocalFiles(const QMimeData* data) {
     return paths;
 }
 
+// Accepts the drop as a copy. A file manager that offered a move takes an accepted move to mean
+// the file has been taken over and deletes its original: the viewer only reads the file.
+bool AcceptAsCopy(QDropEvent* event) {
+    const Qt::DropActions offered = event->possibleActions();
+    if (offered.testFlag(Qt::CopyAction)) {
+        event->setDropAction(Qt::CopyAction);
+    } else if (offered.testFlag(Qt::LinkAction)) {
+        event->setDropAction(Qt::LinkAction);
+    } else {
+        event->ignore();
+        return false;
+    }
+    event->accept();
+    return true;
+}
+
 }  // namespace
 
 TControlHook::TControlHook(QObject* parent) : QObject(parent) {}
@@ -86,7 +102,7 @@ bool TDropDst::HookedEvent(QEvent* event) {
         case QEvent::DragMove: {
             auto* drag = static_cast<QDropEvent*>(event);
             if (acceptDrop_ && !LocalFiles(drag->mimeData()).isEmpty()) {
-                drag->acceptProposedAction();
+                AcceptAsCopy(drag);
             } else {
                 drag->ignore();
             }
@@ -99,7 +115,7 @@ bool TDropDst::HookedEvent(QEvent* event) {
                 drop->ignore();
                 return true;
             }
-            drop->acceptProposedAction();
+            if (!AcceptAsCopy(drop)) return true;
             const QPoint at = drop->position().toPoint();
             emit OnFileDrop(this, files, at.x(), at.y());
             return true;

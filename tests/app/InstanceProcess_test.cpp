@@ -97,6 +97,44 @@ bool Ended(QProcess* process) {
     return process->state() == QProcess::NotRunning;
 }
 
+// The running side in this process, where a test must act on it (a dialog, a minimised frame):
+// the first instance, listening, with an album of its own open so that no version dialog comes
+// up at its start.
+struct InProcessViewer {
+    explicit InProcessViewer(Sandbox& box)
+        : box_(Prepared(box)),
+          receiver(&frame, [this](const QString& path) { frame.OpenAlbum(path); }),
+          instance(box.InstanceFolder()) {}
+
+    // Becomes the first instance and shows the frame; the caller waits for the album.
+    bool Start() {
+        if (instance.Check({}, 1000) != SingleInstance::Outcome::First) return false;
+        if (!instance.Listen([this](const HandOverMessage& m) { receiver.Receive(m); })) {
+            return false;
+        }
+        frame.SetStartFiles({box_.Album("own.YRA")});
+        frame.show();
+        return true;
+    }
+
+  private:
+    // The folders and settings the frame reads when it is made.
+    static Sandbox& Prepared(Sandbox& box) {
+        QDir().mkpath(box.InstanceFolder());
+        ::chmod(QFile::encodeName(box.InstanceFolder()).constData(), 0700);
+        SetProcessFolders({box.Path("program"), box.Path("program/VIEWFILE"), box.Path("data")});
+        Settings() = ViewerSettings();
+        return box;
+    }
+
+    Sandbox& box_;
+
+  public:
+    TVMainForm frame;
+    HandOverReceiver receiver;
+    SingleInstance instance;
+};
+
 }  // namespace
 
 class InstanceProcessTest : public QObject {
@@ -180,21 +218,11 @@ class InstanceProcessTest : public QObject {
         QVERIFY(!Ended(next));
     }
 
-    // The running side in this process, to minimise it and to hold a dialog open.
     void aStartWithoutNamesBringsTheViewerForward() {
         Sandbox box;
-        QDir().mkpath(box.InstanceFolder());
-        ::chmod(QFile::encodeName(box.InstanceFolder()).constData(), 0700);
-        SetProcessFolders({box.Path("program"), box.Path("program/VIEWFILE"), box.Path("data")});
-        Settings() = ViewerSettings();
-        TVMainForm frame;
-        HandOverReceiver receiver(&frame, [&](const QString& path) { frame.OpenAlbum(path); });
-        SingleInstance instance(box.InstanceFolder());
-        QCOMPARE(instance.Check({}, 1000), SingleInstance::Outcome::First);
-        QVERIFY(instance.Listen([&](const HandOverMessage& m) { receiver.Receive(m); }));
-        // An album of its own, so that no version dialog comes up at its start.
-        frame.SetStartFiles({box.Album("own.YRA")});
-        frame.show();
+        InProcessViewer viewer(box);
+        QVERIFY(viewer.Start());
+        TVMainForm& frame = viewer.frame;
         QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 1, kLongWait);
         frame.showMinimized();
         QTRY_VERIFY(frame.isMinimized());
@@ -209,17 +237,10 @@ class InstanceProcessTest : public QObject {
     void aHandOverDuringADialogOpensWhenItCloses() {
         Sandbox box;
         const QString a = box.Album("a.YRA");
-        QDir().mkpath(box.InstanceFolder());
-        ::chmod(QFile::encodeName(box.InstanceFolder()).constData(), 0700);
-        SetProcessFolders({box.Path("program"), box.Path("program/VIEWFILE"), box.Path("data")});
-        Settings() = ViewerSettings();
-        TVMainForm frame;
-        HandOverReceiver receiver(&frame, [&](const QString& path) { frame.OpenAlbum(path); });
-        SingleInstance instance(box.InstanceFolder());
-        QCOMPARE(instance.Check({}, 1000), SingleInstance::Outcome::First);
-        QVERIFY(instance.Listen([&](const HandOverMessage& m) { receiver.Receive(m); }));
-        frame.SetStartFiles({box.Album("own.YRA")});
-        frame.show();
+        InProcessViewer viewer(box);
+        QVERIFY(viewer.Start());
+        TVMainForm& frame = viewer.frame;
+        HandOverReceiver& receiver = viewer.receiver;
         QTRY_COMPARE_WITH_TIMEOUT(frame.DocumentWindows().size(), 1, kLongWait);
         // The version dialog, as a start without albums shows it.
         TVerForm& dialog = *frame.VerForm();

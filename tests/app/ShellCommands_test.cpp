@@ -29,14 +29,18 @@ using namespace tavlex;
 
 namespace {
 
-bool Drop(QWidget* target, const QList<QUrl>& urls) {
+// A drop as a file manager makes it: a copy or a move offered, the move proposed. Returns whether
+// it was accepted; `performed` is the action the source is told was done.
+bool Drop(QWidget* target, const QList<QUrl>& urls, Qt::DropAction* performed = nullptr,
+          Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction) {
     QMimeData data;
     data.setUrls(urls);
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(5, 5), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
     if (!enter.isAccepted()) return false;
-    QDropEvent drop(QPointF(7, 9), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(7, 9), offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
+    if (performed != nullptr) *performed = drop.dropAction();
     return drop.isAccepted();
 }
 
@@ -91,6 +95,16 @@ class ShellCommandsTest : public QObject {
         QCOMPARE(spy[0][1].toStringList(), (QStringList{"/a/one.YRA", "/b/two.YRB"}));
         QCOMPARE(spy[0][2].toInt(), 7);
         QCOMPARE(spy[0][3].toInt(), 9);
+        // Mended: an accepted move makes a file manager delete the original, so a drop is a copy,
+        // or a link where no copy is offered, and never a move alone.
+        Qt::DropAction performed = Qt::IgnoreAction;
+        QVERIFY(Drop(&window, {QUrl::fromLocalFile("/a/one.YRA")}, &performed));
+        QCOMPARE(performed, Qt::CopyAction);
+        QVERIFY(Drop(&window, {QUrl::fromLocalFile("/a/one.YRA")}, &performed,
+                     Qt::MoveAction | Qt::LinkAction));
+        QCOMPARE(performed, Qt::LinkAction);
+        QVERIFY(!Drop(&window, {QUrl::fromLocalFile("/a/one.YRA")}, &performed, Qt::MoveAction));
+        QCOMPARE(spy.size(), 3);
         // Nothing that is a local file: not even accepted.
         QVERIFY(!Drop(&window, {QUrl("https://x.example/a.YRA")}));
         drop.SetAcceptDrop(false);
@@ -98,12 +112,12 @@ class ShellCommandsTest : public QObject {
         QVERIFY(!Drop(&window, {QUrl::fromLocalFile("/a/one.YRA")}));
         drop.SetAcceptDrop(true);
         QVERIFY(Drop(&window, {QUrl::fromLocalFile("/a/one.YRA")}));
-        QCOMPARE(spy.size(), 2);
+        QCOMPARE(spy.size(), 4);
         // Back on the control: the form no longer hears drops.
         drop.SetTarget(THookTarget::htControl);
         QCOMPARE(drop.Hooked(), inner);
-        QVERIFY(!Drop(&window, {QUrl::fromLocalFile("/a/one.YRA")}) || spy.size() == 2);
-        QCOMPARE(spy.size(), 2);
+        QVERIFY(!Drop(&window, {QUrl::fromLocalFile("/a/one.YRA")}) || spy.size() == 4);
+        QCOMPARE(spy.size(), 4);
     }
 
     void theDropGoesOnAfterTheWindowIsRecreated() {

@@ -532,6 +532,7 @@ struct ShrinkCase {
     int bits;
     QRect source;
     QSize size;
+    int width = 13;  // wide enough rows take the wide-register paths as well as the tail
 };
 
 class DibShrinkTest : public testing::TestWithParam<ShrinkCase> {};
@@ -540,7 +541,7 @@ class DibShrinkTest : public testing::TestWithParam<ShrinkCase> {};
 // for the raw 24-bit rows and for converted ones alike.
 TEST_P(DibShrinkTest, AveragesTheCoveredArea) {
     const ShrinkCase& c = GetParam();
-    const int w = 13, h = 11;
+    const int w = c.width, h = 11;
     QImage expectedSource(w, h, QImage::Format_RGB32);
     Bytes bits;
     const int stride = ((w * c.bits + 31) / 32) * 4;
@@ -580,7 +581,9 @@ INSTANTIATE_TEST_SUITE_P(Sizes, DibShrinkTest,
                          testing::Values(ShrinkCase{24, QRect(0, 0, 13, 11), QSize(4, 3)},
                                          ShrinkCase{24, QRect(2, 3, 9, 7), QSize(9, 2)},
                                          ShrinkCase{32, QRect(0, 0, 13, 11), QSize(5, 5)},
-                                         ShrinkCase{32, QRect(1, 1, 12, 10), QSize(1, 1)}));
+                                         ShrinkCase{32, QRect(1, 1, 12, 10), QSize(1, 1)},
+                                         ShrinkCase{24, QRect(0, 0, 45, 11), QSize(7, 3), 45},
+                                         ShrinkCase{32, QRect(3, 0, 40, 11), QSize(40, 4), 45}));
 
 TEST(DibShrink, RefusesEnlargementsAndSourcesOutsideTheBitmap) {
     const Bytes header = Header40(4, 4, 24);
