@@ -110,7 +110,7 @@ void PagePaintBox::RenderElsewhere(const PageView& view, const PageRenderCache::
                                    const QRect& area, bool busy) {
     if (busy) ShowBusy(true);
     if (worker_.Busy() && worker_.BusyKey() == key && worker_.BusyArea().contains(area)) return;
-    if (view.metafile->arrival()) {
+    if (view.metafile->PendingArrival()) {
         // Its bytes are still being read for this paint; once they are whole, the next paint
         // hands it over.
         QTimer::singleShot(10, this, [this] { update(); });
@@ -127,7 +127,7 @@ void PagePaintBox::Delivered(const PageRenderCache::Key& key, const QRect& area,
                              const QImage& image, qint64 millis) {
     ShowBusy(false);
     const PageView view = source_ ? source_() : PageView{};
-    if (!view.metafile || view.metafile->isNull() || KeyFor(view) != key) return;  // stale
+    if (!view.metafile || view.metafile->IsNull() || KeyFor(view) != key) return;  // stale
     if (millis < frameMillis_) {
         slowGeneration_.reset();
         slowPages_.erase(view.page);
