@@ -115,6 +115,7 @@ void TViewForm::AdoptDocument(Document document) {
     document_.HasPageOrientation = orientation;
     pageMetafile_ = mf::Metafile();
     paintBox_->DropRendering();
+    paintBox_->ForgetSlowPages();
     pendingPage_ = 0;
     damageReported_ = false;
     contents_->Fill();
@@ -238,6 +239,8 @@ void TViewForm::closeEvent(QCloseEvent* event) {
     ReleaseToolbar();
     // An open still under way stops at once, not only when the window is deleted.
     if (document_.Arrival) document_.Arrival->Cancel();
+    // So does a page being rendered on the worker.
+    paintBox_->DropRendering();
     QMdiSubWindow::closeEvent(event);
 }
 
