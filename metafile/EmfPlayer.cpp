@@ -25,8 +25,8 @@ bool Finite(double v) {
 EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& target,
                      const PlayLimits& limits)
     : metafile_(metafile), painter_(painter), limits_(limits) {
-    refPixels_ = metafile.referencePixels();
-    refMillimetres_ = metafile.referenceMillimetres();
+    refPixels_ = metafile.ReferencePixels();
+    refMillimetres_ = metafile.ReferenceMillimetres();
     if (refPixels_.width() <= 0 || refPixels_.height() <= 0 || refMillimetres_.width() <= 0 ||
         refMillimetres_.height() <= 0) {
         refPixels_ = QSizeF(1024, 768);  // 96 pixels per inch
@@ -36,12 +36,12 @@ EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& t
     // whose right and bottom are taken one pixel inside.
     const double pxPerHmmX = refPixels_.width() / (refMillimetres_.width() * 100.0);
     const double pxPerHmmY = refPixels_.height() / (refMillimetres_.height() * 100.0);
-    const QRect frame = metafile.frame();
+    const QRect frame = metafile.Frame();
     double fx0 = frame.left() * pxPerHmmX;
     double fy0 = frame.top() * pxPerHmmY;
     double fw = (static_cast<double>(frame.right()) - frame.left()) * pxPerHmmX;
     double fh = (static_cast<double>(frame.bottom()) - frame.top()) * pxPerHmmY;
-    const QRect bounds = metafile.bounds();
+    const QRect bounds = metafile.Bounds();
     if (std::fabs(fw) < 1e-9 || std::fabs(fh) < 1e-9) {
         fx0 = bounds.left();
         fy0 = bounds.top();
@@ -74,13 +74,13 @@ PlayResult EmfPlayer::Run() {
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
 
-    const QByteArray& bytes = metafile_.enhancedBytes();
+    const QByteArray& bytes = metafile_.EnhancedBytes();
     const ByteView data(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     const std::uint32_t handles = data.U16(56).value_or(1);
     objects_.resize(std::clamp<std::size_t>(
         handles, 1, static_cast<std::size_t>(std::max(1, limits_.maxObjects))));
 
-    const Metafile::Arrival& arrival = metafile_.arrival();
+    const Metafile::Arrival& arrival = metafile_.PendingArrival();
     std::uint64_t offset = 0;
     std::int64_t count = 0;
     while (!stopped_ && offset < data.size()) {
@@ -141,7 +141,7 @@ void EmfPlayer::Stop(MetafileErrorKind kind, const QString& reason) {
     result_.stopReason = reason;
 }
 
-bool EmfPlayer::chargeBitmapBytes(std::int64_t bytes) {
+bool EmfPlayer::ChargeBitmapBytes(std::int64_t bytes) {
     if (bytes < 0 || bytes > limits_.maxBitmapBytes - bitmapBytes_) {
         Stop(MetafileErrorKind::TooLarge, QStringLiteral("bitmap cap reached"));
         return false;
@@ -150,11 +150,11 @@ bool EmfPlayer::chargeBitmapBytes(std::int64_t bytes) {
     return true;
 }
 
-std::int64_t EmfPlayer::bitmapBytesLeft() const {
+std::int64_t EmfPlayer::BitmapBytesLeft() const {
     return std::max<std::int64_t>(0, limits_.maxBitmapBytes - bitmapBytes_);
 }
 
-void EmfPlayer::storePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) {
+void EmfPlayer::StorePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) {
     GdiObject* slot = Slot(index);
     if (!slot) return;
     BrushObject brush;
@@ -164,7 +164,7 @@ void EmfPlayer::storePatternBrush(std::uint32_t index, const QImage& pattern, bo
     *slot = brush;
 }
 
-QBrush EmfPlayer::currentBrush() const {
+QBrush EmfPlayer::CurrentBrush() const {
     return MakeBrush(dc_.brush);
 }
 

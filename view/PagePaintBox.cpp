@@ -96,7 +96,7 @@ void PagePaintBox::KeepRenderingLater() {
     QTimer::singleShot(0, this, [this] {
         renderingQueued_ = false;
         const PageView view = source_ ? source_() : PageView{};
-        if (!view.metafile || view.metafile->isNull()) return;
+        if (!view.metafile || view.metafile->IsNull()) return;
         const PageRenderCache::Key key = KeyFor(view);
         if (cache_.Holds(key) || OverBudget(key) || worker_.Busy()) return;
         // The part that shows played in time, the whole may not: then the worker keeps it,
@@ -110,7 +110,7 @@ void PagePaintBox::RenderElsewhere(const PageView& view, const PageRenderCache::
                                    const QRect& area, bool busy) {
     if (busy) ShowBusy(true);
     if (worker_.Busy() && worker_.BusyKey() == key && worker_.BusyArea().contains(area)) return;
-    if (view.metafile->arrival()) {
+    if (view.metafile->PendingArrival()) {
         // Its bytes are still being read for this paint; once they are whole, the next paint
         // hands it over.
         QTimer::singleShot(10, this, [this] { update(); });
@@ -127,7 +127,7 @@ void PagePaintBox::Delivered(const PageRenderCache::Key& key, const QRect& area,
                              const QImage& image, qint64 millis) {
     ShowBusy(false);
     const PageView view = source_ ? source_() : PageView{};
-    if (!view.metafile || view.metafile->isNull() || KeyFor(view) != key) return;  // stale
+    if (!view.metafile || view.metafile->IsNull() || KeyFor(view) != key) return;  // stale
     if (millis < frameMillis_) {
         slowGeneration_.reset();
         slowPages_.erase(view.page);
@@ -172,7 +172,7 @@ void PagePaintBox::PaintWaiting(QPainter& painter, const PageView& view,
 
 void PagePaintBox::paintEvent(QPaintEvent* event) {
     const PageView view = source_ ? source_() : PageView{};
-    if (!view.metafile || view.metafile->isNull()) {
+    if (!view.metafile || view.metafile->IsNull()) {
         // No page: only the white of the sheet.
         worker_.Cancel();
         ShowBusy(false);

@@ -40,6 +40,7 @@ bool PageRenderWorker::Start(Job job) {
     busyArea_ = job.area;
     {
         const std::lock_guard lock(mutex_);
+        if (next_) abandoned_.fetch_add(1);  // replaced before it began
         nextTicket_ = wanted_.fetch_add(1) + 1;
         next_ = std::move(job);
     }
@@ -51,6 +52,7 @@ void PageRenderWorker::Cancel() {
     if (!busy_) return;
     busy_ = false;
     const std::lock_guard lock(mutex_);
+    if (next_) abandoned_.fetch_add(1);  // dropped before it began
     next_.reset();
     wanted_.fetch_add(1);
 }

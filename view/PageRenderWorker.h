@@ -42,7 +42,7 @@ class PageRenderWorker : public QObject {
     bool Busy() const { return busy_; }
     const PageRenderCache::Key& BusyKey() const { return busyKey_; }
     const QRect& BusyArea() const { return busyArea_; }
-    // Pages that stopped early because they were no longer wanted.
+    // Pages no longer wanted: dropped before they began or stopped while playing.
     int Abandoned() const { return abandoned_.load(); }
     // Renderings delivered by Finished.
     int Delivered() const { return delivered_; }

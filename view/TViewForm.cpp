@@ -170,7 +170,7 @@ void TViewForm::LoadCurrentPage() {
         arrival->Finish();
         // Whole now: nothing that keeps or plays the page again needs to wait. A placeable WMF
         // was converted whole and never waits, so it is not converted a second time.
-        if (pageMetafile_.arrival()) pageMetafile_ = mf::Metafile::Load(pageBytes_);
+        if (pageMetafile_.PendingArrival()) pageMetafile_ = mf::Metafile::Load(pageBytes_);
     } catch (...) {
         // The sheet shows nothing rather than the previous page under the new number.
         pageMetafile_ = mf::Metafile();
