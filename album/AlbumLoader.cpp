@@ -17,6 +17,7 @@
 #include "album/BodyArrival.h"
 #include "album/BodyFile.h"
 #include "album/UserMessage.h"
+#include "album/platform/FileIo.h"
 #include "support/Length.h"
 #include "support/Text.h"
 
@@ -47,19 +48,6 @@ class FileDescriptor {
 
 QString SystemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
-}
-
-// Reads up to length bytes; short only at the end of the file.
-qint64 ReadFully(int fd, char* buffer, std::size_t length) {
-    std::size_t total = 0;
-    while (total < length) {
-        const ssize_t got = ::read(fd, buffer + total, length - total);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        total += static_cast<std::size_t>(got);
-    }
-    return static_cast<qint64>(total);
 }
 
 // Sequential reads from the body in file order, each waiting for its bytes to arrive and
@@ -207,7 +195,8 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
                          QStringLiteral("the album is not a regular file > %1").arg(name));
     }
     QByteArray headerBytes(kAlbumHeaderSize, '\0');
-    const qint64 headerRead = ReadFully(album.Descriptor(), headerBytes.data(), kAlbumHeaderSize);
+    const qint64 headerRead =
+        platform::ReadFully(album.Descriptor(), headerBytes.data(), kAlbumHeaderSize);
     if (headerRead < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,

@@ -10,6 +10,7 @@
 
 #include "album/AlbumError.h"
 #include "album/BodySink.h"
+#include "album/platform/FileIo.h"
 
 namespace tavlex {
 namespace {
@@ -37,19 +38,6 @@ class Inflater {
   private:
     z_stream stream_{};
 };
-
-// Reads up to length bytes; short only at the end of the file.
-qint64 ReadFully(int fd, char* buffer, std::size_t length) {
-    std::size_t total = 0;
-    while (total < length) {
-        const ssize_t got = ::read(fd, buffer + total, length - total);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return -1;
-        if (got == 0) break;
-        total += static_cast<std::size_t>(got);
-    }
-    return static_cast<qint64>(total);
-}
 
 struct Cancelled {};
 
@@ -217,7 +205,7 @@ void BodyArrival::Inflate() {
         while (inflater->avail_out > 0 && status != Z_STREAM_END) {
             if (cancel_.load(std::memory_order_relaxed)) throw Cancelled{};
             if (inflater->avail_in == 0 && !inputEnded) {
-                const qint64 got = ReadFully(albumFd_, input.get(), kInputChunk);
+                const qint64 got = platform::ReadFully(albumFd_, input.get(), kInputChunk);
                 if (got < 0) {
                     throw AlbumError(AlbumErrorKind::CannotOpen,
                                      QStringLiteral("cannot read the album file: %1 > %2")

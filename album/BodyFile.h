@@ -3,7 +3,6 @@
 #include <QString>
 
 #include <cstdint>
-#include <future>
 #include <memory>
 
 #include "album/BodySink.h"
@@ -31,45 +30,24 @@ class BodyFile : public BodySink {
 
     QString Path() const override { return path_; }
     int Number() const override { return number_; }
-    int Descriptor() const { return fd_; }
 
-    // The body is inflated straight into the file's pages through mapped windows, so that it
-    // is not copied once more: a second thread reserves and maps the next window while the
-    // current one fills, and at most two are mapped at a time. Bodies under one window, and
-    // files that cannot be mapped, are appended in blocks instead.
-    void Expect(std::int64_t length) override;
+    // The body is inflated into a block in memory and appended to the file from there: a block
+    // that stays in the processor's cache makes the copy into the page cache nearly free, where
+    // filling the file's pages through a mapping costs a page fault and a zeroing per page.
     Space Next(std::int64_t want) override;
     void Commit(std::int64_t used) override;
-    void Finish() override;
     void ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const override;
 
-    static constexpr std::int64_t kWindow = 4 << 20;
     static constexpr std::int64_t kBlock = 256 * 1024;
 
   private:
     BodyFile(int fd, QString path, int number);
-    // Reserves the disk space of length bytes at offset (so that filling them cannot fail
-    // later) and maps them for writing, populated. Null where the range cannot be mapped;
-    // throws AlbumError when the space cannot be reserved.
-    char* MapRange(std::int64_t offset, std::int64_t length) const;
-    void StartAhead(std::int64_t offset);
-    void DropAhead();
-    void UnmapWindow();
 
     int fd_ = -1;
     QString path_;
     int number_ = -1;
-    // Writer side, touched only by the inflating thread (and the one preparing ahead).
-    std::int64_t expected_ = 0;
+    // Writer side, touched only by the inflating thread.
     std::int64_t written_ = 0;
-    bool appending_ = true;
-    bool reserved_ = false;  // space may lie reserved past what was written
-    char* window_ = nullptr;
-    std::int64_t windowStart_ = 0;
-    std::int64_t windowLength_ = 0;
-    std::future<char*> ahead_;
-    std::int64_t aheadStart_ = 0;
-    std::int64_t aheadLength_ = 0;
     std::unique_ptr<char[]> block_;
 };
 

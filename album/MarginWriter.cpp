@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "album/AlbumError.h"
+#include "album/platform/FileIo.h"
 #include "support/Length.h"
 
 namespace tavlex {
@@ -19,14 +20,9 @@ QString SystemError(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-// One positioned write of the whole header; true only when every byte went out.
+// The whole header at the file's start; true only when every byte went out.
 bool WriteHeader(int fd, const QByteArray& bytes) {
-    ssize_t written;
-    do {
-        written = ::pwrite(fd, bytes.constData(), static_cast<std::size_t>(bytes.size()), 0);
-    } while (written < 0 && errno == EINTR);
-    if (written >= 0 && written != bytes.size()) errno = EIO;  // a short write is a failure too
-    return written == bytes.size();
+    return platform::WriteAt(fd, 0, bytes.constData(), bytes.size());
 }
 
 }  // namespace
@@ -66,11 +62,8 @@ void WriteMargins(Document& document, int pixelsPerInch) {
     }
     const QByteArray original = document.AlbumHeader.Bytes();
     QByteArray onDisk(kAlbumHeaderSize, '\0');
-    ssize_t got;
-    do {
-        got = ::pread(fd, onDisk.data(), kAlbumHeaderSize, 0);
-    } while (got < 0 && errno == EINTR);
-    if (got != kAlbumHeaderSize || onDisk != original) {
+    if (platform::ReadAt(fd, 0, onDisk.data(), kAlbumHeaderSize) != kAlbumHeaderSize ||
+        onDisk != original) {
         throw fail(QStringLiteral("the album's header changed since it was opened"),
                    AlbumErrorKind::AlbumChanged);
     }

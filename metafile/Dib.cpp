@@ -12,7 +12,9 @@
 #include <cmath>
 #include <cstring>
 
-#ifdef __SSE2__
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#elif defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
@@ -343,10 +345,43 @@ struct Spans {
     }
 };
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define TAVLEX_DIB_X86 1
+// The build targets the oldest processors of the architecture; wider instructions are chosen
+// when the processor running has them. The results are the same integers either way.
+bool HasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+bool HasSse41() {
+    static const bool has = __builtin_cpu_supports("sse4.1");
+    return has;
+}
+
+__attribute__((target("avx2"))) std::size_t AddWeightedAvx2(const std::uint8_t* bytes,
+                                                            std::uint16_t weight,
+                                                            std::uint16_t* acc, std::size_t count) {
+    std::size_t i = 0;
+    const __m256i w = _mm256_set1_epi16(static_cast<short>(weight));
+    for (; i + 32 <= count; i += 32) {
+        const auto* in = reinterpret_cast<const __m128i*>(bytes + i);
+        auto* out = reinterpret_cast<__m256i*>(acc + i);
+        const __m256i lo = _mm256_mullo_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(in)), w);
+        const __m256i hi = _mm256_mullo_epi16(_mm256_cvtepu8_epi16(_mm_loadu_si128(in + 1)), w);
+        _mm256_storeu_si256(out, _mm256_add_epi16(_mm256_loadu_si256(out), lo));
+        _mm256_storeu_si256(out + 1, _mm256_add_epi16(_mm256_loadu_si256(out + 1), hi));
+    }
+    return i;
+}
+#endif
+
 // acc[i] += bytes[i] × weight over a line; the sums stay within 16 bits (weights total 256).
 void AddWeighted(const std::uint8_t* bytes, std::uint16_t weight, std::uint16_t* acc,
                  std::size_t count) {
     std::size_t i = 0;
+#ifdef TAVLEX_DIB_X86
+    if (HasAvx2()) i = AddWeightedAvx2(bytes, weight, acc, count);
+#endif
 #ifdef __SSE2__
     const __m128i w = _mm_set1_epi16(static_cast<short>(weight));
     const __m128i zero = _mm_setzero_si128();
@@ -361,6 +396,117 @@ void AddWeighted(const std::uint8_t* bytes, std::uint16_t weight, std::uint16_t*
 #endif
     for (; i < count; ++i) acc[i] = static_cast<std::uint16_t>(acc[i] + bytes[i] * weight);
 }
+
+// One output row from the accumulator line of its source rows: each pixel the weighted sum of
+// the columns it covers. `channels` 16-bit sums per source pixel, blue first; with three, the
+// pixel is opaque. The line holds one sum more than its pixels need (read, never used).
+struct ColumnWeights {
+    const Spans& xs;
+    int channels;
+    bool transparent;
+
+    void Scalar(const std::uint16_t* sum, int width, std::uint8_t* dst) const {
+        for (int ox = 0; ox < width; ++ox) {
+            std::uint32_t b = 0, g = 0, r = 0, a = 0;
+            const std::uint16_t* acc = sum + channels * std::size_t(xs.first[ox]);
+            for (int k = xs.offset[ox]; k < xs.offset[ox + 1]; ++k, acc += channels) {
+                const std::uint32_t weight = xs.weight[k];
+                b += acc[0] * weight, g += acc[1] * weight, r += acc[2] * weight;
+                if (channels == 4) a += acc[3] * weight;
+            }
+            dst[4 * ox] = static_cast<std::uint8_t>((b + 32768) >> 16);
+            dst[4 * ox + 1] = static_cast<std::uint8_t>((g + 32768) >> 16);
+            dst[4 * ox + 2] = static_cast<std::uint8_t>((r + 32768) >> 16);
+            dst[4 * ox + 3] = transparent ? static_cast<std::uint8_t>((a + 32768) >> 16) : 0xff;
+        }
+    }
+
+#ifdef TAVLEX_DIB_X86
+    // The four channels of a pixel in the lanes of one register.
+    __attribute__((target("sse4.1"))) void Sse41(const std::uint16_t* sum, int width,
+                                                 std::uint8_t* dst) const {
+        const __m128i half = _mm_set1_epi32(32768);
+        const std::uint32_t opaque = transparent ? 0 : 0xff000000u;
+        for (int ox = 0; ox < width; ++ox) {
+            __m128i total = _mm_setzero_si128();
+            const std::uint16_t* acc = sum + channels * std::size_t(xs.first[ox]);
+            for (int k = xs.offset[ox]; k < xs.offset[ox + 1]; ++k, acc += channels) {
+                const __m128i v =
+                    _mm_cvtepu16_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(acc)));
+                total = _mm_add_epi32(total, _mm_mullo_epi32(v, _mm_set1_epi32(xs.weight[k])));
+            }
+            // Each channel is at most 255.5 × 65536 before the shift: it packs without loss.
+            total = _mm_srli_epi32(_mm_add_epi32(total, half), 16);
+            const __m128i bytes = _mm_packus_epi16(_mm_packs_epi32(total, total), total);
+            const auto pixel = static_cast<std::uint32_t>(_mm_cvtsi128_si32(bytes)) | opaque;
+            std::memcpy(dst + 4 * ox, &pixel, 4);
+        }
+    }
+#endif
+
+    void operator()(const std::uint16_t* sum, int width, std::uint8_t* dst) const {
+#ifdef TAVLEX_DIB_X86
+        if (HasSse41()) return Sse41(sum, width, dst);
+#endif
+        Scalar(sum, width, dst);
+    }
+};
+
+// Decodes `source` of an uncompressed bitmap into `out` (smaller either way), in bands of
+// output rows: the rows of the source weighted into one accumulator line (four 8-bit channels
+// per pixel, each at most 255 × 256), then its columns into the output pixels.
+class ShrinkingDecoder {
+  public:
+    ShrinkingDecoder(const Layout& layout, const std::vector<QRgb>& table,
+                     const DibDecodeOptions& options, const QRect& source, QImage& out)
+        : layout_(layout),
+          source_(source),
+          converter_(layout, table, options, out.hasAlphaChannel(), source.left(), source.width()),
+          xs_(source.width(), out.width()),
+          ys_(source.height(), out.height()),
+          // Whole 24-bit rows are weighted as stored (blue, green, red): no conversion at all.
+          raw_(layout.header.bitCount == 24 && !out.hasAlphaChannel()),
+          columns_{xs_, raw_ ? 3 : 4, out.hasAlphaChannel()},
+          width_(out.width()),
+          base_(out.bits()),  // once: scanLine() would touch shared state
+          bytesPerLine_(out.bytesPerLine()) {}
+
+    // Output rows [from, to). Bands only read the bits and write their own rows.
+    void Band(int from, int to) const {
+        const int w = source_.width();
+        std::vector<QRgb> line(raw_ ? 0 : static_cast<std::size_t>(w));
+        std::vector<std::uint16_t> sum(static_cast<std::size_t>(w) * columns_.channels + 1);
+        const std::size_t used = sum.size() - 1;
+        const std::uint8_t* bytes = nullptr;
+        int converted = -1;
+        for (int oy = from; oy < to; ++oy) {
+            std::fill(sum.begin(), sum.end(), std::uint16_t{0});
+            for (int k = ys_.offset[oy]; k < ys_.offset[oy + 1]; ++k) {
+                const int y = source_.top() + ys_.first[oy] + (k - ys_.offset[oy]);
+                if (raw_) {
+                    bytes = StoredRow(layout_, y) + 3 * std::int64_t{source_.left()};
+                } else if (y != converted) {
+                    converter_.Convert(y, line.data());
+                    converted = y;
+                    bytes = reinterpret_cast<const std::uint8_t*>(line.data());
+                }
+                AddWeighted(bytes, ys_.weight[k], sum.data(), used);
+            }
+            columns_(sum.data(), width_, base_ + oy * bytesPerLine_);
+        }
+    }
+
+  private:
+    const Layout& layout_;
+    QRect source_;
+    RowConverter converter_;
+    Spans xs_, ys_;
+    bool raw_;
+    ColumnWeights columns_;
+    int width_;
+    std::uint8_t* base_;
+    qsizetype bytesPerLine_;
+};
 
 }  // namespace
 
@@ -532,67 +678,21 @@ QImage Dib::DecodeScaled(ByteView block, ByteView bits, const DibDecodeOptions& 
     if (rows <= 0) return {};
     if (!Reserve(options, std::int64_t{size.width()} * size.height() * 4)) return {};
 
-    const bool transparent = rows < h.height;
-    QImage out = NewImage(size.width(), size.height(), transparent);
+    QImage out = NewImage(size.width(), size.height(), rows < h.height);
     if (out.isNull()) return {};
     const std::vector<QRgb> table = ColourTable(h, block, options);
     const Layout layout{h, bits, stride, rows};
-    const RowConverter converter(layout, table, options, transparent, source.left(),
-                                 source.width());
-    const Spans xs(source.width(), size.width()), ys(source.height(), size.height());
-
-    // Rows are weighted into one accumulator line (four 8-bit channels per pixel, each at
-    // most 255 × 256), then its columns into the output pixels. Output rows [from, to).
-    const int w = source.width();
-    std::uint8_t* const base = out.bits();  // once: scanLine() would touch shared state
-    const qsizetype bytesPerLine = out.bytesPerLine();
-    // Whole 24-bit rows are weighted as stored (blue, green, red): no conversion at all.
-    const bool raw = h.bitCount == 24 && !transparent;
-    const int channels = raw ? 3 : 4;
-    auto band = [&](int from, int to) {
-        std::vector<QRgb> line(raw ? 0 : static_cast<std::size_t>(w));
-        std::vector<std::uint16_t> sum(static_cast<std::size_t>(w) * channels);
-        const std::uint8_t* bytes = nullptr;
-        int converted = -1;
-        for (int oy = from; oy < to; ++oy) {
-            std::fill(sum.begin(), sum.end(), std::uint16_t{0});
-            for (int k = ys.offset[oy]; k < ys.offset[oy + 1]; ++k) {
-                const int y = source.top() + ys.first[oy] + (k - ys.offset[oy]);
-                if (raw) {
-                    bytes = StoredRow(layout, y) + 3 * std::int64_t{source.left()};
-                } else if (y != converted) {
-                    converter.Convert(y, line.data());
-                    converted = y;
-                    bytes = reinterpret_cast<const std::uint8_t*>(line.data());
-                }
-                AddWeighted(bytes, ys.weight[k], sum.data(), sum.size());
-            }
-            std::uint8_t* dst = base + oy * bytesPerLine;
-            for (int ox = 0; ox < size.width(); ++ox) {
-                std::uint32_t b = 0, g = 0, r = 0, a = 0;
-                const std::uint16_t* acc = sum.data() + channels * std::size_t(xs.first[ox]);
-                for (int k = xs.offset[ox]; k < xs.offset[ox + 1]; ++k, acc += channels) {
-                    const std::uint32_t weight = xs.weight[k];
-                    b += acc[0] * weight, g += acc[1] * weight, r += acc[2] * weight;
-                    if (!raw) a += acc[3] * weight;
-                }
-                dst[4 * ox] = static_cast<std::uint8_t>((b + 32768) >> 16);
-                dst[4 * ox + 1] = static_cast<std::uint8_t>((g + 32768) >> 16);
-                dst[4 * ox + 2] = static_cast<std::uint8_t>((r + 32768) >> 16);
-                dst[4 * ox + 3] = transparent ? static_cast<std::uint8_t>((a + 32768) >> 16) : 0xff;
-            }
-        }
-    };
+    const ShrinkingDecoder decoder(layout, table, options, source, out);
     // A large picture is shared with an idle pool thread: the top half there, the bottom
     // half here. Each band only reads the bits and writes its own rows.
     const int half = size.height() / 2;
     QSemaphore done;
-    const bool shared = std::int64_t{w} * source.height() >= (1 << 20) && half > 0 &&
+    const bool shared = std::int64_t{source.width()} * source.height() >= (1 << 20) && half > 0 &&
                         QThreadPool::globalInstance()->tryStart([&] {
-                            band(0, half);
+                            decoder.Band(0, half);
                             done.release();
                         });
-    band(shared ? half : 0, size.height());
+    decoder.Band(shared ? half : 0, size.height());
     if (shared) done.acquire();
     return out;
 }

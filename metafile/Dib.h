@@ -76,7 +76,7 @@ struct DibDecodeOptions {
 struct DibImage {
     QImage image;  // Format_RGB32, or Format_ARGB32_Premultiplied when some pixels are transparent
     QRect rect;
-    bool isNull() const { return image.isNull(); }
+    bool IsNull() const { return image.isNull(); }
 };
 
 // Decodes device-independent bitmaps: the header block (header, masks, colour table) and the

@@ -60,7 +60,7 @@ std::optional<SourceBitmap> ReadBitmap(ByteView r, const BitmapFields& f, bool& 
 DibDecodeOptions OptionsFor(PlaybackContext& context, std::uint32_t usage) {
     DibDecodeOptions options;
     options.use = usage == 1 ? DibColourUse::Palette : DibColourUse::Rgb;
-    const QList<QRgb>& palette = context.palette();
+    const QList<QRgb>& palette = context.Palette();
     options.palette = std::span<const QRgb>(palette.constData(), palette.size());
     return options;
 }
@@ -69,11 +69,11 @@ DibDecodeOptions OptionsFor(PlaybackContext& context, std::uint32_t usage) {
 // charged in full, which stops the page.
 DibImage DecodeCharged(PlaybackContext& context, ByteView bmi, ByteView bits,
                        DibDecodeOptions options, const QRect* region) {
-    const std::int64_t left = context.bitmapBytesLeft();
+    const std::int64_t left = context.BitmapBytesLeft();
     std::int64_t budget = left;
     options.budget = &budget;
     DibImage image = Dib::Decode(bmi, bits, options, region);
-    if (image.isNull()) {
+    if (image.IsNull()) {
         if (const auto h = Dib::ReadHeader(bmi)) {
             QRect full(0, 0, h->width, h->height);
             const bool whole = h->compression != kBiRgb && h->compression != kBiBitfields &&
@@ -83,11 +83,11 @@ DibImage DecodeCharged(PlaybackContext& context, ByteView bmi, ByteView bits,
             const std::int64_t pixels = std::int64_t{full.width()} * full.height();
             const std::int64_t need =
                 std::min(pixels, std::numeric_limits<std::int64_t>::max() / 4) * 4;
-            if (need > left) context.chargeBitmapBytes(need);
+            if (need > left) context.ChargeBitmapBytes(need);
         }
         return image;
     }
-    context.chargeBitmapBytes(left - budget);
+    context.ChargeBitmapBytes(left - budget);
     return image;
 }
 
@@ -130,8 +130,8 @@ std::optional<QTransform> ReadXform(ByteView r, std::uint64_t offset) {
 }
 
 bool Smooth(PlaybackContext& context, const QTransform& toTarget) {
-    if (context.stretchBltMode() != stretchmode::Halftone) return false;
-    const QTransform device = toTarget * context.deviceToTarget().inverted();
+    if (context.StretchBltMode() != stretchmode::Halftone) return false;
+    const QTransform device = toTarget * context.DeviceToTarget().inverted();
     return !(std::fabs(std::fabs(device.m11()) - 1) < 1e-9 &&
              std::fabs(std::fabs(device.m22()) - 1) < 1e-9 && device.m12() == 0 &&
              device.m21() == 0);
@@ -145,7 +145,7 @@ bool DrawShrunk(PlaybackContext& context, const SourceBitmap& source, DibDecodeO
     const DibHeader& h = source.header;
     if (RasterOp::Index(rop) != 0xCC || !Smooth(context, bitmapToTarget)) return false;
     if (h.compression != kBiRgb && h.compression != kBiBitfields) return false;
-    QPainter& painter = context.painter();
+    QPainter& painter = context.Painter();
     const auto placement =
         PlaceScaled(painter, sourceRect, bitmapToTarget, QRect(0, 0, h.width, h.height));
     if (!placement) return false;
@@ -153,13 +153,13 @@ bool DrawShrunk(PlaybackContext& context, const SourceBitmap& source, DibDecodeO
     if (placement->size.width() > placement->source.width() ||
         placement->size.height() > placement->source.height())
         return false;
-    const std::int64_t left = context.bitmapBytesLeft();
+    const std::int64_t left = context.BitmapBytesLeft();
     std::int64_t budget = left;
     options.budget = &budget;
     const QImage scaled =
         Dib::DecodeScaled(source.bmi, source.bits, options, placement->source, placement->size);
     if (scaled.isNull()) return false;
-    if (!context.chargeBitmapBytes(left - budget)) return true;
+    if (!context.ChargeBitmapBytes(left - budget)) return true;
     DrawAtDevice(painter, scaled, *placement);
     return true;
 }
@@ -171,7 +171,7 @@ void MonochromeAsDevice(PlaybackContext& context, const SourceBitmap& source,
     if (source.header.bitCount != 1) return;
     const std::vector<QRgb> table = Dib::ColourTable(source.header, source.bmi, options);
     const QRgb black = 0xff000000u, white = 0xffffffffu;
-    const QRgb text = context.textColour().rgb(), back = context.backgroundColour().rgb();
+    const QRgb text = context.TextColour().rgb(), back = context.BackgroundColour().rgb();
     if (table[0] == black && table[1] == white) options.monochromeColours = {text, back};
     if (table[0] == white && table[1] == black) options.monochromeColours = {back, text};
 }
@@ -186,7 +186,7 @@ QImage AlignedMask(PlaybackContext& context, ByteView r, const BitmapFields& fie
     DibDecodeOptions options;
     options.monochromeColours = std::pair<QRgb, QRgb>(0xff000000u, 0xffffffffu);
     const DibImage decoded = DecodeCharged(context, mask->bmi, mask->bits, options, nullptr);
-    if (decoded.isNull()) return {};
+    if (decoded.IsNull()) return {};
     // Outside the mask nothing is selected: copy() fills with zero. An offset beyond any
     // bitmap selects nothing either (and would overflow once added).
     constexpr double kFar = 1 << 30;
@@ -201,7 +201,7 @@ QImage AlignedMask(PlaybackContext& context, ByteView r, const BitmapFields& fie
 }
 
 void FillRect(PlaybackContext& context, QRectF logical, std::uint32_t rop) {
-    FillWithRop(context, context.logicalToTarget().map(QPolygonF(logical.normalized())),
+    FillWithRop(context, context.LogicalToTarget().map(QPolygonF(logical.normalized())),
                 RasterOp::Index(rop));
 }
 
@@ -237,7 +237,7 @@ bool PlayBlit(PlaybackContext& context, std::uint32_t type, ByteView r) {
     const double xSrc = r.I32Or(44), ySrc = r.I32Or(48);
     const double sx = double(cxDest) / cxSrc, sy = double(cyDest) / cySrc;
     const QTransform srcToDest(sx, 0, 0, sy, xDest - xSrc * sx, yDest - ySrc * sy);
-    const QTransform bitmapToTarget = xformSrc->inverted() * srcToDest * context.logicalToTarget();
+    const QTransform bitmapToTarget = xformSrc->inverted() * srcToDest * context.LogicalToTarget();
     const QRectF sourceRect = xformSrc->mapRect(QRectF(xSrc, ySrc, cxSrc, cySrc).normalized());
 
     DibDecodeOptions options = OptionsFor(context, r.U32Or(80));
@@ -249,10 +249,10 @@ bool PlayBlit(PlaybackContext& context, std::uint32_t type, ByteView r) {
         return true;
 
     const QRect region =
-        VisibleSource(context.painter(), bitmapToTarget, sourceRect, source->header);
+        VisibleSource(context.Painter(), bitmapToTarget, sourceRect, source->header);
     if (region.isEmpty()) return true;
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, &region);
-    if (image.isNull()) return false;
+    if (image.IsNull()) return false;
 
     BitmapDraw draw;
     draw.image = image.image;
@@ -296,16 +296,16 @@ bool PlayPlgBlt(PlaybackContext& context, ByteView r) {
     const double m21 = (p2.x() - p0.x()) / cySrc, m22 = (p2.y() - p0.y()) / cySrc;
     const QTransform srcToDest(m11, m12, m21, m22, p0.x() - xSrc * m11 - ySrc * m21,
                                p0.y() - xSrc * m12 - ySrc * m22);
-    const QTransform bitmapToTarget = xformSrc->inverted() * srcToDest * context.logicalToTarget();
+    const QTransform bitmapToTarget = xformSrc->inverted() * srcToDest * context.LogicalToTarget();
     const QRectF sourceRect = xformSrc->mapRect(QRectF(xSrc, ySrc, cxSrc, cySrc).normalized());
 
     DibDecodeOptions options = OptionsFor(context, r.U32Or(92));
     MonochromeAsDevice(context, *source, options);
     const QRect region =
-        VisibleSource(context.painter(), bitmapToTarget, sourceRect, source->header);
+        VisibleSource(context.Painter(), bitmapToTarget, sourceRect, source->header);
     if (region.isEmpty()) return true;
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, &region);
-    if (image.isNull()) return false;
+    if (image.IsNull()) return false;
     BitmapDraw draw;
     draw.image = image.image;
     draw.source = sourceRect.translated(-image.rect.topLeft());
@@ -338,7 +338,7 @@ bool PlayStretchDiBits(PlaybackContext& context, ByteView r) {
 
     // Source rows count from the bottom of a bottom-up bitmap; the platform also counts them
     // so for a top-down one that is stretched or not drawn from its origin.
-    const QRectF deviceDest = (context.logicalToTarget() * context.deviceToTarget().inverted())
+    const QRectF deviceDest = (context.LogicalToTarget() * context.DeviceToTarget().inverted())
                                   .mapRect(QRectF(xDest, yDest, cxDest, cyDest));
     // (A destination far beyond the int range is no plain copy, and must not be rounded to int.)
     auto roundsTo = [](double v, std::int32_t n) { return std::fabs(v) < 1e9 && qRound(v) == n; };
@@ -348,16 +348,16 @@ bool PlayStretchDiBits(PlaybackContext& context, ByteView r) {
     const double top = flip ? double(h.height) - ySrc - cySrc : ySrc;
     const double sx = double(cxDest) / cxSrc, sy = double(cyDest) / cySrc;
     const QTransform bitmapToTarget =
-        QTransform(sx, 0, 0, sy, xDest - xSrc * sx, yDest - top * sy) * context.logicalToTarget();
+        QTransform(sx, 0, 0, sy, xDest - xSrc * sx, yDest - top * sy) * context.LogicalToTarget();
     const QRectF sourceRect = QRectF(xSrc, top, cxSrc, cySrc).normalized();
 
     DibDecodeOptions options = OptionsFor(context, r.U32Or(64));
     options.rleHolesTransparent = fromOrigin && rop == kSrcCopy;
     if (DrawShrunk(context, *source, options, sourceRect, bitmapToTarget, rop)) return true;
-    const QRect region = VisibleSource(context.painter(), bitmapToTarget, sourceRect, h);
+    const QRect region = VisibleSource(context.Painter(), bitmapToTarget, sourceRect, h);
     if (region.isEmpty()) return true;
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, &region);
-    if (image.isNull()) return false;
+    if (image.IsNull()) return false;
 
     BitmapDraw draw;
     draw.image = image.image;
@@ -412,11 +412,11 @@ bool PlaySetDiBitsToDevice(PlaybackContext& context, ByteView r) {
 
     // No stretching: only the origin is mapped, and the rectangle keeps its size in pixels of
     // the device played onto (the stretch of the whole picture does not apply to it either).
-    QPainter& painter = context.painter();
+    QPainter& painter = context.Painter();
     const QTransform targetToDevice = painter.combinedTransform();
     if (!targetToDevice.isInvertible()) return true;
     const QPointF origin =
-        (context.logicalToTarget() * targetToDevice).map(QPointF(r.I32Or(24), r.I32Or(28)));
+        (context.LogicalToTarget() * targetToDevice).map(QPointF(r.I32Or(24), r.I32Or(28)));
     const QTransform bitmapToTarget =
         QTransform::fromTranslate(std::round(origin.x()) - double(xSrc),
                                   std::round(origin.y()) - double(bandTop)) *
@@ -428,7 +428,7 @@ bool PlaySetDiBitsToDevice(PlaybackContext& context, ByteView r) {
     if (region.isEmpty()) return true;
     const DibImage image =
         DecodeCharged(context, band, source->bits, OptionsFor(context, r.U32Or(64)), &region);
-    if (image.isNull()) return false;
+    if (image.IsNull()) return false;
     BitmapDraw draw;
     draw.image = image.image;
     draw.source = sourceRect.translated(-image.rect.topLeft());
@@ -449,9 +449,9 @@ bool PlayPatternBrush(PlaybackContext& context, std::uint32_t type, ByteView r) 
     DibDecodeOptions options = OptionsFor(context, r.U32Or(12));
     if (monochrome) options.monochromeColours = std::pair<QRgb, QRgb>(0xff000000u, 0xffffffffu);
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, nullptr);
-    if (image.isNull()) return false;
+    if (image.IsNull()) return false;
     if (!monochrome) {
-        context.storePatternBrush(index, image.image, false);
+        context.StorePatternBrush(index, image.image, false);
         return true;
     }
     // Bit 0 takes the text colour and bit 1 the background colour when the brush is used.
@@ -462,7 +462,7 @@ bool PlayPatternBrush(PlaybackContext& context, std::uint32_t type, ByteView r) 
     for (int y = 0; y < pattern.height(); ++y)
         for (int x = 0; x < pattern.width(); ++x)
             pattern.setPixel(x, y, (image.image.pixel(x, y) & 0xffffff) != 0 ? 1 : 0);
-    context.storePatternBrush(index, pattern, true);
+    context.StorePatternBrush(index, pattern, true);
     return true;
 }
 

@@ -99,7 +99,7 @@ QImage SourceSelection(const QImage& image) {
 
 void DrawPass(PlaybackContext& context, const BitmapDraw& draw, std::uint8_t rop,
               const QImage* mask, bool maskValue) {
-    QPainter& painter = context.painter();
+    QPainter& painter = context.Painter();
     const auto splitOf = RasterOp::SplitOf(rop);
     if (!splitOf && mask == nullptr && draw.image.format() != QImage::Format_Indexed8) {
         // The source chooses, pixel by pixel, between two operations on pattern and
@@ -111,16 +111,16 @@ void DrawPass(PlaybackContext& context, const BitmapDraw& draw, std::uint8_t rop
     }
     // Otherwise an operation that no composition expresses falls back to drawing the source.
     const RasterOp::Split split = splitOf.value_or(RasterOp::Split{});
-    if (split.keepsDestination()) return;
+    if (split.KeepsDestination()) return;
 
     QImage image = draw.image;
-    RasterOp::ApplyInner(image, split.inner, PatternColour(context.currentBrush()));
+    RasterOp::ApplyInner(image, split.inner, PatternColour(context.CurrentBrush()));
 
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
     bool copyLike = true;
-    if (!split.copies()) {
+    if (!split.Copies()) {
         if (HasRasterOps(painter)) {
-            mode = *split.mode();
+            mode = *split.Mode();
             copyLike = false;
         } else if (split.outer == 0x8 || split.outer == 0x2) {
             image = KeyedOut(image, split.outer == 0x8 ? 0xffffffffu : 0xff000000u);
@@ -342,9 +342,9 @@ bool CombineShrink(QPainter& painter, BitmapDraw& draw, bool andPixels) {
 void DrawBitmap(PlaybackContext& context, BitmapDraw draw) {
     if (draw.image.isNull() || draw.source.isEmpty()) return;
     if (draw.colourKey) draw.image = KeyedOut(draw.image, *draw.colourKey);
-    const int stretchMode = context.stretchBltMode();
+    const int stretchMode = context.StretchBltMode();
     if (!draw.smooth && (stretchMode == kBlackOnWhite || stretchMode == kWhiteOnBlack))
-        CombineShrink(context.painter(), draw, stretchMode == kBlackOnWhite);
+        CombineShrink(context.Painter(), draw, stretchMode == kBlackOnWhite);
     if (draw.mask.isNull()) {
         DrawPass(context, draw, draw.rop, nullptr, true);
         return;
@@ -354,19 +354,19 @@ void DrawBitmap(PlaybackContext& context, BitmapDraw draw) {
 }
 
 void FillWithRop(PlaybackContext& context, const QPolygonF& area, std::uint8_t rop) {
-    QPainter& painter = context.painter();
+    QPainter& painter = context.Painter();
     const RasterOp::Split split = RasterOp::SplitOf(rop).value_or(RasterOp::Split{0xC, 0xC});
-    if (split.keepsDestination()) return;
-    const QBrush current = context.currentBrush();
+    if (split.KeepsDestination()) return;
+    const QBrush current = context.CurrentBrush();
     QBrush brush = current;
     if (split.inner != 0xC || current.style() == Qt::NoBrush) {
         brush =
             QBrush(QColor::fromRgb(RasterOp::InnerColour(split.inner, PatternColour(current), 0)));
     }
     QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
-    if (!split.copies()) {
+    if (!split.Copies()) {
         if (!HasRasterOps(painter)) return;  // paper keeps what is there
-        mode = *split.mode();
+        mode = *split.Mode();
     }
     painter.save();
     painter.setCompositionMode(mode);

@@ -30,23 +30,28 @@ class EmfPlayer final : public PlaybackContext {
     PlayResult Run();
 
     // PlaybackContext
-    QPainter& painter() override { return painter_; }
-    QTransform logicalToTarget() const override { return full_; }
-    QTransform deviceToTarget() const override { return frameToTarget_; }
-    int stretchBltMode() const override { return dc_.stretchBltMode; }
-    int rop2() const override { return dc_.rop2; }
-    QColor textColour() const override { return dc_.textColour; }
-    QColor backgroundColour() const override { return dc_.backgroundColour; }
-    int backgroundMode() const override { return dc_.backgroundMode; }
-    QBrush currentBrush() const override;
-    const QList<QRgb>& palette() const override { return dc_.palette; }
-    bool chargeBitmapBytes(std::int64_t bytes) override;
-    std::int64_t bitmapBytesLeft() const override;
-    void storePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) override;
-    const PlayLimits& limits() const override { return limits_; }
+    QPainter& Painter() override { return painter_; }
+    QTransform LogicalToTarget() const override { return full_; }
+    QTransform DeviceToTarget() const override { return frameToTarget_; }
+    int StretchBltMode() const override { return dc_.stretchBltMode; }
+    int Rop2() const override { return dc_.rop2; }
+    QColor TextColour() const override { return dc_.textColour; }
+    QColor BackgroundColour() const override { return dc_.backgroundColour; }
+    int BackgroundMode() const override { return dc_.backgroundMode; }
+    QBrush CurrentBrush() const override;
+    const QList<QRgb>& Palette() const override { return dc_.palette; }
+    bool ChargeBitmapBytes(std::int64_t bytes) override;
+    std::int64_t BitmapBytesLeft() const override;
+    void StorePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) override;
+    const PlayLimits& Limits() const override { return limits_; }
 
   private:
     void PlayRecord(std::uint32_t type, ByteView r);
+    // Record families; each returns false for a record not of its family.
+    bool MappingRecord(std::uint32_t type, ByteView r);
+    bool StateRecord(std::uint32_t type, ByteView r);
+    bool ObjectRecord(std::uint32_t type, ByteView r);
+    bool DrawRecord(std::uint32_t type, ByteView r);
     void Stop(MetafileErrorKind kind, const QString& reason);
 
     // State, mapping and objects (EmfPlayer.cpp).

@@ -103,7 +103,7 @@ void EmfPlayer::ShadeTriangle(QPointF p0, QPointF p1, QPointF p2,
     const int y0 = static_cast<int>(std::floor(box.top()));
     const int w = static_cast<int>(std::ceil(box.right())) - x0 + 1;
     const int h = static_cast<int>(std::ceil(box.bottom())) - y0 + 1;
-    if (w <= 0 || h <= 0 || !chargeBitmapBytes(std::int64_t{w} * h * 4)) return;
+    if (w <= 0 || h <= 0 || !ChargeBitmapBytes(std::int64_t{w} * h * 4)) return;
     QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull()) return;
     image.fill(Qt::transparent);

@@ -206,7 +206,7 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     const int pixels = std::max(1, static_cast<int>(std::lround(em)));
     const double k = em / pixels;  // the rest of the size goes into the transform
     PlayerFontCache::Fonts& fonts = fonts_.Get(f, resolved.families, pixels);
-    const QFont& font = fonts.font();
+    const QFont& font = fonts.Font();
     const QFontMetricsF fm(font);
     double stretch = 1;
     if (f.width != 0 && fm.averageCharWidth() > 0) {
@@ -319,7 +319,7 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
         // engine go through it.
         const bool glyphs = deviceEm <= 1024 && !f.underline && !f.strikeOut;
         const QRawFont none;
-        const QRawFont& raw = glyphs ? fonts.raw() : none;
+        const QRawFont& raw = glyphs ? fonts.Raw() : none;
         QGlyphRun glyphRun;
         glyphRun.setRawFont(raw);
         glyphRun.setPositions({QPointF(0, 0)});

@@ -117,7 +117,7 @@ QByteArray EmfToWmfConverter::Run() {
         const auto record = emf_.Sub(offset, *size);
         if (!record || *type == emr::Eof) break;
         Record(*type, *record);
-        if (out_->size() > kEmfToWmfLimits.maxOutputBytes) break;
+        if (out_->Size() > kEmfToWmfLimits.maxOutputBytes) break;
         offset += *size;
     }
     return out_->Finish();
@@ -125,7 +125,7 @@ QByteArray EmfToWmfConverter::Run() {
 
 int EmfToWmfConverter::MakeObject(const EmfObject& o) {
     // Objects kept for saved states fill the table; past its 16-bit size nothing new is made.
-    if (out_->objectSlots() >= 65000) return -1;
+    if (out_->ObjectSlots() >= 65000) return -1;
     switch (o.kind) {
         case EmfObject::Kind::Pen: {
             int w = 0;
@@ -711,7 +711,7 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
             if (!data) return;
             EmfObject o;
             o.kind = EmfObject::Kind::Palette;
-            if (out_->objectSlots() >= 65000) return;
+            if (out_->ObjectSlots() >= 65000) return;
             o.paletteSlot = out_->CreatePalette(*data);
             objects_[u32(8)] = o;
             return;
@@ -916,8 +916,8 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
 }  // namespace emftowmf
 
 QByteArray ConvertToPlaceableWmf(const Metafile& metafile) {
-    if (metafile.kind() == Metafile::Kind::Placeable) return metafile.storedBytes();
-    const QByteArray& emf = metafile.enhancedBytes();
+    if (metafile.Kind() == MetafileKind::Placeable) return metafile.StoredBytes();
+    const QByteArray& emf = metafile.EnhancedBytes();
     emftowmf::EmfToWmfConverter converter(
         ByteView(emf.constData(), static_cast<std::size_t>(emf.size())));
     return converter.Run();

@@ -121,9 +121,9 @@ class EmfWriter {
     void Comment(const QByteArray& data);
 
     // Number of records so far, the header included.
-    int recordCount() const { return records_; }
+    int RecordCount() const { return records_; }
     // Bytes written so far.
-    qsizetype size() const { return bytes_.size(); }
+    qsizetype Size() const { return bytes_.size(); }
 
     // Appends EMR_EOF and returns the finished bytes. The writer is spent afterwards.
     QByteArray Finish();

@@ -60,11 +60,11 @@ bool IsWmfFileName(const QString& path) {
 
 QByteArray MetafileFileBytes(const Metafile& metafile, const QString& path) {
     if (IsWmfFileName(path)) return ConvertToPlaceableWmf(metafile);
-    return metafile.storedBytes();
+    return metafile.StoredBytes();
 }
 
 void WriteStoredMetafile(const Metafile& metafile, const QString& path) {
-    WriteFileBytes(path, metafile.storedBytes());
+    WriteFileBytes(path, metafile.StoredBytes());
 }
 
 void WriteMetafileFile(const Metafile& metafile, const QString& path) {
@@ -72,7 +72,7 @@ void WriteMetafileFile(const Metafile& metafile, const QString& path) {
 }
 
 QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
-    const QSize size = metafile.naturalPixelSize(screenPixelsPerInch);
+    const QSize size = metafile.NaturalPixelSize(screenPixelsPerInch);
     if (size.width() <= 0 || size.height() <= 0 ||
         qint64{size.width()} * size.height() * 4 > kMaxBitmapBytes) {
         throw std::runtime_error(QStringLiteral("ビットマップを作成できません (%1 x %2)")
@@ -90,8 +90,8 @@ QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
     }
     // The resolution the picture's own size was taken at: the reference device's for an EMF.
     double pixelsPerMillimetre = screenPixelsPerInch / 25.4;
-    const QSize refPixels = metafile.referencePixels(), refMm = metafile.referenceMillimetres();
-    if (metafile.kind() == Metafile::Kind::Enhanced && refPixels.width() > 0 && refMm.width() > 0) {
+    const QSize refPixels = metafile.ReferencePixels(), refMm = metafile.ReferenceMillimetres();
+    if (metafile.Kind() == MetafileKind::Enhanced && refPixels.width() > 0 && refMm.width() > 0) {
         // A damaged header may claim any ratio: only a plausible device resolution (25 to
         // 25,400 pixels per inch) is written into the bitmap.
         const double reference = double(refPixels.width()) / refMm.width();
@@ -116,7 +116,7 @@ void WriteNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch, const
 
 std::unique_ptr<QMimeData> MakeClipboardData(const Metafile& metafile, int screenPixelsPerInch) {
     auto data = std::make_unique<QMimeData>();
-    data->setData(QString::fromLatin1(kEmfMimeType), metafile.enhancedBytes());
+    data->setData(QString::fromLatin1(kEmfMimeType), metafile.EnhancedBytes());
     data->setImageData(RenderNaturalBitmap(metafile, screenPixelsPerInch));
     return data;
 }

@@ -66,7 +66,7 @@ FontCache::Resolved FontCache::Resolve(const FontObject& font) {
     return value;
 }
 
-std::size_t FontCache::size() const {
+std::size_t FontCache::Size() const {
     const std::lock_guard lock(mutex_);
     return entries_.size();
 }

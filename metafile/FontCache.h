@@ -36,7 +36,7 @@ class FontCache {
     // known metrics needs a QGuiApplication.
     Resolved Resolve(const FontObject& font);
 
-    std::size_t size() const;
+    std::size_t Size() const;
 
   private:
     struct Key {

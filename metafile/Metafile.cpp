@@ -35,10 +35,10 @@ Metafile Metafile::Load(const QByteArray& bytes) {
     m.stored_ = bytes;
     const ByteView raw(bytes.constData(), static_cast<std::size_t>(bytes.size()));
     if (raw.U32(0) == 1u && raw.U32(40) == kEmfSignature) {
-        m.kind_ = Kind::Enhanced;
+        m.kind_ = MetafileKind::Enhanced;
         m.enhanced_ = bytes;
     } else if (IsPlaceableWmf(bytes)) {
-        m.kind_ = Kind::Placeable;
+        m.kind_ = MetafileKind::Placeable;
         m.enhanced_ = ConvertPlaceableWmfToEmf(bytes, ScreenPixelsPerInch());
     } else {
         throw MetafileError(MetafileErrorKind::NotMetafile,
@@ -76,9 +76,9 @@ Metafile Metafile::Load(const QByteArray& bytes, Arrival arrival) {
     return m;
 }
 
-QSize Metafile::naturalPixelSize(int screenPixelsPerInch) const {
-    if (isNull()) return {};
-    if (kind_ == Kind::Placeable) {
+QSize Metafile::NaturalPixelSize(int screenPixelsPerInch) const {
+    if (IsNull()) return {};
+    if (kind_ == MetafileKind::Placeable) {
         // The placeable header's box at its units per inch, shown at the screen's resolution.
         const ByteView v(stored_.constData(), static_cast<std::size_t>(stored_.size()));
         const int inch = v.U16Or(14);
@@ -99,7 +99,7 @@ QSize Metafile::naturalPixelSize(int screenPixelsPerInch) const {
 PlayResult Play(const Metafile& metafile, QPainter& painter, const QRect& target,
                 const PlayLimits& limits) {
     PlayResult result;
-    if (metafile.isNull() || !painter.isActive()) {
+    if (metafile.IsNull() || !painter.isActive()) {
         result.complete = false;
         result.stopReason = QStringLiteral("nothing to play");
         result.stopKind = MetafileErrorKind::NotMetafile;

@@ -59,12 +59,13 @@ struct PlayResult {
     bool cancelled = false;  // stopped by PlayLimits::cancelled, not by the page (no stopKind)
 };
 
+// The two kinds a page may be stored in.
+enum class MetafileKind { Enhanced, Placeable };
+
 // One decoded page, immutable once loaded. Holds the stored bytes and, for a placeable WMF,
 // the enhanced-metafile records it was converted into (playback always runs on EMF records).
 class Metafile {
   public:
-    enum class Kind { Enhanced, Placeable };
-
     Metafile() = default;
 
     // Validates and decodes; throws MetafileError for anything that is neither kind.
@@ -76,26 +77,26 @@ class Metafile {
     // The same over bytes still arriving: the header is waited for here, and playback waits
     // for each record before reading it. A placeable WMF is converted once it is whole.
     static Metafile Load(const QByteArray& bytes, Arrival arrival);
-    const Arrival& arrival() const { return arrival_; }
+    const Arrival& PendingArrival() const { return arrival_; }
 
-    bool isNull() const { return enhanced_.isEmpty(); }
-    Kind kind() const { return kind_; }
-    const QByteArray& storedBytes() const { return stored_; }
-    const QByteArray& enhancedBytes() const { return enhanced_; }
+    bool IsNull() const { return enhanced_.isEmpty(); }
+    MetafileKind Kind() const { return kind_; }
+    const QByteArray& StoredBytes() const { return stored_; }
+    const QByteArray& EnhancedBytes() const { return enhanced_; }
 
     // EMF header values (for a placeable WMF those of the converted EMF): rclFrame in 0.01 mm
     // (inclusive), rclBounds in device units, the reference device in pixels and millimetres.
-    QRect frame() const { return frame_; }
-    QRect bounds() const { return bounds_; }
-    QSize referencePixels() const { return refPixels_; }
-    QSize referenceMillimetres() const { return refMillimetres_; }
+    QRect Frame() const { return frame_; }
+    QRect Bounds() const { return bounds_; }
+    QSize ReferencePixels() const { return refPixels_; }
+    QSize ReferenceMillimetres() const { return refMillimetres_; }
 
     // The picture's own size in pixels: the frame at the reference device's resolution for an
     // enhanced metafile, at the given screen pixels per inch for a placeable WMF.
-    QSize naturalPixelSize(int screenPixelsPerInch) const;
+    QSize NaturalPixelSize(int screenPixelsPerInch) const;
 
   private:
-    Kind kind_ = Kind::Enhanced;
+    MetafileKind kind_ = MetafileKind::Enhanced;
     Arrival arrival_;  // none once the bytes are whole
     QByteArray stored_;
     QByteArray enhanced_;

@@ -28,38 +28,38 @@ class PlaybackContext {
     // The painter with the current clip applied and the caller's transform in place. Bitmap code
     // may change transform, hints and composition mode, but must leave them as it found them
     // (QPainter::save/restore).
-    virtual QPainter& painter() = 0;
+    virtual QPainter& Painter() = 0;
 
     // Logical -> target: world transform, mapping mode and the frame-to-target stretch.
-    virtual QTransform logicalToTarget() const = 0;
+    virtual QTransform LogicalToTarget() const = 0;
     // Reference-device pixels -> target: the frame-to-target stretch alone.
-    virtual QTransform deviceToTarget() const = 0;
+    virtual QTransform DeviceToTarget() const = 0;
 
-    virtual int stretchBltMode() const = 0;  // BLACKONWHITE 1 ... HALFTONE 4
-    virtual int rop2() const = 0;            // R2_BLACK 1 ... R2_WHITE 16
-    virtual QColor textColour() const = 0;
-    virtual QColor backgroundColour() const = 0;
-    virtual int backgroundMode() const = 0;  // TRANSPARENT 1, OPAQUE 2
+    virtual int StretchBltMode() const = 0;  // BLACKONWHITE 1 ... HALFTONE 4
+    virtual int Rop2() const = 0;            // R2_BLACK 1 ... R2_WHITE 16
+    virtual QColor TextColour() const = 0;
+    virtual QColor BackgroundColour() const = 0;
+    virtual int BackgroundMode() const = 0;  // TRANSPARENT 1, OPAQUE 2
 
     // The selected brush ready to fill target-space shapes (hatches and patterns resolved
     // against the current colours); Qt::NoBrush for a null brush.
-    virtual QBrush currentBrush() const = 0;
+    virtual QBrush CurrentBrush() const = 0;
 
     // Entries of the selected logical palette; empty when the default palette is selected.
-    virtual const QList<QRgb>& palette() const = 0;
+    virtual const QList<QRgb>& Palette() const = 0;
 
     // Counts decoded bitmap bytes against the page's cap. False: the cap is exceeded, the
     // bitmap must not be decoded and playback stops after this record.
-    virtual bool chargeBitmapBytes(std::int64_t bytes) = 0;
+    virtual bool ChargeBitmapBytes(std::int64_t bytes) = 0;
     // The bytes still allowed on this page (for DibDecodeOptions::budget); charge what was used.
-    virtual std::int64_t bitmapBytesLeft() const = 0;
+    virtual std::int64_t BitmapBytesLeft() const = 0;
 
     // Puts a pattern brush into object-table slot `index` (created by the brush records).
     // A monochrome pattern takes the text colour for 0 bits and the background colour for 1 bits
     // when it is used; give it as QImage::Format_Mono with a two-entry colour table.
-    virtual void storePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) = 0;
+    virtual void StorePatternBrush(std::uint32_t index, const QImage& pattern, bool monochrome) = 0;
 
-    virtual const PlayLimits& limits() const = 0;
+    virtual const PlayLimits& Limits() const = 0;
 };
 
 // Record types handed to PlayBitmapRecord.

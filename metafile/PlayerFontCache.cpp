@@ -22,7 +22,7 @@ int PlayerFontCache::DrawnWeight(int weight, int pixels) {
     return std::clamp(weight == 0 ? 400 : weight, 100, 900);
 }
 
-const QRawFont& PlayerFontCache::Fonts::raw() {
+const QRawFont& PlayerFontCache::Fonts::Raw() {
     if (!rawMade_) {
         raw_ = QRawFont::fromFont(font_);
         rawMade_ = true;

@@ -24,9 +24,9 @@ class PlayerFontCache {
 
     class Fonts {
       public:
-        const QFont& font() const { return font_; }
+        const QFont& Font() const { return font_; }
         // The raw font of the primary family, made on first use.
-        const QRawFont& raw();
+        const QRawFont& Raw();
 
       private:
         friend class PlayerFontCache;
@@ -39,7 +39,7 @@ class PlayerFontCache {
     // logical font resolves to). The reference stays valid until the next call.
     Fonts& Get(const FontObject& logical, const QStringList& families, int pixels);
 
-    std::size_t size() const { return entries_.size(); }
+    std::size_t Size() const { return entries_.size(); }
 
   private:
     struct Entry {

@@ -25,7 +25,7 @@ std::uint32_t RasterOp::Apply(std::uint8_t rop, std::uint32_t p, std::uint32_t s
     return out;
 }
 
-std::optional<QPainter::CompositionMode> RasterOp::Split::mode() const {
+std::optional<QPainter::CompositionMode> RasterOp::Split::Mode() const {
     switch (outer) {
         case 0x3:
             return QPainter::RasterOp_NotSource;

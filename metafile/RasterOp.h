@@ -28,10 +28,10 @@ class RasterOp {
     struct Split {
         std::uint8_t inner = 0xA;  // 0xA: T is the source itself
         std::uint8_t outer = 0xC;  // 0xC: T is copied; 0xA: the destination stays as it is
-        bool copies() const { return outer == 0xC; }
-        bool keepsDestination() const { return outer == 0xA; }
+        bool Copies() const { return outer == 0xC; }
+        bool KeepsDestination() const { return outer == 0xA; }
         // The composition mode that does outer(T, D); nothing for a plain copy.
-        std::optional<QPainter::CompositionMode> mode() const;
+        std::optional<QPainter::CompositionMode> Mode() const;
     };
     // The split that needs the least work, or nothing when the operation is no such
     // composition (it then needs the destination's pixels).

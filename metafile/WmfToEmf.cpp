@@ -174,7 +174,7 @@ QByteArray WmfConverter::Run() {
         if (*function == wmr::Eof) break;
         p_ = *record->Sub(6, bytes - 6);
         Convert(*function);
-        if (out_->size() > kWmfToEmfLimits.maxOutputBytes) break;
+        if (out_->Size() > kWmfToEmfLimits.maxOutputBytes) break;
         offset += bytes;
     }
     return out_->Finish();

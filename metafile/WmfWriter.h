@@ -76,10 +76,10 @@ class WmfWriter {
     void PatBlt(int x, int y, int cx, int cy, std::uint32_t rop);
 
     // Slots of the object table in use or freed so far; a table holds at most 65535.
-    int objectSlots() const { return static_cast<int>(used_.size()); }
+    int ObjectSlots() const { return static_cast<int>(used_.size()); }
 
     // Bytes written so far.
-    qsizetype size() const { return bytes_.size(); }
+    qsizetype Size() const { return bytes_.size(); }
 
     QByteArray Finish();
 

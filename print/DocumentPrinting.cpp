@@ -223,9 +223,9 @@ const mf::Metafile& DocumentPrinting::PrintedPage(int position) {
     if (doc.HasPageOrientation) form_.ScrollBoxResize();
     const mf::Metafile* page = form_.PageMetafile();
     if (!page) throw mf::MetafileError(mf::MetafileErrorKind::NotMetafile, "no page was loaded");
-    if (page->arrival()) {
+    if (page->PendingArrival()) {
         // Printing never plays a page still arriving: wait for all of it.
-        if (!page->arrival()(static_cast<std::uint64_t>(page->storedBytes().size())))
+        if (!page->PendingArrival()(static_cast<std::uint64_t>(page->StoredBytes().size())))
             throw AlbumError(AlbumErrorKind::CannotOpen,
                              QStringLiteral("page %1 could not be read").arg(position));
     }

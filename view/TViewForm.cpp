@@ -115,6 +115,7 @@ void TViewForm::AdoptDocument(Document document) {
     document_.HasPageOrientation = orientation;
     pageMetafile_ = mf::Metafile();
     paintBox_->DropRendering();
+    paintBox_->ForgetSlowPages();
     pendingPage_ = 0;
     damageReported_ = false;
     contents_->Fill();
@@ -169,7 +170,7 @@ void TViewForm::LoadCurrentPage() {
         arrival->Finish();
         // Whole now: nothing that keeps or plays the page again needs to wait. A placeable WMF
         // was converted whole and never waits, so it is not converted a second time.
-        if (pageMetafile_.arrival()) pageMetafile_ = mf::Metafile::Load(pageBytes_);
+        if (pageMetafile_.PendingArrival()) pageMetafile_ = mf::Metafile::Load(pageBytes_);
     } catch (...) {
         // The sheet shows nothing rather than the previous page under the new number.
         pageMetafile_ = mf::Metafile();
@@ -238,6 +239,8 @@ void TViewForm::closeEvent(QCloseEvent* event) {
     ReleaseToolbar();
     // An open still under way stops at once, not only when the window is deleted.
     if (document_.Arrival) document_.Arrival->Cancel();
+    // So does a page being rendered on the worker.
+    paintBox_->DropRendering();
     QMdiSubWindow::closeEvent(event);
 }
 

@@ -52,7 +52,7 @@ class TViewForm : public QMdiSubWindow {
     const Document& Doc() const { return document_; }
     // The current page's picture; null before a page has been loaded.
     const mf::Metafile* PageMetafile() const {
-        return pageMetafile_.isNull() ? nullptr : &pageMetafile_;
+        return pageMetafile_.IsNull() ? nullptr : &pageMetafile_;
     }
     int ZoomPercent() const { return zoomPercent_; }
     int ZoomIndex() const { return zoomIndex_; }

@@ -76,6 +76,7 @@ void TViewForm::BuildPageArea() {
         PageView view;
         view.metafile = PageMetafile();
         view.generation = pageGeneration_;
+        view.page = document_.CurrentPage;
         view.zoomPercent = zoomPercent_;
         view.edgeOffsets = QMargins(document_.EdgeOffsetLeft, document_.EdgeOffsetTop,
                                     document_.EdgeOffsetRight, document_.EdgeOffsetBottom);

@@ -6,17 +6,12 @@
 //   bench_view_first_page [ALBUM]   (pages taken from the build's sample album)
 //   TAVLEX_BENCH_FIRST_MB="50 500" sets the two body sizes in MB.
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QMainWindow>
-#include <QMdiArea>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <QToolButton>
 
 #include <zlib.h>
 
@@ -35,49 +30,12 @@
 #include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
 
+#include "BenchFrame.h"
+
 using namespace tavlex;
+using tavlex::bench::BenchFrame;
 
 namespace {
-
-class BenchFrame : public QMainWindow, public ViewHost {
-  public:
-    BenchFrame() {
-        auto* top = new QWidget(this);
-        for (QAbstractButton** b : {&c_.SB_Open, &c_.MarjinBtn, &c_.PrnBtn, &c_.PageScrollBtn,
-                                    &c_.SB_JumpTree, &c_.JumpBtn, &c_.StartBtn, &c_.BackBtn,
-                                    &c_.NextBtn, &c_.EndBtn, &c_.SmallBtn, &c_.BigBtn}) {
-            *b = new QToolButton(top);
-            (*b)->setCheckable(true);
-        }
-        c_.PL_Ritu = new QWidget(top);
-        c_.CB_Ritu = new QComboBox(c_.PL_Ritu);
-        for (int i = 0; i < kZoomItemCount; ++i) c_.CB_Ritu->addItem(ZoomItemText(i));
-        c_.PL_Top = top;
-        top->hide();
-        area_ = new QMdiArea(this);
-        setCentralWidget(area_);
-        settings_.FormMaximized = true;
-    }
-    // The document windows go before the toolbar relay they release.
-    ~BenchFrame() override { qDeleteAll(area_->subWindowList()); }
-    const FrameControls& Controls() const override { return c_; }
-    ToolbarRelay& Relay() override { return relay_; }
-    ViewerSettings& Settings() override { return settings_; }
-    QString TempFolder() const override { return temp_.path() + QLatin1Char('/'); }
-    void OpenCommand() override {}
-    void ToolBarToggle() override {}
-    void StatusBarToggle() override {}
-    void ExitCommand() override {}
-    void FixMaximizedChild(QMdiSubWindow*) override {}
-    QMdiArea* Area() const { return area_; }
-
-  private:
-    FrameControls c_;
-    ToolbarRelay relay_;
-    ViewerSettings settings_;
-    QMdiArea* area_;
-    QTemporaryDir temp_;
-};
 
 double Millis(const QElapsedTimer& timer) {
     return static_cast<double>(timer.nsecsElapsed()) / 1e6;

@@ -41,7 +41,7 @@ PrintOutcome RunPrintLoop(PrintDevice& device, const PrintRun& run) {
             StartSheet(device, run, position, outcome);
             const mf::Metafile& page = run.loadPage(position);
             const QRect target = TargetRectangle(device.Metrics(), run.paperWidth, run.edgeOffsets);
-            if (!page.isNull() && !target.isEmpty()) mf::Play(page, device.Painter(), target);
+            if (!page.IsNull() && !target.isEmpty()) mf::Play(page, device.Painter(), target);
             ++outcome.pagesDrawn;
         }
         // A cancel clicked while the last page was drawn counts as well.

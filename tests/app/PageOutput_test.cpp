@@ -124,7 +124,7 @@ class PageOutputTest : public QObject {
             if (zoom == 0) first = image.size();
             QCOMPARE(image.size(), first);
         }
-        QCOMPARE(first, form.PageMetafile()->naturalPixelSize(96));
+        QCOMPARE(first, form.PageMetafile()->NaturalPixelSize(96));
     }
 
     void aFailedWriteLeavesNoPartialFile() {
@@ -176,7 +176,7 @@ class PageOutputTest : public QObject {
         QCOMPARE(data->data(kQtWindowsEmfMime), emf);
         QVERIFY(data->hasImage());
         const QImage image = qvariant_cast<QImage>(data->imageData());
-        QCOMPARE(image.size(), form.PageMetafile()->naturalPixelSize(96));
+        QCOMPARE(image.size(), form.PageMetafile()->NaturalPixelSize(96));
     }
 
   private:

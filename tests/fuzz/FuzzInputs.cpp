@@ -95,7 +95,7 @@ void ExportMetafileInput(const std::uint8_t* data, std::size_t size) {
         mf::Metafile::Load(wmf);
     } catch (const mf::MetafileError&) {
     }
-    const QSize natural = metafile.naturalPixelSize(96);
+    const QSize natural = metafile.NaturalPixelSize(96);
     if (natural.isEmpty() || qint64{natural.width()} * natural.height() > kMaxExportPixels) return;
     try {
         mf::BitmapFileBytes(mf::RenderNaturalBitmap(metafile, 96));

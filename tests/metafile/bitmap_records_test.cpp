@@ -120,17 +120,17 @@ class ImageContext : public PlaybackContext {
     }
     QRgb At(int x, int y) { return Result().pixel(x, y); }
 
-    QPainter& painter() override { return painter_; }
-    QTransform logicalToTarget() const override { return logical; }
-    QTransform deviceToTarget() const override { return device; }
-    int stretchBltMode() const override { return stretchMode; }
-    int rop2() const override { return 13; }
-    QColor textColour() const override { return text; }
-    QColor backgroundColour() const override { return background; }
-    int backgroundMode() const override { return 2; }
-    QBrush currentBrush() const override { return brush; }
-    const QList<QRgb>& palette() const override { return palette_; }
-    bool chargeBitmapBytes(std::int64_t bytes) override {
+    QPainter& Painter() override { return painter_; }
+    QTransform LogicalToTarget() const override { return logical; }
+    QTransform DeviceToTarget() const override { return device; }
+    int StretchBltMode() const override { return stretchMode; }
+    int Rop2() const override { return 13; }
+    QColor TextColour() const override { return text; }
+    QColor BackgroundColour() const override { return background; }
+    int BackgroundMode() const override { return 2; }
+    QBrush CurrentBrush() const override { return brush; }
+    const QList<QRgb>& Palette() const override { return palette_; }
+    bool ChargeBitmapBytes(std::int64_t bytes) override {
         if (bytes > left) {
             capReached = true;
             return false;
@@ -138,13 +138,13 @@ class ImageContext : public PlaybackContext {
         left -= bytes;
         return true;
     }
-    std::int64_t bitmapBytesLeft() const override { return left; }
-    void storePatternBrush(std::uint32_t index, const QImage& pattern, bool mono) override {
+    std::int64_t BitmapBytesLeft() const override { return left; }
+    void StorePatternBrush(std::uint32_t index, const QImage& pattern, bool mono) override {
         storedIndex = index;
         stored = pattern;
         storedMono = mono;
     }
-    const PlayLimits& limits() const override { return limits_; }
+    const PlayLimits& Limits() const override { return limits_; }
 
     QTransform logical;
     QTransform device;

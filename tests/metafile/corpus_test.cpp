@@ -61,7 +61,7 @@ const QHash<QString, QSize>& ReferenceSizes() {
 // The reference's size, else 480 wide at the frame's own aspect.
 QSize TargetSize(const QString& name, const Metafile& metafile) {
     if (auto it = ReferenceSizes().find(name); it != ReferenceSizes().end()) return *it;
-    const QRect frame = metafile.frame();
+    const QRect frame = metafile.Frame();
     int height = kDefaultWidth * 3 / 4;
     if (frame.width() > 0 && frame.height() > 0)
         height = int(
@@ -90,7 +90,7 @@ TEST_P(CorpusTest, RendersOrIsRefused) {
         RecordProperty("result", "refused");
         return;
     }
-    ASSERT_FALSE(metafile.isNull());
+    ASSERT_FALSE(metafile.IsNull());
 
     const QSize size = TargetSize(name, metafile);
     QImage image(size, QImage::Format_RGB32);

@@ -120,7 +120,7 @@ TEST_P(DibDecodeTest, GivesTheExpectedPixels) {
     const DecodeCase& c = GetParam();
     const DibImage dib = Dib::Decode(ByteView(c.header.data(), c.header.size()),
                                      ByteView(c.bits.data(), c.bits.size()), c.options);
-    ASSERT_FALSE(dib.isNull());
+    ASSERT_FALSE(dib.IsNull());
     EXPECT_EQ(dib.image.width(), c.width);
     EXPECT_EQ(Pixels(dib), c.expected);
 }
@@ -360,7 +360,7 @@ TEST_P(DibInvalidTest, GivesNullAndSpendsNothing) {
     options.budget = &budget;
     const DibImage dib = Dib::Decode(ByteView(c.header.data(), c.header.size()),
                                      ByteView(c.bits.data(), c.bits.size()), options);
-    EXPECT_TRUE(dib.isNull());
+    EXPECT_TRUE(dib.IsNull());
     EXPECT_EQ(budget, 1 << 20);
 }
 
@@ -408,12 +408,12 @@ TEST(DibDecode, BudgetIsSpentOnTheDecodedBytes) {
     options.budget = &budget;
     ASSERT_FALSE(Dib::Decode(ByteView(header.data(), header.size()),
                              ByteView(bits.data(), bits.size()), options)
-                     .isNull());
+                     .IsNull());
     EXPECT_EQ(budget, 100 - 16);
     budget = 15;
     EXPECT_TRUE(Dib::Decode(ByteView(header.data(), header.size()),
                             ByteView(bits.data(), bits.size()), options)
-                    .isNull());
+                    .IsNull());
 }
 
 TEST(DibDecode, TopDownAndBottomUpGiveTheSameImage) {
@@ -444,7 +444,7 @@ TEST(DibDecode, TopDownAndBottomUpGiveTheSameImage) {
         Dib::Decode(ByteView(up.data(), up.size()), ByteView(a.data(), a.size()), {});
     const DibImage second =
         Dib::Decode(ByteView(down.data(), down.size()), ByteView(b.data(), b.size()), {});
-    ASSERT_FALSE(first.isNull());
+    ASSERT_FALSE(first.IsNull());
     EXPECT_EQ(first.image, second.image);
     EXPECT_EQ(qGreen(first.image.pixel(0, 0)), 180);  // the last stored row of a bottom-up bitmap
 }
@@ -462,7 +462,7 @@ TEST(DibDecode, RegionDecodesOnlyThatPart) {
     options.budget = &budget;
     const DibImage dib = Dib::Decode(ByteView(full.data(), full.size()),
                                      ByteView(bits.data(), bits.size()), options, &region);
-    ASSERT_FALSE(dib.isNull());
+    ASSERT_FALSE(dib.IsNull());
     EXPECT_EQ(dib.rect, QRect(1, 1, 3, 1));
     EXPECT_EQ(Pixels(dib), (std::vector<QRgb>{G, R, K}));
     EXPECT_EQ(budget, 1000 - 12);
@@ -491,14 +491,14 @@ TEST(DibDecode, EmbeddedPngAndJpeg) {
     pngBits.resize(png.size() + 13, 0xcc);  // bytes past the stored size are not image data
     const DibImage fromPng = Dib::Decode(ByteView(pngHeader.data(), pngHeader.size()),
                                          ByteView(pngBits.data(), pngBits.size()), {});
-    ASSERT_FALSE(fromPng.isNull());
+    ASSERT_FALSE(fromPng.IsNull());
     EXPECT_EQ(fromPng.image.convertToFormat(QImage::Format_RGB32), source);
 
     const Bytes jpeg = Encoded(source, "jpeg");
     const Bytes jpegHeader = Header({.width = 8, .height = 8, .bits = 0, .compression = 4});
     const DibImage fromJpeg = Dib::Decode(ByteView(jpegHeader.data(), jpegHeader.size()),
                                           ByteView(jpeg.data(), jpeg.size()), {});
-    ASSERT_FALSE(fromJpeg.isNull());
+    ASSERT_FALSE(fromJpeg.IsNull());
     const QRgb middle = fromJpeg.image.pixel(4, 5);
     EXPECT_NEAR(qRed(middle), 200, 8);
     EXPECT_NEAR(qGreen(middle), 40, 8);
@@ -532,6 +532,7 @@ struct ShrinkCase {
     int bits;
     QRect source;
     QSize size;
+    int width = 13;  // wide enough rows take the wide-register paths as well as the tail
 };
 
 class DibShrinkTest : public testing::TestWithParam<ShrinkCase> {};
@@ -540,7 +541,7 @@ class DibShrinkTest : public testing::TestWithParam<ShrinkCase> {};
 // for the raw 24-bit rows and for converted ones alike.
 TEST_P(DibShrinkTest, AveragesTheCoveredArea) {
     const ShrinkCase& c = GetParam();
-    const int w = 13, h = 11;
+    const int w = c.width, h = 11;
     QImage expectedSource(w, h, QImage::Format_RGB32);
     Bytes bits;
     const int stride = ((w * c.bits + 31) / 32) * 4;
@@ -580,7 +581,9 @@ INSTANTIATE_TEST_SUITE_P(Sizes, DibShrinkTest,
                          testing::Values(ShrinkCase{24, QRect(0, 0, 13, 11), QSize(4, 3)},
                                          ShrinkCase{24, QRect(2, 3, 9, 7), QSize(9, 2)},
                                          ShrinkCase{32, QRect(0, 0, 13, 11), QSize(5, 5)},
-                                         ShrinkCase{32, QRect(1, 1, 12, 10), QSize(1, 1)}));
+                                         ShrinkCase{32, QRect(1, 1, 12, 10), QSize(1, 1)},
+                                         ShrinkCase{24, QRect(0, 0, 45, 11), QSize(7, 3), 45},
+                                         ShrinkCase{32, QRect(3, 0, 40, 11), QSize(40, 4), 45}));
 
 TEST(DibShrink, RefusesEnlargementsAndSourcesOutsideTheBitmap) {
     const Bytes header = Header40(4, 4, 24);

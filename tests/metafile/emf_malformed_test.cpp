@@ -95,10 +95,10 @@ TEST(LoadTest, HeaderValuesAndNaturalSize) {
     EmfWriter::Header h = SquareHeader();
     h.frame = {0, 0, 2540, 1270};  // 25.4 mm x 12.7 mm at 10 pixels per millimetre
     const Metafile m = Metafile::Load(BuildEmf([](EmfWriter&) {}, h));
-    EXPECT_EQ(m.kind(), Metafile::Kind::Enhanced);
-    EXPECT_EQ(m.frame(), QRect(QPoint(0, 0), QPoint(2540, 1270)));
-    EXPECT_EQ(m.referencePixels(), QSize(1000, 1000));
-    EXPECT_EQ(m.naturalPixelSize(96), QSize(254, 127));
+    EXPECT_EQ(m.Kind(), MetafileKind::Enhanced);
+    EXPECT_EQ(m.Frame(), QRect(QPoint(0, 0), QPoint(2540, 1270)));
+    EXPECT_EQ(m.ReferencePixels(), QSize(1000, 1000));
+    EXPECT_EQ(m.NaturalPixelSize(96), QSize(254, 127));
 }
 
 // A recorded rectangle, then damage: playback stops there and keeps what it drew.

@@ -158,9 +158,9 @@ TEST(EmfWriterTest, FontRecordCarriesTheFaceAsUtf16) {
 
 TEST(EmfWriterTest, OutputLoadsAsAnEnhancedMetafile) {
     const Metafile m = Metafile::Load(SamplePage());
-    EXPECT_EQ(m.kind(), Metafile::Kind::Enhanced);
-    EXPECT_EQ(m.frame().right(), 20999);
-    EXPECT_EQ(m.referencePixels(), QSize(1920, 1080));
+    EXPECT_EQ(m.Kind(), MetafileKind::Enhanced);
+    EXPECT_EQ(m.Frame().right(), 20999);
+    EXPECT_EQ(m.ReferencePixels(), QSize(1920, 1080));
 }
 
 }  // namespace

@@ -121,7 +121,7 @@ TEST_P(NamingRule, WritesTheKindTheNameAsksFor) {
         ASSERT_TRUE(IsPlaceable(written));
         // What other programs open must also open here and be the same picture.
         const Metafile back = Metafile::Load(written);
-        EXPECT_EQ(back.kind(), Metafile::Kind::Placeable);
+        EXPECT_EQ(back.Kind(), MetafileKind::Placeable);
         const QImage image = RenderNaturalBitmap(back, 96);
         EXPECT_EQ(image.pixel(image.width() / 4, image.height() / 4), kRed);
         EXPECT_EQ(image.pixel(image.width() * 3 / 4, image.height() * 3 / 4), 0xFFFFFFFFu);
@@ -164,7 +164,7 @@ TEST_F(ExportTest, BitmapHasThePagesOwnSizeAndA24BitHeader) {
     };
     for (const Case& c : cases) {
         const Metafile page = Metafile::Load(c.bytes);
-        ASSERT_EQ(page.naturalPixelSize(c.ppi), c.expected);
+        ASSERT_EQ(page.NaturalPixelSize(c.ppi), c.expected);
         const QString path = Path(QStringLiteral("page.bmp"));
         WriteNaturalBitmap(page, c.ppi, path);
         const QByteArray bmp = ReadAll(path);
@@ -233,10 +233,10 @@ TEST(ClipboardData, CarriesAnEnhancedMetafileAndABitmap) {
         ASSERT_TRUE(data->hasFormat(QString::fromLatin1(kEmfMimeType)));
         const QByteArray emf = data->data(QString::fromLatin1(kEmfMimeType));
         EXPECT_TRUE(IsEmf(emf));  // a WMF page goes over as its converted EMF
-        EXPECT_EQ(Metafile::Load(emf).kind(), Metafile::Kind::Enhanced);
+        EXPECT_EQ(Metafile::Load(emf).Kind(), MetafileKind::Enhanced);
         ASSERT_TRUE(data->hasImage());
         const QImage image = qvariant_cast<QImage>(data->imageData());
-        EXPECT_EQ(image.size(), page.naturalPixelSize(96));
+        EXPECT_EQ(image.size(), page.NaturalPixelSize(96));
         EXPECT_EQ(image.pixel(2, 2), kRed);
     }
 }

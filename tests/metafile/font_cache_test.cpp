@@ -69,7 +69,7 @@ TEST(FontCacheTest, EachLogicalFontGetsItsOwnResolution) {
     const std::vector<FontObject> fonts = Fonts();
     for (int pass = 0; pass < 2; ++pass)  // the second pass is answered from the cache
         for (const FontObject& f : fonts) ExpectResolvesAsUncached(cache, f);
-    EXPECT_EQ(cache.size(), fonts.size());
+    EXPECT_EQ(cache.Size(), fonts.size());
     EXPECT_NE(cache.Resolve(fonts[0]).families, cache.Resolve(fonts[1]).families);
     EXPECT_NE(cache.Resolve(fonts[5]).families, cache.Resolve(fonts[6]).families);
 }
@@ -80,7 +80,7 @@ TEST(FontCacheTest, StaysWithinItsCapacityAndKeepsAnsweringRightly) {
     for (int pass = 0; pass < 3; ++pass) {
         for (const FontObject& f : fonts) {
             ExpectResolvesAsUncached(cache, f);
-            EXPECT_LE(cache.size(), 3u);
+            EXPECT_LE(cache.Size(), 3u);
         }
     }
     // A font in constant use survives a stream of others.
@@ -88,7 +88,7 @@ TEST(FontCacheTest, StaysWithinItsCapacityAndKeepsAnsweringRightly) {
         ExpectResolvesAsUncached(cache, fonts[1]);
         ExpectResolvesAsUncached(cache, f);
     }
-    EXPECT_EQ(cache.size(), 3u);
+    EXPECT_EQ(cache.Size(), 3u);
 }
 
 TEST(FontCacheTest, ThreadsShareOneCache) {
@@ -108,7 +108,7 @@ TEST(FontCacheTest, ThreadsShareOneCache) {
     }
     for (std::thread& t : threads) t.join();
     EXPECT_EQ(wrong, std::vector<int>(4, 0));
-    EXPECT_LE(cache.size(), 2u);
+    EXPECT_LE(cache.Size(), 2u);
 }
 
 // A player's own fonts: the font it hands out is the one asked for, whatever came before, and
@@ -133,7 +133,7 @@ TEST(PlayerFontCacheTest, HandsOutTheRequestedFontAndStaysSmall) {
             // Every other request returns to the first font, so it stays while others churn.
             for (const Request& r : {requests[i], requests[0]}) {
                 const QStringList families = FontMapper::Families(r.logical);
-                const QFont& font = cache.Get(r.logical, families, r.pixels).font();
+                const QFont& font = cache.Get(r.logical, families, r.pixels).Font();
                 const std::string what =
                     r.logical.face.toStdString() + " at " + std::to_string(r.pixels);
                 EXPECT_EQ(font.pixelSize(), r.pixels) << what;
@@ -142,12 +142,12 @@ TEST(PlayerFontCacheTest, HandsOutTheRequestedFontAndStaysSmall) {
                 EXPECT_EQ(font.italic(), r.logical.italic) << what;
                 EXPECT_EQ(font.underline(), r.logical.underline) << what;
                 EXPECT_EQ(font.strikeOut(), r.logical.strikeOut) << what;
-                EXPECT_LE(cache.size(), PlayerFontCache::kCapacity);
+                EXPECT_LE(cache.Size(), PlayerFontCache::kCapacity);
             }
         }
     }
     // The raw font draws the primary family at the same size.
-    const QRawFont& raw = cache.Get(requests[0].logical, Families0(), 13).raw();
+    const QRawFont& raw = cache.Get(requests[0].logical, Families0(), 13).Raw();
     ASSERT_TRUE(raw.isValid());
     EXPECT_EQ(raw.familyName(), Families0().value(0));
     EXPECT_DOUBLE_EQ(raw.pixelSize(), 13);
@@ -159,11 +159,11 @@ TEST(PlayerFontCacheTest, SmallBoldTextDrawsRegular) {
     PlayerFontCache cache;
     const FontObject bold = Font("Arial", 0, 0, 700);
     const QStringList families = FontMapper::Families(bold);
-    EXPECT_EQ(cache.Get(bold, families, 9).font().weight(), QFont::Normal);
-    EXPECT_EQ(cache.Get(bold, families, PlayerFontCache::kSmallestBoldPixels).font().weight(),
+    EXPECT_EQ(cache.Get(bold, families, 9).Font().weight(), QFont::Normal);
+    EXPECT_EQ(cache.Get(bold, families, PlayerFontCache::kSmallestBoldPixels).Font().weight(),
               QFont::Bold);
     const FontObject light = Font("Arial", 0, 0, 300);
-    EXPECT_EQ(cache.Get(light, families, 6).font().weight(), QFont::Light);
+    EXPECT_EQ(cache.Get(light, families, 6).Font().weight(), QFont::Light);
     // A weight of zero is the default, regular.
     EXPECT_EQ(PlayerFontCache::DrawnWeight(0, 20), 400);
     EXPECT_EQ(PlayerFontCache::DrawnWeight(5000, 20), 900);

@@ -259,7 +259,7 @@ TEST(ArrivingBytes, PlaybackWaitsForEachRecordAndKeepsWhatArrived) {
     } catch (const MetafileError& e) {
         EXPECT_EQ(e.Kind(), MetafileErrorKind::NotArrived);
     }
-    EXPECT_FALSE(Metafile::Load(both).arrival());
+    EXPECT_FALSE(Metafile::Load(both).PendingArrival());
 }
 
 }  // namespace

@@ -129,8 +129,8 @@ TEST(WmfToEmfTest, FrameIsTheBoxAtItsUnitsPerInchAndTheWindowFillsIt) {
 
     const Metafile m = Metafile::Load(
         MakeWmf([](WmfWriter& w) { w.Rectangle(0, 0, 10, 10); }, {0, 0, 2880, 1440, 1440}));
-    EXPECT_EQ(m.kind(), Metafile::Kind::Placeable);
-    EXPECT_EQ(m.frame().width(), 5081);  // inclusive right edge at 5080
+    EXPECT_EQ(m.Kind(), MetafileKind::Placeable);
+    EXPECT_EQ(m.Frame().width(), 5081);  // inclusive right edge at 5080
 }
 
 // --- Record conversion --------------------------------------------------------------------

@@ -77,10 +77,10 @@ TEST_F(SampleAlbumTest, WorksAlbumOpensWithContentsOffsetAndBothMetafileKinds) {
     int placeable = 0;
     for (int page = 1; page <= doc.PageCount; ++page) {
         const mf::Metafile metafile = mf::Metafile::Load(ReadPageBytes(doc, page));
-        const QSize size = metafile.naturalPixelSize(96);
+        const QSize size = metafile.NaturalPixelSize(96);
         EXPECT_NEAR(size.height(), size.width() * 297.0 / 210.0, 2.0)
             << "page " << page << " is not A4 portrait";
-        if (metafile.kind() == mf::Metafile::Kind::Placeable) {
+        if (metafile.Kind() == mf::MetafileKind::Placeable) {
             ++placeable;
             continue;
         }
@@ -104,7 +104,7 @@ TEST_F(SampleAlbumTest, QzdAlbumHasNineByteEntriesAndOnePageTurned) {
         const bool isTurned =
             doc.PageDirectory[page].Orientation != doc.PageDirectory[0].Orientation;
         turned += isTurned;
-        const QSize size = mf::Metafile::Load(ReadPageBytes(doc, page)).naturalPixelSize(96);
+        const QSize size = mf::Metafile::Load(ReadPageBytes(doc, page)).NaturalPixelSize(96);
         // The turned page is drawn landscape, the others portrait.
         EXPECT_EQ(size.width() > size.height(), isTurned) << "page " << page;
     }

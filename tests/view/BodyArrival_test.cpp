@@ -160,7 +160,7 @@ void BodyArrivalViewTest::firstPageShowsWhileTheBodyArrives() {
     form->GoToPage(9);
     QTRY_VERIFY_WITH_TIMEOUT(form->PageMetafile(), 20000);
     QCOMPARE(form->Doc().CurrentPage, 9);
-    QCOMPARE(form->PageMetafile()->storedBytes().size(), form->Doc().PageDirectory[9].Size);
+    QCOMPARE(form->PageMetafile()->StoredBytes().size(), form->Doc().PageDirectory[9].Size);
     QTRY_VERIFY_WITH_TIMEOUT(!form->BodyArriving(), 20000);
     QTRY_VERIFY(form->BodyProgressBar()->isHidden());
     QVERIFY(form->widget()->cursor().shape() != Qt::BusyCursor);

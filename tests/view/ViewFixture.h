@@ -130,6 +130,19 @@ inline QByteArray ColouredPage(const QColor& colour, bool landscape = false, boo
     return writer.Finish();
 }
 
+// A page that plays for many seconds: the whole sheet filled again and again, in the colour of
+// the plain page it stands for.
+inline QByteArray SlowPage(const QColor& colour, int fills = 200'000) {
+    mf::EmfWriter::Header header;
+    header.frame = {0, 0, 21000, 29700};
+    header.bounds = {0, 0, 793, 1122};
+    mf::EmfWriter writer(header);
+    writer.CreateBrushIndirect(1, 0, mf::ToColorRef(colour));
+    writer.SelectObject(1);
+    for (int i = 0; i < fills; ++i) writer.Rectangle({0, 0, 794, 1123});
+    return writer.Finish();
+}
+
 struct AlbumRecipe {
     int pages = 5;
     int pageOffset = 0;
@@ -138,6 +151,7 @@ struct AlbumRecipe {
     bool oriented = false;
     std::vector<int> badPages;    // 1-based pages whose bytes are no metafile
     std::vector<int> largePages;  // 1-based pages led by a 1 MiB comment, read while they play
+    std::vector<int> slowPages;   // 1-based pages that play for many seconds
 };
 
 inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
@@ -159,10 +173,11 @@ inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
         auto listed = [&](const std::vector<int>& list) {
             return std::find(list.begin(), list.end(), i + 1) != list.end();
         };
-        pages.push_back({listed(recipe.badPages)
-                             ? QByteArray(300, 'x')
-                             : ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), turn != 0,
-                                            listed(recipe.largePages)),
+        const QColor colour = QColor::fromHsv((i * 40) % 360, 120, 240);
+        pages.push_back({listed(recipe.badPages) ? QByteArray(300, 'x')
+                         : listed(recipe.slowPages)
+                             ? SlowPage(colour)
+                             : ColouredPage(colour, turn != 0, listed(recipe.largePages)),
                          turn});
     }
     const QString path = dir.filePath(name);

@@ -613,7 +613,7 @@ void ViewFormTest::largePageCutShortIsReportedAndPassable() {
     form->NextBtnClick();
     QVERIFY(recorder_->messages.isEmpty());
     QVERIFY(form->PageMetafile());
-    QCOMPARE(form->PageMetafile()->storedBytes().size(), form->Doc().PageDirectory[2].Size);
+    QCOMPARE(form->PageMetafile()->StoredBytes().size(), form->Doc().PageDirectory[2].Size);
 
     const PageEntry& third = form->Doc().PageDirectory[3];
     QVERIFY(QFile::resize(form->Doc().BodyStream->Path(), third.Offset + third.Size / 2));
