@@ -448,39 +448,38 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         PlayBitmapRecord(*this, type, r);
         return;
     }
+    // Each family handler says whether the record was one of its own; records of no family
+    // (comments, colour management, unknown types) are skipped, as the platform does.
+    if (MappingRecord(type, r) || StateRecord(type, r) || ObjectRecord(type, r)) return;
+    DrawRecord(type, r);
+}
+
+// Map mode, window and viewport, world transform.
+bool EmfPlayer::MappingRecord(std::uint32_t type, ByteView r) {
     PlayerDcState& s = dc_;
     switch (type) {
-        case emr::Header:
-        case emr::GdiComment:
-        case emr::SetIcmMode:
-        case emr::SetColorAdjustment:
-        case emr::SetMapperFlags:
-        case emr::SetLayout:
-        case emr::RealizePalette:
-        case emr::SetMetaRgn:
-            break;
         case emr::SetMapMode:
             SetMapMode(r.I32Or(8));
-            break;
+            return true;
         case emr::SetWindowExtEx:
         case emr::SetViewportExtEx: {
             const std::int32_t cx = r.I32Or(8), cy = r.I32Or(12);
             if (cx == 0 || cy == 0 ||
                 (s.mapMode != mapmode::Isotropic && s.mapMode != mapmode::Anisotropic))
-                break;
+                return true;
             (type == emr::SetWindowExtEx ? s.windowExt : s.viewportExt) = QSizeF(cx, cy);
             FixIsotropic();
             UpdateTransform();
-            break;
+            return true;
         }
         case emr::SetWindowOrgEx:
             s.windowOrg = QPointF(r.I32Or(8), r.I32Or(12));
             UpdateTransform();
-            break;
+            return true;
         case emr::SetViewportOrgEx:
             s.viewportOrg = QPointF(r.I32Or(8), r.I32Or(12));
             UpdateTransform();
-            break;
+            return true;
         case emr::ScaleViewportExtEx:
         case emr::ScaleWindowExtEx: {
             if (s.mapMode != mapmode::Isotropic && s.mapMode != mapmode::Anisotropic) break;
@@ -491,7 +490,7 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
             if (ext.width() == 0 || ext.height() == 0) ext = QSizeF(1, 1);
             FixIsotropic();
             UpdateTransform();
-            break;
+            return true;
         }
         case emr::SetWorldTransform:
         case emr::ModifyWorldTransform: {
@@ -513,81 +512,108 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
                     s.world = x;
             }
             UpdateTransform();
-            break;
+            return true;
         }
+        default:
+            return false;
+    }
+    return true;  // a record of this family that is not played
+}
+
+// Saved states and the plain values of the device context.
+bool EmfPlayer::StateRecord(std::uint32_t type, ByteView r) {
+    PlayerDcState& s = dc_;
+    switch (type) {
         case emr::SaveDc:
             SaveDc();
-            break;
+            return true;
         case emr::RestoreDc:
             RestoreDc(r.I32Or(8));
-            break;
+            return true;
         case emr::SetBkMode:
             s.backgroundMode = static_cast<int>(r.U32Or(8));
-            break;
+            return true;
         case emr::SetPolyFillMode:
             s.polyFillMode = static_cast<int>(r.U32Or(8));
-            break;
+            return true;
         case emr::SetRop2:
             s.rop2 = static_cast<int>(r.U32Or(8));
-            break;
+            return true;
         case emr::SetStretchBltMode:
             s.stretchBltMode = static_cast<int>(r.U32Or(8));
-            break;
+            return true;
         case emr::SetTextAlign:
             s.textAlign = r.U32Or(8);
-            break;
+            return true;
         case emr::SetTextColor:
             s.textColour = ColourRef(r.U32Or(8));
-            break;
+            return true;
         case emr::SetBkColor:
             s.backgroundColour = ColourRef(r.U32Or(8));
-            break;
+            return true;
         case emr::SetArcDirection:
             s.arcDirection = static_cast<int>(r.U32Or(8));
-            break;
+            return true;
         case emr::SetMiterLimit:
             s.miterLimit = r.U32Or(8);
-            break;
+            return true;
         case emr::SetBrushOrgEx:
-            break;
+            return true;
         case emr::MoveToEx:
             s.position = QPointF(r.I32Or(8), r.I32Or(12));
             if (inPath_) path_.moveTo(Map(s.position));
-            break;
+            return true;
+        default:
+            return false;
+    }
+    return true;  // a record of this family that is not played
+}
+
+// Creating, selecting and deleting objects.
+bool EmfPlayer::ObjectRecord(std::uint32_t type, ByteView r) {
+    switch (type) {
         case emr::SelectObject:
             SelectObject(r.U32Or(8));
-            break;
+            return true;
         case emr::DeleteObject: {
             const std::uint32_t index = r.U32Or(8);
             if (index > 0 && index < objects_.size()) objects_[index] = std::monostate();
-            break;
+            return true;
         }
         case emr::CreatePen:
             CreatePen(r);
-            break;
+            return true;
         case emr::ExtCreatePen:
             ExtCreatePen(r);
-            break;
+            return true;
         case emr::CreateBrushIndirect:
             CreateBrush(r);
-            break;
+            return true;
         case emr::ExtCreateFontIndirectW:
             CreateFont(r);
-            break;
+            return true;
         case emr::CreatePalette:
             CreatePalette(r);
-            break;
+            return true;
         case emr::SetPaletteEntries:
             SetPaletteEntries(r);
-            break;
+            return true;
         case emr::SelectPalette:
             SelectObject(r.U32Or(8));
-            break;
+            return true;
         case emr::ResizePalette:
-            break;
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Everything that draws or shapes a path or the clip.
+bool EmfPlayer::DrawRecord(std::uint32_t type, ByteView r) {
+    switch (type) {
         case emr::SetPixelV:
             SetPixel(r);
-            break;
+            return true;
         case emr::LineTo:
         case emr::Polygon:
         case emr::Polyline:
@@ -600,33 +626,33 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         case emr::PolyBezierTo16:
         case emr::PolylineTo16:
             PolyRecord(type, r);
-            break;
+            return true;
         case emr::PolyPolyline:
         case emr::PolyPolygon:
         case emr::PolyPolyline16:
         case emr::PolyPolygon16:
             PolyPolyRecord(type, r);
-            break;
+            return true;
         case emr::PolyDraw:
             PolyDraw(r, false);
-            break;
+            return true;
         case emr::PolyDraw16:
             PolyDraw(r, true);
-            break;
+            return true;
         case emr::Rectangle:
         case emr::Ellipse:
         case emr::RoundRect:
             BoxRecord(type, r);
-            break;
+            return true;
         case emr::Arc:
         case emr::ArcTo:
         case emr::Chord:
         case emr::Pie:
             ArcRecord(type, r);
-            break;
+            return true;
         case emr::AngleArc:
             AngleArc(r);
-            break;
+            return true;
         case emr::BeginPath:
         case emr::EndPath:
         case emr::CloseFigure:
@@ -638,33 +664,33 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
         case emr::SelectClipPath:
         case emr::AbortPath:
             PathRecord(type, r);
-            break;
+            return true;
         case emr::OffsetClipRgn:
         case emr::ExcludeClipRect:
         case emr::IntersectClipRect:
         case emr::ExtSelectClipRgn:
             ClipRecord(type, r);
-            break;
+            return true;
         case emr::FillRgn:
         case emr::FrameRgn:
         case emr::InvertRgn:
         case emr::PaintRgn:
             RegionRecord(type, r);
-            break;
+            return true;
         case emr::ExtTextOutA:
         case emr::ExtTextOutW:
         case emr::PolyTextOutA:
         case emr::PolyTextOutW:
             TextRecord(type, r);
-            break;
+            return true;
         case emr::SmallTextOut:
             SmallTextOut(r);
-            break;
+            return true;
         case emr::GradientFill:
             GradientFill(r);
-            break;
+            return true;
         default:
-            break;  // unknown records are skipped, as the platform does
+            return false;
     }
 }
 

@@ -47,6 +47,11 @@ class EmfPlayer final : public PlaybackContext {
 
   private:
     void PlayRecord(std::uint32_t type, ByteView r);
+    // Record families; each returns false for a record not of its family.
+    bool MappingRecord(std::uint32_t type, ByteView r);
+    bool StateRecord(std::uint32_t type, ByteView r);
+    bool ObjectRecord(std::uint32_t type, ByteView r);
+    bool DrawRecord(std::uint32_t type, ByteView r);
     void Stop(MetafileErrorKind kind, const QString& reason);
 
     // State, mapping and objects (EmfPlayer.cpp).
