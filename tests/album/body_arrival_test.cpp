@@ -4,8 +4,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <sys/resource.h>
+
 #include <chrono>
 #include <condition_variable>
+#include <csignal>
 #include <mutex>
 #include <thread>
 
@@ -153,6 +156,39 @@ TEST_F(BodyArrivalTest, ClosingDuringTheOpenStopsTheThreadAndDeletesTheBody) {
     // The name is free again for the next album.
     AlbumLoadResult next = LoadAlbum(path, temp_.path(), 96);
     EXPECT_EQ(next.document.BodyStream->Path(), body);
+}
+
+// A temporary file that stops growing (a full disk) ends the arrival with the write's error,
+// once, and the partial body goes with the album.
+TEST_F(BodyArrivalTest, ABodyFileThatCannotGrowFailsTheArrivalAndIsDeleted) {
+    const QString path = MakeAlbum(24);
+    rlimit before{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
+    const auto handler = std::signal(SIGXFSZ, SIG_IGN);  // the write fails instead
+    rlimit limited = before;
+    limited.rlim_cur = 5 * kPageSize / 2;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+    QString body;
+    {
+        AlbumLoadResult result = OpenAlbum(path, Options());
+        ASSERT_EQ(result.status, LoadStatus::Loaded);
+        body = result.document.BodyStream->Path();
+        BodyArrival& arrival = *result.document.Arrival;
+        EXPECT_FALSE(arrival.WaitFor(arrival.Expected()));
+        EXPECT_EQ(arrival.CurrentState(), BodyArrival::State::Failed);
+        EXPECT_GE(arrival.Arrived(), 2 * kPageSize);  // what was written stays readable
+        EXPECT_LE(arrival.Arrived(), limited.rlim_cur);
+        try {
+            arrival.ThrowIfFailed();
+            ADD_FAILURE() << "the failed write was not reported";
+        } catch (const AlbumError& error) {
+            EXPECT_EQ(error.Kind(), AlbumErrorKind::TemporaryFile);
+            EXPECT_TRUE(error.Message().contains(body)) << error.Message().toStdString();
+        }
+    }
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, handler);
+    EXPECT_FALSE(QFile::exists(body));
 }
 
 TEST_F(BodyArrivalTest, AWholeBodyStaysForTheFrameToDelete) {
