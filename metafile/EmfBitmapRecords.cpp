@@ -91,6 +91,17 @@ DibImage DecodeCharged(PlaybackContext& context, ByteView bmi, ByteView bits,
     return image;
 }
 
+// The draw of a decoded part of a bitmap: the source rectangle and the mapping to the target
+// are moved from the whole bitmap's coordinates to the part's.
+BitmapDraw DrawOfPart(const DibImage& image, const QRectF& sourceRect,
+                      const QTransform& bitmapToTarget) {
+    BitmapDraw draw;
+    draw.image = image.image;
+    draw.source = sourceRect.translated(-image.rect.topLeft());
+    draw.toTarget = QTransform::fromTranslate(image.rect.left(), image.rect.top()) * bitmapToTarget;
+    return draw;
+}
+
 // The part of `source` (bitmap pixels) that lands on pixels the painter can change, with two
 // pixels to spare for filtering; decoding stops there.
 QRect VisibleSource(QPainter& painter, const QTransform& bitmapToTarget, const QRectF& source,
@@ -254,10 +265,7 @@ bool PlayBlit(PlaybackContext& context, std::uint32_t type, ByteView r) {
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, &region);
     if (image.IsNull()) return false;
 
-    BitmapDraw draw;
-    draw.image = image.image;
-    draw.source = sourceRect.translated(-image.rect.topLeft());
-    draw.toTarget = QTransform::fromTranslate(image.rect.left(), image.rect.top()) * bitmapToTarget;
+    BitmapDraw draw = DrawOfPart(image, sourceRect, bitmapToTarget);
     draw.rop = RasterOp::Index(rop);
     draw.smooth = type != emr::TransparentBlt && Smooth(context, draw.toTarget);
     if (type == emr::AlphaBlend) {
@@ -306,10 +314,7 @@ bool PlayPlgBlt(PlaybackContext& context, ByteView r) {
     if (region.isEmpty()) return true;
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, &region);
     if (image.IsNull()) return false;
-    BitmapDraw draw;
-    draw.image = image.image;
-    draw.source = sourceRect.translated(-image.rect.topLeft());
-    draw.toTarget = QTransform::fromTranslate(image.rect.left(), image.rect.top()) * bitmapToTarget;
+    BitmapDraw draw = DrawOfPart(image, sourceRect, bitmapToTarget);
     draw.smooth = Smooth(context, draw.toTarget);
     draw.mask =
         AlignedMask(context, r, {124, 128, 132, 136}, 112, image.rect, sourceRect.topLeft());
@@ -359,10 +364,7 @@ bool PlayStretchDiBits(PlaybackContext& context, ByteView r) {
     const DibImage image = DecodeCharged(context, source->bmi, source->bits, options, &region);
     if (image.IsNull()) return false;
 
-    BitmapDraw draw;
-    draw.image = image.image;
-    draw.source = sourceRect.translated(-image.rect.topLeft());
-    draw.toTarget = QTransform::fromTranslate(image.rect.left(), image.rect.top()) * bitmapToTarget;
+    BitmapDraw draw = DrawOfPart(image, sourceRect, bitmapToTarget);
     draw.rop = RasterOp::Index(rop);
     draw.smooth = Smooth(context, draw.toTarget);
     DrawBitmap(context, std::move(draw));
@@ -429,10 +431,7 @@ bool PlaySetDiBitsToDevice(PlaybackContext& context, ByteView r) {
     const DibImage image =
         DecodeCharged(context, band, source->bits, OptionsFor(context, r.U32Or(64)), &region);
     if (image.IsNull()) return false;
-    BitmapDraw draw;
-    draw.image = image.image;
-    draw.source = sourceRect.translated(-image.rect.topLeft());
-    draw.toTarget = QTransform::fromTranslate(image.rect.left(), image.rect.top()) * bitmapToTarget;
+    BitmapDraw draw = DrawOfPart(image, sourceRect, bitmapToTarget);
     draw.smooth = Smooth(context, draw.toTarget);
     DrawBitmap(context, std::move(draw));
     return true;
