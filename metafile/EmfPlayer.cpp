@@ -450,7 +450,9 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
     }
     // Each family handler says whether the record was one of its own; records of no family
     // (comments, colour management, unknown types) are skipped, as the platform does.
-    if (MappingRecord(type, r) || StateRecord(type, r) || ObjectRecord(type, r)) return;
+    if (MappingRecord(type, r) || StateRecord(type, r) || ObjectRecord(type, r) ||
+        PathOrClipRecord(type, r))
+        return;
     DrawRecord(type, r);
 }
 
@@ -608,7 +610,39 @@ bool EmfPlayer::ObjectRecord(std::uint32_t type, ByteView r) {
     }
 }
 
-// Everything that draws or shapes a path or the clip.
+// Paths, the clip and regions.
+bool EmfPlayer::PathOrClipRecord(std::uint32_t type, ByteView r) {
+    switch (type) {
+        case emr::BeginPath:
+        case emr::EndPath:
+        case emr::CloseFigure:
+        case emr::FillPath:
+        case emr::StrokeAndFillPath:
+        case emr::StrokePath:
+        case emr::FlattenPath:
+        case emr::WidenPath:
+        case emr::SelectClipPath:
+        case emr::AbortPath:
+            PathRecord(type, r);
+            return true;
+        case emr::OffsetClipRgn:
+        case emr::ExcludeClipRect:
+        case emr::IntersectClipRect:
+        case emr::ExtSelectClipRgn:
+            ClipRecord(type, r);
+            return true;
+        case emr::FillRgn:
+        case emr::FrameRgn:
+        case emr::InvertRgn:
+        case emr::PaintRgn:
+            RegionRecord(type, r);
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Shapes, text and gradients.
 bool EmfPlayer::DrawRecord(std::uint32_t type, ByteView r) {
     switch (type) {
         case emr::SetPixelV:
@@ -652,30 +686,6 @@ bool EmfPlayer::DrawRecord(std::uint32_t type, ByteView r) {
             return true;
         case emr::AngleArc:
             AngleArc(r);
-            return true;
-        case emr::BeginPath:
-        case emr::EndPath:
-        case emr::CloseFigure:
-        case emr::FillPath:
-        case emr::StrokeAndFillPath:
-        case emr::StrokePath:
-        case emr::FlattenPath:
-        case emr::WidenPath:
-        case emr::SelectClipPath:
-        case emr::AbortPath:
-            PathRecord(type, r);
-            return true;
-        case emr::OffsetClipRgn:
-        case emr::ExcludeClipRect:
-        case emr::IntersectClipRect:
-        case emr::ExtSelectClipRgn:
-            ClipRecord(type, r);
-            return true;
-        case emr::FillRgn:
-        case emr::FrameRgn:
-        case emr::InvertRgn:
-        case emr::PaintRgn:
-            RegionRecord(type, r);
             return true;
         case emr::ExtTextOutA:
         case emr::ExtTextOutW:

@@ -51,6 +51,7 @@ class EmfPlayer final : public PlaybackContext {
     bool MappingRecord(std::uint32_t type, ByteView r);
     bool StateRecord(std::uint32_t type, ByteView r);
     bool ObjectRecord(std::uint32_t type, ByteView r);
+    bool PathOrClipRecord(std::uint32_t type, ByteView r);
     bool DrawRecord(std::uint32_t type, ByteView r);
     void Stop(MetafileErrorKind kind, const QString& reason);
 
