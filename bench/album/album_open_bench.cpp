@@ -180,8 +180,8 @@ int main() {
     std::printf("album open:    %.3f s (%.0f MB/s)\n", bestOpen, body / bestOpen / 1e6);
     std::printf("throughput ratio open/inflate: %.3f (target >= 0.9)\n", bestInflate / bestOpen);
     std::printf(
-        "processor time: inflate %.3f s, open %.3f s (ratio %.3f; the open also fills "
-        "its body file on a second thread)\n",
+        "processor time: inflate %.3f s, open %.3f s (ratio %.3f; the open also copies "
+        "its body into the page cache)\n",
         cpuInflate, cpuOpen, cpuInflate / cpuOpen);
 
     const long growth = PeakGrowthKilobytes(album, dir.path());
