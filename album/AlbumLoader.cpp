@@ -234,7 +234,10 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
     document.BodyStream = options.makeSink
                               ? options.makeSink(bodyLength)
                               : std::shared_ptr<BodySink>(BodyFile::Create(options.tempFolder));
-    document.Arrival = BodyArrival::Start(album.Release(), bodyLength, document.BodyStream, name);
+    document.Arrival =
+        BodyArrival::Start(album.Release(), bodyLength, document.BodyStream, name,
+                           options.bodyOnCallingThread ? BodyArrival::Where::CallingThread
+                                                       : BodyArrival::Where::OwnThread);
 
     BodyReader reader(*document.BodyStream, *document.Arrival, name);
     document.AlbumSettings =

@@ -38,6 +38,10 @@ struct AlbumOpenOptions {
     // Makes the body's sink for the stated body length instead of a temporary file in
     // tempFolder (the fuzz targets keep it in memory). May throw AlbumError.
     std::function<std::shared_ptr<BodySink>(std::int64_t bodyLength)> makeSink;
+    // The body arrives whole on the calling thread before OpenAlbum returns, with no thread of
+    // its own: for callers with nothing to show meanwhile (the fuzz target opens thousands of
+    // small albums a second, and a thread each would cost more than the reading).
+    bool bodyOnCallingThread = false;
 };
 
 // Opens the album at path with the body still arriving: checks the name and header, starts

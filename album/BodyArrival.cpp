@@ -44,9 +44,14 @@ struct Cancelled {};
 }  // namespace
 
 std::unique_ptr<BodyArrival> BodyArrival::Start(int albumFd, std::int64_t bodyLength,
-                                                std::shared_ptr<BodySink> sink, QString name) {
+                                                std::shared_ptr<BodySink> sink, QString name,
+                                                Where where) {
     std::unique_ptr<BodyArrival> arrival(
         new BodyArrival(albumFd, bodyLength, std::move(sink), std::move(name)));
+    if (where == Where::CallingThread) {
+        arrival->Run();
+        return arrival;
+    }
     try {
         arrival->thread_ = std::thread([raw = arrival.get()] { raw->Run(); });
     } catch (const std::system_error&) {

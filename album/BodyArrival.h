@@ -30,8 +30,12 @@ class BodyArrival {
 
     // Takes over albumFd, positioned just after the header, and inflates its zlib stream into
     // sink: bodyLength bytes, the stated length. name is the album's file name for messages.
+    // Where, says whether a thread of its own is started or the body arrives on the calling
+    // thread before Start returns (for callers that have nothing to show meanwhile).
+    enum class Where { OwnThread, CallingThread };
     static std::unique_ptr<BodyArrival> Start(int albumFd, std::int64_t bodyLength,
-                                              std::shared_ptr<BodySink> sink, QString name);
+                                              std::shared_ptr<BodySink> sink, QString name,
+                                              Where where = Where::OwnThread);
     ~BodyArrival();
     BodyArrival(const BodyArrival&) = delete;
     BodyArrival& operator=(const BodyArrival&) = delete;

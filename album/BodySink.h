@@ -74,7 +74,8 @@ class MemoryBody : public BodySink {
     void Commit(std::int64_t used) override;
     void ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const override;
 
-    static constexpr std::int64_t kBlock = 1 << 20;
+    // Small, so that the small bodies of fuzz inputs touch little memory each.
+    static constexpr std::int64_t kBlock = 64 << 10;
 
   private:
     explicit MemoryBody(std::int64_t capacity);

@@ -137,6 +137,35 @@ TEST_F(BodyArrivalTest, DamageAfterPageThreeLeavesTheEarlierPagesReadable) {
     EXPECT_FALSE(QFile::exists(body));
 }
 
+// With the body on the calling thread the album has arrived, or its damage has been found, by
+// the time OpenAlbum returns, and no thread was started for it.
+TEST_F(BodyArrivalTest, ABodyOnTheCallingThreadHasArrivedWhenTheOpenReturns) {
+    const QString path = MakeAlbum(3, true);
+    AlbumOpenOptions options = Options();
+    options.bodyOnCallingThread = true;
+    const int threadsBefore = ThreadCount();
+    AlbumLoadResult result = OpenAlbum(path, options);
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    EXPECT_EQ(ThreadCount(), threadsBefore);
+    const BodyArrival& arrival = *result.document.Arrival;
+    EXPECT_EQ(arrival.CurrentState(), BodyArrival::State::Whole);
+    EXPECT_EQ(arrival.Arrived(), arrival.Expected());
+    for (int page = 1; page <= 3; ++page) {
+        EXPECT_EQ(ReadPageBytes(result.document, page), test::PageBytes(page - 1, kPageSize));
+    }
+    // Cut inside the last page: the open still returns with the first pages readable.
+    result = AlbumLoadResult{};
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.resize(file.size() - kPageSize / 2));
+    }
+    result = OpenAlbum(path, options);
+    ASSERT_EQ(result.status, LoadStatus::Loaded);
+    EXPECT_EQ(result.document.Arrival->CurrentState(), BodyArrival::State::Failed);
+    EXPECT_EQ(ReadPageBytes(result.document, 1), test::PageBytes(0, kPageSize));
+    EXPECT_THROW(ReadPageBytes(result.document, 3), AlbumError);
+}
+
 TEST_F(BodyArrivalTest, ClosingDuringTheOpenStopsTheThreadAndDeletesTheBody) {
     const QString path = MakeAlbum(24);
     const int threadsBefore = ThreadCount();

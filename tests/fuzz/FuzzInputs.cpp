@@ -1,6 +1,7 @@
 #include "tests/fuzz/FuzzInputs.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
@@ -103,8 +104,22 @@ void ExportMetafileInput(const std::uint8_t* data, std::size_t size) {
     }
 }
 
+namespace {
+
+// The album is written to a file because the loader opens a path. A memory-backed folder, where
+// there is one, and names that are overwritten rather than made anew keep the file system's
+// bookkeeping out of every input.
+QTemporaryDir& AlbumFolder() {
+    static QTemporaryDir dir(QDir(QStringLiteral("/dev/shm")).exists()
+                                 ? QStringLiteral("/dev/shm/tavlex-fuzz-XXXXXX")
+                                 : QDir::tempPath() + QStringLiteral("/tavlex-fuzz-XXXXXX"));
+    return dir;
+}
+
+}  // namespace
+
 void LoadAlbumInput(const std::uint8_t* data, std::size_t size) {
-    static QTemporaryDir dir;
+    QTemporaryDir& dir = AlbumFolder();
     // Odd sizes also exercise the 9-byte page entries of ".QZD" files.
     const QString path =
         dir.filePath((size % 2) ? QStringLiteral("f.YRA.QZD") : QStringLiteral("f.YRA"));
@@ -121,10 +136,11 @@ void LoadAlbumInput(const std::uint8_t* data, std::size_t size) {
         file.write(reinterpret_cast<const char*>(data), static_cast<qint64>(size));
     }
     try {
-        // The body stays in memory: a temporary file per input would cost more than the
-        // reading it is there to test.
+        // The body stays in memory and arrives on this thread: a temporary file or a thread per
+        // input would cost more than the reading it is there to test.
         AlbumOpenOptions options;
         options.pixelsPerInch = 96;
+        options.bodyOnCallingThread = true;
         options.makeSink = [](std::int64_t length) {
             return std::shared_ptr<BodySink>(MemoryBody::Create(length, kMaxBodyInMemory));
         };
@@ -142,7 +158,6 @@ void LoadAlbumInput(const std::uint8_t* data, std::size_t size) {
         }
     } catch (const AlbumError&) {
     }
-    QFile::remove(path);
 }
 
 }  // namespace tavlex::fuzz
