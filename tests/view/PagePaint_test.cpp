@@ -84,14 +84,6 @@ QByteArray CombiningPage() {
     return writer.Finish();
 }
 
-QImage Played(const mf::Metafile& page, QSize size, const QRect& pageRect) {
-    QImage played(size, QImage::Format_RGB32);
-    played.fill(Qt::white);
-    QPainter painter(&played);
-    mf::Play(page, painter, pageRect);
-    return played;
-}
-
 }  // namespace
 
 void PagePaintTest::keptRenderingHasThePlayedPixels_data() {

@@ -19,14 +19,6 @@ namespace {
 // page would take its many seconds.
 constexpr qint64 kNotSeconds = 3000;
 
-QImage Played(const mf::Metafile& page, QSize size, const QRect& pageRect) {
-    QImage played(size, QImage::Format_RGB32);
-    played.fill(Qt::white);
-    QPainter painter(&played);
-    mf::Play(page, painter, pageRect);
-    return played;
-}
-
 QImage Grabbed(QWidget& widget) {
     return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
 }

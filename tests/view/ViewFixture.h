@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QMainWindow>
 #include <QMdiArea>
+#include <QPainter>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -17,6 +18,7 @@
 
 #include "album/AlbumWriter.h"
 #include "metafile/EmfWriter.h"
+#include "metafile/Metafile.h"
 #include "support/Messages.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
@@ -107,6 +109,15 @@ struct MessageRecorder {
     QStringList messages;
     MessageHandlers previous;
 };
+
+// The page played alone onto white, as the window should show it.
+inline QImage Played(const mf::Metafile& page, QSize size, const QRect& pageRect) {
+    QImage played(size, QImage::Format_RGB32);
+    played.fill(Qt::white);
+    QPainter painter(&played);
+    mf::Play(page, painter, pageRect);
+    return played;
+}
 
 // An A4 page (794 x 1123 at 96 per inch) in one colour with a black diagonal, so that position
 // and scale show in the pixels.
