@@ -170,6 +170,16 @@ void PagePaintBox::PaintWaiting(QPainter& painter, const PageView& view,
     if (overlay_) overlay_(painter, view);
 }
 
+void PagePaintBox::CopyHeld(QPainter& painter, const QRect& dirty) const {
+    const QImage& image = cache_.Image();
+    if (image.isNull()) return;
+    const QRect from = dirty.translated(-cache_.HeldArea().topLeft());
+    const qreal ratio = image.devicePixelRatio();
+    const QRectF source(from.x() * ratio, from.y() * ratio, from.width() * ratio,
+                        from.height() * ratio);
+    painter.drawImage(QRectF(dirty), image, source);
+}
+
 void PagePaintBox::paintEvent(QPaintEvent* event) {
     const PageView view = source_ ? source_() : PageView{};
     if (!view.metafile || view.metafile->IsNull()) {
@@ -183,12 +193,7 @@ void PagePaintBox::paintEvent(QPaintEvent* event) {
     const QRect dirty = event->rect();
     if (cache_.Covers(key, dirty)) {
         QPainter painter(this);
-        const QImage& image = cache_.Image();
-        const QRect from = dirty.translated(-cache_.HeldArea().topLeft());
-        const qreal ratio = image.devicePixelRatio();
-        const QRectF source(from.x() * ratio, from.y() * ratio, from.width() * ratio,
-                            from.height() * ratio);
-        painter.drawImage(QRectF(dirty), image, source);
+        CopyHeld(painter, dirty);
         if (overlay_) overlay_(painter, view);
         return;
     }
@@ -238,13 +243,7 @@ void PagePaintBox::paintEvent(QPaintEvent* event) {
         PaintWaiting(painter, view, key, event->region());
         return;
     }
-    const QImage& image = cache_.Image();
-    if (!image.isNull()) {
-        const qreal ratio = image.devicePixelRatio();
-        const QRectF source(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio,
-                            dirty.height() * ratio);
-        painter.drawImage(QRectF(dirty), image, source);
-    }
+    CopyHeld(painter, dirty);
     if (overlay_) overlay_(painter, view);
 }
 

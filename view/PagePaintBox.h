@@ -88,6 +88,8 @@ class PagePaintBox : public QWidget {
                    qint64 millis);
     void ShowBusy(bool busy);
     void KeepRenderingLater();
+    // Copies the dirty part of the held rendering, which covers it, onto the box.
+    void CopyHeld(QPainter& painter, const QRect& dirty) const;
     mf::PlayLimits FrameLimits() const;
 
     std::function<PageView()> source_;
