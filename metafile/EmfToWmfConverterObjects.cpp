@@ -3,6 +3,7 @@
 
 #include "metafile/EmfToWmfConverter.h"
 #include "metafile/GdiDefs.h"
+#include "metafile/StockObjects.h"
 
 namespace tavlex::mf::emftowmf {
 
@@ -170,55 +171,23 @@ void EmfToWmfConverter::FlushRetired() {
 }
 
 void EmfToWmfConverter::SelectStock(std::uint32_t index) {
+    const StockObject stock = StockObjectAt(index);
     EmfObject o;
-    switch (index) {
-        case stock::WhiteBrush:
-            o = BrushObject(brushstyle::Solid, 0xFFFFFF);
+    switch (stock.kind) {
+        case StockObject::Kind::Pen:
+            o = PenObject(static_cast<std::uint16_t>(stock.style), 0, stock.colour);
             break;
-        case stock::LtGrayBrush:
-            o = BrushObject(brushstyle::Solid, 0xC0C0C0);
+        case StockObject::Kind::Brush:
+            o = BrushObject(static_cast<std::uint16_t>(stock.style), stock.colour);
             break;
-        case stock::GrayBrush:
-            o = BrushObject(brushstyle::Solid, 0x808080);
-            break;
-        case stock::DkGrayBrush:
-            o = BrushObject(brushstyle::Solid, 0x404040);
-            break;
-        case stock::BlackBrush:
-            o = BrushObject(brushstyle::Solid, 0x000000);
-            break;
-        case stock::NullBrush:
-            o = BrushObject(brushstyle::Null, 0);
-            break;
-        case stock::WhitePen:
-            o = PenObject(penstyle::Solid, 0, 0xFFFFFF);
-            break;
-        case stock::BlackPen:
-            o = PenObject(penstyle::Solid, 0, 0x000000);
-            break;
-        case stock::NullPen:
-            o = PenObject(penstyle::Null, 0, 0);
-            break;
-        case stock::DcBrush:
-            o = BrushObject(brushstyle::Solid, 0xFFFFFF);
-            break;
-        case stock::DcPen:
-            o = PenObject(penstyle::Solid, 0, 0x000000);
-            break;
-        case stock::OemFixedFont:
-        case stock::AnsiFixedFont:
-        case stock::AnsiVarFont:
-        case stock::SystemFont:
-        case stock::DeviceDefaultFont:
-        case stock::SystemFixedFont:
+        case StockObject::Kind::Font:
+            // The size the platform's stock fonts have on a screen.
             o.kind = EmfObject::Kind::Font;
             o.font.height = -Coord(16 / std::max(ScaleY(), 1e-6));
-            o.font.faceName = index == stock::OemFixedFont || index == stock::AnsiFixedFont ||
-                                      index == stock::SystemFixedFont
-                                  ? "Courier New"
-                                  : "Arial";
+            o.font.faceName = QString::fromLatin1(StockFontFace(stock));
             break;
-        default:
+        case StockObject::Kind::Palette:
+        case StockObject::Kind::None:
             return;
     }
     const int slot = MakeObject(o);
