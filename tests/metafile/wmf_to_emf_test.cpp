@@ -147,6 +147,10 @@ struct RecordCase {
     std::vector<Field> fields;  // of the last record of that type; 32-bit, signed
 };
 
+void PrintTo(const RecordCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
 class RecordConversionTest : public ::testing::TestWithParam<RecordCase> {};
 
 TEST_P(RecordConversionTest, BecomesTheEquivalentEnhancedRecord) {
@@ -177,6 +181,40 @@ QByteArray Dib2x1() {
     dib.append(QByteArray(8, '\x7F'));  // one row: 6 bytes, padded to 8
     return dib;
 }
+
+QByteArray Long(std::uint32_t value) {
+    QByteArray out;
+    PutU32(out, value);
+    return out;
+}
+
+// A device-dependent 2 x 1 bitmap of 24 bits: header (type, width, height, width bytes,
+// planes and bits per pixel) and its one row.
+QByteArray Bitmap16_2x1() {
+    QByteArray bitmap = Words({0, 2, 1, 6});
+    bitmap.append('\x01');
+    bitmap.append('\x18');
+    bitmap.append(QByteArray(6, '\x7F'));
+    return bitmap;
+}
+
+// Slot 0 a red brush, slot 1 a region of one rectangle (5, 10)-(15, 20). The writer does not
+// make regions, so the region takes a slot the writer freed.
+void BrushAndRegion(WmfWriter& w) {
+    w.CreateBrushIndirect(0, 0xFF, 0);
+    w.DeleteObject(w.CreateBrushIndirect(0, 0, 0));
+    // Header words, then one scan: two x values between the scan's top and bottom.
+    w.AddRecord(wmr::CreateRegion,
+                Words({0, 6, 0, 0, 0, 1, 0, 5, 10, 15, 20, 2, 10, 20, 5, 15, 2}));
+}
+
+// Slot 0 a palette of three entries, selected.
+void SelectedPalette(WmfWriter& w) {
+    w.SelectPalette(w.CreatePalette(QByteArray(12, '\x10')));
+}
+
+// The region record's bounds and data size (one rectangle), and the data's header.
+const std::vector<Field> kOneRectRegion = {{8, 5}, {12, 10}, {16, 15}, {20, 20}, {24, 48}};
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RecordConversionTest,
@@ -244,7 +282,139 @@ INSTANTIATE_TEST_SUITE_P(
                        p += Words({1, 2, 0, 0, 30, 40, 6, 5});
                        w.AddRecord(wmr::DibStretchBlt, p + Dib2x1());
                    },
-                   emr::StretchDiBits, {{24, 5}, {28, 6}, {40, 2}, {44, 1}, {72, 40}, {76, 30}}}),
+                   emr::StretchDiBits, {{24, 5}, {28, 6}, {40, 2}, {44, 1}, {72, 40}, {76, 30}}},
+        RecordCase{"DibBitBltTakesTheSourceSizeFromTheDestination",
+                   [](WmfWriter& w) {
+                       // rop, source y, x, height, width, destination y, x.
+                       w.AddRecord(wmr::DibBitBlt,
+                                   Long(0x00CC0020) + Words({0, 0, 1, 2, 6, 5}) + Dib2x1());
+                   },
+                   emr::StretchDiBits, {{24, 5}, {28, 6}, {40, 2}, {44, 1}, {72, 2}, {76, 1}}},
+        RecordCase{"DibBitBltWithoutABitmapIsAPatternFill",
+                   [](WmfWriter& w) {
+                       // rop, source y, x, a reserved word, height, width, y, x.
+                       w.AddRecord(wmr::DibBitBlt, Long(0x00F00021) + Words({0, 0, 0, 4, 3, 2, 1}));
+                   },
+                   emr::BitBlt, {{24, 1}, {28, 2}, {32, 3}, {36, 4}, {40, 0x00F00021}}},
+        RecordCase{"BitBltBitmapBecomesADib",
+                   [](WmfWriter& w) {
+                       w.AddRecord(wmr::BitBlt,
+                                   Long(0x00CC0020) + Words({0, 0, 1, 2, 6, 5}) + Bitmap16_2x1());
+                   },
+                   emr::StretchDiBits,
+                   {{24, 5}, {28, 6}, {52, 40}, {60, 8}, {68, 0x00CC0020}, {72, 2}, {76, 1}}},
+        RecordCase{"StretchBltBitmapBecomesADib",
+                   [](WmfWriter& w) {
+                       w.AddRecord(wmr::StretchBlt, Long(0x00CC0020) +
+                                                        Words({1, 2, 0, 0, 30, 40, 6, 5}) +
+                                                        Bitmap16_2x1());
+                   },
+                   emr::StretchDiBits,
+                   {{24, 5}, {28, 6}, {40, 2}, {44, 1}, {60, 8}, {72, 40}, {76, 30}}},
+        RecordCase{"SetRop2", [](WmfWriter& w) { w.SetRop2(13); }, emr::SetRop2, {{8, 13}}},
+        RecordCase{"PolyFillMode", [](WmfWriter& w) { w.SetPolyFillMode(2); },
+                   emr::SetPolyFillMode, {{8, 2}}},
+        RecordCase{"StretchBltMode", [](WmfWriter& w) { w.SetStretchBltMode(4); },
+                   emr::SetStretchBltMode, {{8, 4}}},
+        RecordCase{"BkMode", [](WmfWriter& w) { w.SetBkMode(1); }, emr::SetBkMode, {{8, 1}}},
+        RecordCase{"MapMode", [](WmfWriter& w) { w.SetMapMode(mapmode::Isotropic); },
+                   emr::SetMapMode, {{8, mapmode::Isotropic}}},
+        RecordCase{"MapperFlagsKeepAllThirtyTwoBits",
+                   [](WmfWriter& w) { w.AddRecord(wmr::SetMapperFlags, Long(0x00010001)); },
+                   emr::SetMapperFlags, {{8, 0x00010001}}},
+        RecordCase{"LayoutKeepsAllThirtyTwoBits",
+                   [](WmfWriter& w) { w.AddRecord(wmr::SetLayout, Long(0x00010001)); },
+                   emr::SetLayout, {{8, 0x00010001}}},
+        RecordCase{"BkColorDropsTheFlagByte", [](WmfWriter& w) { w.SetBkColor(0x01FF8040); },
+                   emr::SetBkColor, {{8, 0xFF8040}}},
+        RecordCase{"WindowExt", [](WmfWriter& w) { w.SetWindowExt(300, -200); },
+                   emr::SetWindowExtEx, {{8, 300}, {12, -200}}},
+        RecordCase{"ViewportExt",
+                   [](WmfWriter& w) { w.AddRecord(wmr::SetViewportExt, Words({-50, 70})); },
+                   emr::SetViewportExtEx, {{8, 70}, {12, -50}}},
+        RecordCase{"MoveTo", [](WmfWriter& w) { w.MoveTo(-3, 4); }, emr::MoveToEx,
+                   {{8, -3}, {12, 4}}},
+        RecordCase{"OffsetClipRgn",
+                   [](WmfWriter& w) { w.AddRecord(wmr::OffsetClipRgn, Words({6, -5})); },
+                   emr::OffsetClipRgn, {{8, -5}, {12, 6}}},
+        RecordCase{"IntersectClipRect", [](WmfWriter& w) { w.IntersectClipRect(1, 2, 3, 4); },
+                   emr::IntersectClipRect, {{8, 1}, {12, 2}, {16, 3}, {20, 4}}},
+        RecordCase{"Chord",
+                   [](WmfWriter& w) { w.ArcLike(wmr::Chord, 0, 1, 10, 11, 1, 2, 3, 4); },
+                   emr::Chord, {{8, 0}, {12, 1}, {16, 10}, {20, 11}, {24, 1}, {36, 4}}},
+        RecordCase{"Polyline", [](WmfWriter& w) { w.Polyline({{1, 2}, {3, 4}}); },
+                   emr::Polyline16, {{24, 2}, {28, 2 << 16 | 1}, {32, 4 << 16 | 3}}},
+        RecordCase{"ScaleViewportExt",
+                   [](WmfWriter& w) { w.AddRecord(wmr::ScaleViewportExt, Words({4, 3, 2, 1})); },
+                   emr::ScaleViewportExtEx, {{8, 1}, {12, 2}, {16, 3}, {20, 4}}},
+        RecordCase{"OffsetViewportOrgBecomesAbsolute",
+                   [](WmfWriter& w) {
+                       w.AddRecord(wmr::SetViewportOrg, Words({20, 10}));
+                       w.AddRecord(wmr::OffsetViewportOrg, Words({-5, 7}));
+                   },
+                   emr::SetViewportOrgEx, {{8, 17}, {12, 15}}},
+        RecordCase{"OffsetViewportOrgIgnoresTheWindowOrg",
+                   [](WmfWriter& w) {
+                       w.SetWindowOrg(100, 200);
+                       w.AddRecord(wmr::OffsetViewportOrg, Words({1, 2}));
+                   },
+                   emr::SetViewportOrgEx, {{8, 2}, {12, 1}}},
+        RecordCase{"OffsetWindowOrgAfterARestoreStartsFromTheSavedOrg",
+                   [](WmfWriter& w) {
+                       w.SetWindowOrg(100, 200);
+                       w.SaveDC();
+                       w.SetWindowOrg(0, 0);
+                       w.RestoreDC();
+                       w.AddRecord(wmr::OffsetWindowOrg, Words({1, 2}));
+                   },
+                   emr::SetWindowOrgEx, {{8, 102}, {12, 201}}},
+        RecordCase{"FillRegion",
+                   [](WmfWriter& w) {
+                       BrushAndRegion(w);
+                       w.AddRecord(wmr::FillRegion, Words({1, 0}));
+                   },
+                   emr::FillRgn, {{8, 5}, {24, 48}, {28, 1}, {32, 32}, {40, 1}, {64, 5}, {76, 20}}},
+        RecordCase{"FrameRegion",
+                   [](WmfWriter& w) {
+                       BrushAndRegion(w);
+                       w.AddRecord(wmr::FrameRegion, Words({1, 0, 3, 4}));  // height, width
+                   },
+                   emr::FrameRgn, {{8, 5}, {24, 48}, {28, 1}, {32, 4}, {36, 3}, {40, 32}}},
+        RecordCase{"PaintRegion",
+                   [](WmfWriter& w) {
+                       BrushAndRegion(w);
+                       w.AddRecord(wmr::PaintRegion, Words({1}));
+                   },
+                   emr::PaintRgn, {{20, 20}, {24, 48}, {28, 32}, {60, 5}, {72, 20}}},
+        RecordCase{"InvertRegion",
+                   [](WmfWriter& w) {
+                       BrushAndRegion(w);
+                       w.AddRecord(wmr::InvertRegion, Words({1}));
+                   },
+                   emr::InvertRgn, {{8, 5}, {24, 48}, {28, 32}}},
+        RecordCase{"SelectingARegionSetsTheClip",
+                   [](WmfWriter& w) {
+                       BrushAndRegion(w);
+                       w.SelectObject(1);
+                   },
+                   emr::ExtSelectClipRgn, {{8, 48}, {12, regionmode::Copy}, {16, 32}, {48, 5}}},
+        RecordCase{"SelectClipRegionZeroResetsTheClip",
+                   [](WmfWriter& w) { w.AddRecord(wmr::SelectClipRegion, Words({0})); },
+                   emr::ExtSelectClipRgn, {{8, 0}, {12, regionmode::Copy}}},
+        RecordCase{"SelectPalette", SelectedPalette, emr::SelectPalette, {{8, 1}}},
+        RecordCase{"SetPalEntriesChangesTheSelectedPalette",
+                   [](WmfWriter& w) {
+                       SelectedPalette(w);
+                       // Start, count, and two entries.
+                       w.AddRecord(wmr::SetPalEntries, Words({1, 2, 0x0201, 0x0003, 0x0605, 0}));
+                   },
+                   emr::SetPaletteEntries, {{8, 1}, {12, 1}, {16, 2}, {20, 0x030201}}},
+        RecordCase{"ResizePalette",
+                   [](WmfWriter& w) {
+                       SelectedPalette(w);
+                       w.AddRecord(wmr::ResizePalette, Words({5}));
+                   },
+                   emr::ResizePalette, {{8, 1}, {12, 5}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // --- Objects -------------------------------------------------------------------------------
