@@ -6,9 +6,6 @@
 
 #include <zlib.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -30,21 +27,6 @@ constexpr std::int32_t kMaxPageCount = 1'000'000;
 
 // Pages are handed to the metafile reader whole; a page beyond this is refused instead.
 constexpr std::int64_t kMaxPageSize = std::int64_t{1} << 30;
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Descriptor() const { return fd_; }
-    int Release() { return std::exchange(fd_, -1); }
-
-  private:
-    int fd_;
-};
 
 QString SystemError() {
     return QString::fromLocal8Bit(std::strerror(errno));
@@ -159,44 +141,29 @@ void ReadDirectory(BodyReader& reader, Document& document, const QString& name) 
     }
 }
 
-}  // namespace
-
-AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) {
-    const int pixelsPerInch = options.pixelsPerInch;
-    AlbumLoadResult result;
-    Document& document = result.document;
-    const QFileInfo info(path);
-    const QString name = info.fileName();
-    document.HasPageOrientation = HasPageOrientationName(path);
-    document.PageCount = 0;
-
-    if (path.isEmpty() || !info.isFile()) {
-        result.status = LoadStatus::NoFile;
-        result.userMessage = UserMessage(result.status, name);
-        return result;
-    }
-    if (!IsAlbumFileName(path)) {
-        result.status = LoadStatus::NotAlbumName;
-        result.userMessage = UserMessage(result.status, name);
-        return result;
-    }
-
-    document.CurrentPage = 1;
-    FileDescriptor album(
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+// Opens the album file for reading; only a regular file is an album. Notes which file it is, for
+// the margin write-back.
+platform::FileHandle OpenAlbumFile(const QString& path, const QString& name, Document& document) {
+    platform::FileHandle album(platform::OpenFile(QFile::encodeName(path).constData(), false));
     if (album.Descriptor() < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,
             QStringLiteral("cannot open the album file: %1 > %2").arg(SystemError(), name));
     }
-    struct stat status {};
-    if (::fstat(album.Descriptor(), &status) != 0 || !S_ISREG(status.st_mode)) {
+    platform::FileStatus status;
+    if (!platform::StatusOf(album.Descriptor(), status) || !status.regular) {
         throw AlbumError(AlbumErrorKind::CannotOpen,
                          QStringLiteral("the album is not a regular file > %1").arg(name));
     }
+    document.FileIdentity = {status.device, status.inode, status.size};
+    return album;
+}
+
+// Reads the header at the file's start. False when it is of a format level this viewer does not
+// read, which is said before a short header is.
+bool ReadHeader(int album, Document& document, const QString& name) {
     QByteArray headerBytes(kAlbumHeaderSize, '\0');
-    const qint64 headerRead =
-        platform::ReadFully(album.Descriptor(), headerBytes.data(), kAlbumHeaderSize);
+    const qint64 headerRead = platform::ReadFully(album, headerBytes.data(), kAlbumHeaderSize);
     if (headerRead < 0) {
         throw AlbumError(
             AlbumErrorKind::CannotOpen,
@@ -205,21 +172,20 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
     document.AlbumHeader = AlbumHeader::FromBytes(headerBytes);
     document.UsesLongSettings = HasLongSettings(document.AlbumHeader);
     document.FormatLevel = GetFormatLevel(document.AlbumHeader);
-    if (document.FormatLevel < kFormatLevel1) {
-        result.status = LoadStatus::UnsupportedVersion;
-        result.userMessage = UserMessage(result.status, name);
-        return result;
-    }
+    if (document.FormatLevel < kFormatLevel1) return false;
     if (headerRead < kAlbumHeaderSize) {
         throw AlbumError(
             AlbumErrorKind::Damaged,
             QStringLiteral("damaged album: the file ends inside its header > %1").arg(name),
             headerRead);
     }
-    document.FileIdentity = {static_cast<std::uint64_t>(status.st_dev),
-                             static_cast<std::uint64_t>(status.st_ino),
-                             static_cast<std::int64_t>(status.st_size)};
+    return true;
+}
 
+// Starts the body inflating into its sink and reads, as their bytes arrive, the settings, the
+// table of contents and the page directory.
+void ReadBodyStart(platform::FileHandle& album, Document& document, const AlbumOpenOptions& options,
+                   const QString& name) {
     const std::int64_t bodyLength = document.AlbumHeader.BodyLength();
     const int settingsSize = document.UsesLongSettings ? kLongSettingsSize : kShortSettingsSize;
     if (bodyLength < settingsSize + 4) {
@@ -245,19 +211,42 @@ AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) 
     const AlbumSettings& settings = document.AlbumSettings;
     document.PageOffset = settings.PageOffset();
     document.PaperWidth =
-        MillimetresToPixels(FixedMm{settings.PaperWidthMm()} * kFixedOne, pixelsPerInch);
+        MillimetresToPixels(FixedMm{settings.PaperWidthMm()} * kFixedOne, options.pixelsPerInch);
     document.PaperHeight =
-        MillimetresToPixels(FixedMm{settings.PaperHeightMm()} * kFixedOne, pixelsPerInch);
+        MillimetresToPixels(FixedMm{settings.PaperHeightMm()} * kFixedOne, options.pixelsPerInch);
 
     ReadContents(reader, document, name);
     ReadDirectory(reader, document, name);
-    if (document.PageCount <= 0) {
-        result.status = LoadStatus::NoPages;
-        return result;
-    }
+}
+
+}  // namespace
+
+AlbumLoadResult OpenAlbum(const QString& path, const AlbumOpenOptions& options) {
+    AlbumLoadResult result;
+    Document& document = result.document;
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    document.HasPageOrientation = HasPageOrientationName(path);
+    document.PageCount = 0;
+    const auto refuse = [&](LoadStatus status) {
+        result.status = status;
+        if (status != LoadStatus::NoPages) result.userMessage = UserMessage(status, name);
+        return std::move(result);
+    };
+
+    if (path.isEmpty() || !info.isFile()) return refuse(LoadStatus::NoFile);
+    if (!IsAlbumFileName(path)) return refuse(LoadStatus::NotAlbumName);
+
+    document.CurrentPage = 1;
+    platform::FileHandle album = OpenAlbumFile(path, name, document);
+    if (!ReadHeader(album.Descriptor(), document, name))
+        return refuse(LoadStatus::UnsupportedVersion);
+    ReadBodyStart(album, document, options, name);
+    if (document.PageCount <= 0) return refuse(LoadStatus::NoPages);
 
     document.AlbumPath = info.absoluteFilePath();
     const AlbumHeader& header = document.AlbumHeader;
+    const int pixelsPerInch = options.pixelsPerInch;
     document.EdgeOffsetTop = MillimetresToPixels(header.MarginTop(), pixelsPerInch);
     document.EdgeOffsetBottom = MillimetresToPixels(header.MarginBottom(), pixelsPerInch);
     document.EdgeOffsetLeft = MillimetresToPixels(header.MarginLeft(), pixelsPerInch);

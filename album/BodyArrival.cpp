@@ -2,7 +2,6 @@
 
 #include <zlib.h>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -133,7 +132,7 @@ void BodyArrival::Run() {
         state = State::Failed;
         failure = std::current_exception();
     }
-    ::close(albumFd_);
+    platform::CloseFile(albumFd_);
     try {
         sink_->Finish();
     } catch (...) {

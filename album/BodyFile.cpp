@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 
-#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -27,7 +26,7 @@ BodyFile::BodyFile(int fd, QString path, int number)
 BodyFile::~BodyFile() {
     if (fd_ < 0) return;
     if (!Whole()) platform::DeleteHeldBody(fd_, path_);
-    ::close(fd_);  // also releases the lock on the name
+    platform::CloseFile(fd_);  // also releases the lock on the name
 }
 
 QString BodyFile::NameFor(const QString& tempFolder, int n) {

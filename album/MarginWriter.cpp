@@ -3,9 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <cerrno>
 #include <cstring>
 
@@ -41,22 +38,18 @@ void WriteMargins(Document& document, int pixelsPerInch) {
                        PixelsToMillimetres(document.EdgeOffsetLeft, pixelsPerInch),
                        PixelsToMillimetres(document.EdgeOffsetRight, pixelsPerInch));
 
-    // O_NOFOLLOW is not used: an album reached through a link is still the user's album; the
-    // identity check below is what makes sure it is the same file.
-    const int fd =
-        ::open(QFile::encodeName(document.AlbumPath).constData(), O_RDWR | O_CLOEXEC | O_NONBLOCK);
+    // Links are followed: an album reached through a link is still the user's album; the identity
+    // check below is what makes sure it is the same file.
+    const platform::FileHandle file(
+        platform::OpenFile(QFile::encodeName(document.AlbumPath).constData(), true));
+    const int fd = file.Descriptor();
     if (fd < 0) throw fail(SystemError(errno));
-    struct Closer {
-        int fd;
-        ~Closer() { ::close(fd); }
-    } closer{fd};
 
-    struct stat status {};
-    if (::fstat(fd, &status) != 0) throw fail(SystemError(errno));
+    platform::FileStatus status;
+    if (!platform::StatusOf(fd, status)) throw fail(SystemError(errno));
     const AlbumFileIdentity& loaded = document.FileIdentity;
-    if (!S_ISREG(status.st_mode) || static_cast<std::uint64_t>(status.st_dev) != loaded.device ||
-        static_cast<std::uint64_t>(status.st_ino) != loaded.inode ||
-        static_cast<std::int64_t>(status.st_size) != loaded.size) {
+    if (!status.regular || status.device != loaded.device || status.inode != loaded.inode ||
+        status.size != loaded.size) {
         throw fail(QStringLiteral("the file is no longer the album that was opened"),
                    AlbumErrorKind::AlbumChanged);
     }
@@ -76,7 +69,7 @@ void WriteMargins(Document& document, int pixelsPerInch) {
                                                   : QStringLiteral("; the original header could "
                                                                    "not be restored")));
     }
-    if (::fsync(fd) != 0 && errno != EINVAL) {
+    if (!platform::SyncToDisk(fd)) {
         const int error = errno;
         WriteHeader(fd, original);
         throw fail(SystemError(error));

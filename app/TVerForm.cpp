@@ -79,6 +79,25 @@ TVerForm::TVerForm(std::function<bool()> openCommand, QWidget* parent)
     setPalette(colours);
     setAutoFillBackground(true);
 
+    BuildTitles();
+    focusControl_ = new TFocusControl(this);
+    focusControl_->setObjectName(QStringLiteral("FocusControl"));
+    focusControl_->setGeometry(0, 49, 444, 8);
+
+    BuildMemo(colours);
+    BuildButtons(colours);
+    BuildHomeMenu();
+
+    connect(newButton_, &QAbstractButton::clicked, this, [] { OpenPartnerDownloadPage(); });
+    connect(closeButton_, &QAbstractButton::clicked, this, &QDialog::accept);
+    connect(openButton_, &QAbstractButton::clicked, this, &TVerForm::SpeedButton2Click);
+    connect(focusControl_, &TFocusControl::KeyDown, this, &TVerForm::FocusControlKeyDown);
+    connect(focusControl_, &TFocusControl::Exited, this, &TVerForm::KeepFocus);
+    setFocusProxy(focusControl_);
+}
+
+// The version in large type over the copyright line.
+void TVerForm::BuildTitles() {
     version_ = new TLabel_Speed(VersionText(), this);
     version_->setObjectName(QStringLiteral("Version"));
     version_->setGeometry(0, 0, 444, 33);
@@ -98,11 +117,10 @@ TVerForm::TVerForm(std::function<bool()> openCommand, QWidget* parent)
     QFont bold = rights_->font();
     bold.setBold(true);
     rights_->setFont(bold);
+}
 
-    focusControl_ = new TFocusControl(this);
-    focusControl_->setObjectName(QStringLiteral("FocusControl"));
-    focusControl_->setGeometry(0, 49, 444, 8);
-
+// The notices, centred on the dialog's colour and not selectable.
+void TVerForm::BuildMemo(const QPalette& colours) {
     memo_ = new QTextEdit(this);
     memo_->setObjectName(QStringLiteral("Memo"));
     memo_->setGeometry(20, 56, 405, 129);
@@ -119,7 +137,9 @@ TVerForm::TVerForm(std::function<bool()> openCommand, QWidget* parent)
     QTextBlockFormat centred;
     centred.setAlignment(Qt::AlignHCenter);
     all.mergeBlockFormat(centred);
+}
 
+void TVerForm::BuildButtons(const QPalette& colours) {
     openButton_ = Button(this, "SpeedButton2", QStringLiteral("開く(&O)"), QRect(20, 196, 69, 25));
     homeButton_ = new TDropdownSpeedButton(this);
     homeButton_->setObjectName(QStringLiteral("Button1"));
@@ -137,7 +157,10 @@ TVerForm::TVerForm(std::function<bool()> openCommand, QWidget* parent)
           static_cast<QWidget*>(newButton_), static_cast<QWidget*>(closeButton_)}) {
         button->setPalette(colours);
     }
+}
 
+// The home page button's menu of the makers' sites.
+void TVerForm::BuildHomeMenu() {
     popupMenu_ = new QMenu(this);
     popupMenu_->setObjectName(QStringLiteral("PopupMenu"));
     QAction* ranut = popupMenu_->addAction(QStringLiteral("Ranut ホームページ ") +
@@ -154,12 +177,6 @@ TVerForm::TVerForm(std::function<bool()> openCommand, QWidget* parent)
     connect(ranut, &QAction::triggered, this, [] { OpenPartnerHomePage(); });
     connect(series, &QAction::triggered, this, [] { OpenSeriesSite(); });
     connect(catalogue, &QAction::triggered, this, [] { OpenSeriesCataloguePage(); });
-    connect(newButton_, &QAbstractButton::clicked, this, [] { OpenPartnerDownloadPage(); });
-    connect(closeButton_, &QAbstractButton::clicked, this, &QDialog::accept);
-    connect(openButton_, &QAbstractButton::clicked, this, &TVerForm::SpeedButton2Click);
-    connect(focusControl_, &TFocusControl::KeyDown, this, &TVerForm::FocusControlKeyDown);
-    connect(focusControl_, &TFocusControl::Exited, this, &TVerForm::KeepFocus);
-    setFocusProxy(focusControl_);
 }
 
 void TVerForm::showEvent(QShowEvent* event) {

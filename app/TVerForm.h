@@ -49,6 +49,10 @@ class TVerForm : public QDialog {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void BuildTitles();
+    void BuildMemo(const QPalette& colours);
+    void BuildButtons(const QPalette& colours);
+    void BuildHomeMenu();
     void FocusControlKeyDown(QKeyEvent* event);
     void KeepFocus();
 

@@ -1,5 +1,7 @@
 #include "album/platform/FileIo.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
@@ -45,6 +47,28 @@ bool WriteAt(int fd, std::int64_t offset, const char* bytes, std::int64_t length
         total += written;
     }
     return true;
+}
+
+int OpenFile(const char* path, bool forWriting) {
+    return ::open(path, (forWriting ? O_RDWR : O_RDONLY) | O_CLOEXEC | O_NONBLOCK);
+}
+
+void CloseFile(int fd) {
+    ::close(fd);
+}
+
+bool StatusOf(int fd, FileStatus& status) {
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) return false;
+    status.regular = S_ISREG(info.st_mode);
+    status.device = static_cast<std::uint64_t>(info.st_dev);
+    status.inode = static_cast<std::uint64_t>(info.st_ino);
+    status.size = static_cast<std::int64_t>(info.st_size);
+    return true;
+}
+
+bool SyncToDisk(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL;
 }
 
 }  // namespace tavlex::platform
