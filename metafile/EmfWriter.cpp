@@ -154,38 +154,46 @@ void EmfWriter::AddRecord(std::uint32_t type, const QByteArray& payload) {
     ++records_;
 }
 
+void EmfWriter::AddValue(std::uint32_t type, std::uint32_t value) {
+    QByteArray p;
+    PutU32(p, value);
+    AddRecord(type, p);
+}
+
+void EmfWriter::AddPoint(std::uint32_t type, std::int32_t x, std::int32_t y) {
+    QByteArray p;
+    PutPointL(p, x, y);
+    AddRecord(type, p);
+}
+
+void EmfWriter::AddBox(std::uint32_t type, const RectL& box) {
+    QByteArray p;
+    PutRect(p, box);
+    AddRecord(type, p);
+}
+
 void EmfWriter::Use(std::uint32_t handle) {
     if ((handle & kStockObject) == 0) maxHandle_ = std::max(maxHandle_, handle);
 }
 
 void EmfWriter::SetMapMode(std::int32_t mode) {
-    QByteArray p;
-    PutI32(p, mode);
-    AddRecord(emr::SetMapMode, p);
+    AddValue(emr::SetMapMode, static_cast<std::uint32_t>(mode));
 }
 
 void EmfWriter::SetWindowExtEx(std::int32_t cx, std::int32_t cy) {
-    QByteArray p;
-    PutPointL(p, cx, cy);
-    AddRecord(emr::SetWindowExtEx, p);
+    AddPoint(emr::SetWindowExtEx, cx, cy);
 }
 
 void EmfWriter::SetWindowOrgEx(std::int32_t x, std::int32_t y) {
-    QByteArray p;
-    PutPointL(p, x, y);
-    AddRecord(emr::SetWindowOrgEx, p);
+    AddPoint(emr::SetWindowOrgEx, x, y);
 }
 
 void EmfWriter::SetViewportExtEx(std::int32_t cx, std::int32_t cy) {
-    QByteArray p;
-    PutPointL(p, cx, cy);
-    AddRecord(emr::SetViewportExtEx, p);
+    AddPoint(emr::SetViewportExtEx, cx, cy);
 }
 
 void EmfWriter::SetViewportOrgEx(std::int32_t x, std::int32_t y) {
-    QByteArray p;
-    PutPointL(p, x, y);
-    AddRecord(emr::SetViewportOrgEx, p);
+    AddPoint(emr::SetViewportOrgEx, x, y);
 }
 
 void EmfWriter::SaveDC() {
@@ -193,9 +201,7 @@ void EmfWriter::SaveDC() {
 }
 
 void EmfWriter::RestoreDC(std::int32_t relative) {
-    QByteArray p;
-    PutI32(p, relative);
-    AddRecord(emr::RestoreDc, p);
+    AddValue(emr::RestoreDc, static_cast<std::uint32_t>(relative));
 }
 
 void EmfWriter::CreatePen(std::uint32_t handle, std::uint32_t style, std::int32_t width,
@@ -261,39 +267,27 @@ void EmfWriter::ExtCreateFontIndirectW(std::uint32_t handle, const LogFont& font
 }
 
 void EmfWriter::SelectObject(std::uint32_t handle) {
-    QByteArray p;
-    PutU32(p, handle);
-    AddRecord(emr::SelectObject, p);
+    AddValue(emr::SelectObject, handle);
 }
 
 void EmfWriter::DeleteObject(std::uint32_t handle) {
-    QByteArray p;
-    PutU32(p, handle);
-    AddRecord(emr::DeleteObject, p);
+    AddValue(emr::DeleteObject, handle);
 }
 
 void EmfWriter::MoveToEx(std::int32_t x, std::int32_t y) {
-    QByteArray p;
-    PutPointL(p, x, y);
-    AddRecord(emr::MoveToEx, p);
+    AddPoint(emr::MoveToEx, x, y);
 }
 
 void EmfWriter::LineTo(std::int32_t x, std::int32_t y) {
-    QByteArray p;
-    PutPointL(p, x, y);
-    AddRecord(emr::LineTo, p);
+    AddPoint(emr::LineTo, x, y);
 }
 
 void EmfWriter::Rectangle(const RectL& box) {
-    QByteArray p;
-    PutRect(p, box);
-    AddRecord(emr::Rectangle, p);
+    AddBox(emr::Rectangle, box);
 }
 
 void EmfWriter::Ellipse(const RectL& box) {
-    QByteArray p;
-    PutRect(p, box);
-    AddRecord(emr::Ellipse, p);
+    AddBox(emr::Ellipse, box);
 }
 
 void EmfWriter::Poly(std::uint32_t type, const QVector<QPoint>& points, bool sixteen) {
@@ -377,33 +371,23 @@ void EmfWriter::StretchDIBits(const RectL& dest, const QImage& image, std::uint3
 }
 
 void EmfWriter::IntersectClipRect(const RectL& box) {
-    QByteArray p;
-    PutRect(p, box);
-    AddRecord(emr::IntersectClipRect, p);
+    AddBox(emr::IntersectClipRect, box);
 }
 
 void EmfWriter::SetTextColor(std::uint32_t colorRef) {
-    QByteArray p;
-    PutU32(p, colorRef);
-    AddRecord(emr::SetTextColor, p);
+    AddValue(emr::SetTextColor, colorRef);
 }
 
 void EmfWriter::SetBkColor(std::uint32_t colorRef) {
-    QByteArray p;
-    PutU32(p, colorRef);
-    AddRecord(emr::SetBkColor, p);
+    AddValue(emr::SetBkColor, colorRef);
 }
 
 void EmfWriter::SetBkMode(std::uint32_t mode) {
-    QByteArray p;
-    PutU32(p, mode);
-    AddRecord(emr::SetBkMode, p);
+    AddValue(emr::SetBkMode, mode);
 }
 
 void EmfWriter::SetTextAlign(std::uint32_t align) {
-    QByteArray p;
-    PutU32(p, align);
-    AddRecord(emr::SetTextAlign, p);
+    AddValue(emr::SetTextAlign, align);
 }
 
 void EmfWriter::Comment(const QByteArray& data) {

@@ -131,6 +131,10 @@ class EmfWriter {
   private:
     void Poly(std::uint32_t type, const QVector<QPoint>& points, bool sixteen);
     void Use(std::uint32_t handle);
+    // Records of one 32-bit value, one point or one box.
+    void AddValue(std::uint32_t type, std::uint32_t value);
+    void AddPoint(std::uint32_t type, std::int32_t x, std::int32_t y);
+    void AddBox(std::uint32_t type, const RectL& box);
 
     QByteArray bytes_;
     int records_ = 0;
