@@ -344,36 +344,7 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
 
 // Map mode, window and viewport, world transform; a record the platform refuses changes nothing.
 bool EmfPlayer::MappingRecord(std::uint32_t type, ByteView r) {
-    PlayerDcState& s = dc_;
-    switch (type) {
-        case emr::SetMapMode:
-            s.page.SetMapMode(r.I32Or(8), device_);
-            break;
-        case emr::SetWindowExtEx:
-            s.page.SetWindowExt(r.I32Or(8), r.I32Or(12), device_);
-            break;
-        case emr::SetViewportExtEx:
-            s.page.SetViewportExt(r.I32Or(8), r.I32Or(12), device_);
-            break;
-        case emr::SetWindowOrgEx:
-            s.page.windowOrg = QPointF(r.I32Or(8), r.I32Or(12));
-            break;
-        case emr::SetViewportOrgEx:
-            s.page.viewportOrg = QPointF(r.I32Or(8), r.I32Or(12));
-            break;
-        case emr::ScaleViewportExtEx:
-            s.page.ScaleViewportExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
-            break;
-        case emr::ScaleWindowExtEx:
-            s.page.ScaleWindowExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
-            break;
-        case emr::SetWorldTransform:
-        case emr::ModifyWorldTransform:
-            ApplyWorldTransform(s.world, type, r);
-            break;
-        default:
-            return false;
-    }
+    if (!ApplyMappingRecord(dc_.page, dc_.world, type, r, device_)) return false;
     UpdateTransform();
     return true;
 }

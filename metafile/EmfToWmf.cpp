@@ -14,6 +14,13 @@ QPoint EmfToWmfConverter::Map(double x, double y) const {
     return QPoint(Coord(p.x()), Coord(p.y()));
 }
 
+RectL EmfToWmfConverter::MapBox(ByteView r, std::uint64_t at) const {
+    const QPoint a = Map(r.I32Or(at), r.I32Or(at + 4));
+    const QPoint b = Map(r.I32Or(at + 8), r.I32Or(at + 12));
+    return {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
+            std::max(a.y(), b.y())};
+}
+
 bool EmfToWmfConverter::Rotated() const {
     const QTransform t = Total();
     return std::abs(t.m12()) > 1e-9 || std::abs(t.m21()) > 1e-9;
@@ -87,44 +94,11 @@ void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
     // Each family says whether the record was one of its own. Records of no family (comments,
     // EMF+ included, escapes, records without a Windows-metafile form) are left out, as the
     // platform's conversion leaves them out.
-    if (MappingRecord(type, r) || StateRecord(type, r) || ObjectRecord(type, r) ||
-        PathOrClipRecord(type, r))
+    // The mapping is followed here and applied to every coordinate.
+    if (ApplyMappingRecord(dc_.page, dc_.world, type, r, device_) || StateRecord(type, r) ||
+        ObjectRecord(type, r) || PathOrClipRecord(type, r))
         return;
     DrawRecord(type, r);
-}
-
-// Map mode, window and viewport, world transform: followed here, applied to every coordinate.
-bool EmfToWmfConverter::MappingRecord(std::uint32_t type, ByteView r) {
-    const std::int32_t x = r.I32Or(8), y = r.I32Or(12);
-    switch (type) {
-        case emr::SetMapMode:
-            dc_.page.SetMapMode(x, device_);
-            return true;
-        case emr::SetWindowExtEx:
-            dc_.page.SetWindowExt(x, y, device_);
-            return true;
-        case emr::SetViewportExtEx:
-            dc_.page.SetViewportExt(x, y, device_);
-            return true;
-        case emr::SetWindowOrgEx:
-            dc_.page.windowOrg = QPointF(x, y);
-            return true;
-        case emr::SetViewportOrgEx:
-            dc_.page.viewportOrg = QPointF(x, y);
-            return true;
-        case emr::ScaleWindowExtEx:
-            dc_.page.ScaleWindowExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
-            return true;
-        case emr::ScaleViewportExtEx:
-            dc_.page.ScaleViewportExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
-            return true;
-        case emr::SetWorldTransform:
-        case emr::ModifyWorldTransform:
-            ApplyWorldTransform(dc_.world, type, r);
-            return true;
-        default:
-            return false;
-    }
 }
 
 // Saved states and the plain values of the device context, written as they come.

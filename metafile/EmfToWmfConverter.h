@@ -88,12 +88,12 @@ class EmfToWmfConverter {
     // Mapping, the record loop and the states (EmfToWmf.cpp).
     QTransform Total() const { return dc_.world * dc_.page.Transform() * toWmf_; }
     QPoint Map(double x, double y) const;
+    RectL MapBox(ByteView r, std::uint64_t at) const;  // a RECTL of the record, normalised
     bool Rotated() const;
     double ScaleX() const;
     double ScaleY() const;
     void Record(std::uint32_t type, ByteView r);
     // Record families; each returns false for a record not of its family.
-    bool MappingRecord(std::uint32_t type, ByteView r);
     bool StateRecord(std::uint32_t type, ByteView r);
     bool ObjectRecord(std::uint32_t type, ByteView r);
     bool PathOrClipRecord(std::uint32_t type, ByteView r);
@@ -105,6 +105,7 @@ class EmfToWmfConverter {
     void CreatePalette(ByteView r);
     void Select(std::uint32_t handle);
     void SelectStock(std::uint32_t index);
+    void SelectMade(const EmfObject& object);
     int MakeObject(const EmfObject& object);
     void Retire(int slot);
     void FlushRetired();

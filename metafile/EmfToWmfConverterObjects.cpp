@@ -115,7 +115,7 @@ bool EmfToWmfConverter::ObjectRecord(std::uint32_t type, ByteView r) {
 void EmfToWmfConverter::CreatePalette(ByteView r) {
     const std::uint32_t entries = r.U16Or(14);
     const auto data = Slice(r, 16, entries * 4);
-    if (!data || out_->ObjectSlots() >= 65000) return;
+    if (!data || out_->ObjectSlots() >= kExportLimits.maxWmfObjects) return;
     EmfObject o;
     o.kind = EmfObject::Kind::Palette;
     o.paletteSlot = out_->CreatePalette(*data);
@@ -123,8 +123,7 @@ void EmfToWmfConverter::CreatePalette(ByteView r) {
 }
 
 int EmfToWmfConverter::MakeObject(const EmfObject& o) {
-    // Objects kept for saved states fill the table; past its 16-bit size nothing new is made.
-    if (out_->ObjectSlots() >= 65000) return -1;
+    if (out_->ObjectSlots() >= kExportLimits.maxWmfObjects) return -1;
     switch (o.kind) {
         case EmfObject::Kind::Pen: {
             int w = 0;
@@ -190,16 +189,7 @@ void EmfToWmfConverter::SelectStock(std::uint32_t index) {
         case StockObject::Kind::None:
             return;
     }
-    const int slot = MakeObject(o);
-    if (slot < 0) return;
-    out_->SelectObject(slot);
-    int& current = o.kind == EmfObject::Kind::Pen     ? dc_.pen
-                   : o.kind == EmfObject::Kind::Brush ? dc_.brush
-                                                      : dc_.font;
-    const int previous = current;
-    current = slot;
-    if (o.kind == EmfObject::Kind::Font) dc_.charSet = wmfcharset::kDefault;
-    Retire(previous);
+    SelectMade(o);  // a stock font's character set is the default one
 }
 
 void EmfToWmfConverter::Select(std::uint32_t handle) {
@@ -211,6 +201,12 @@ void EmfToWmfConverter::Select(std::uint32_t handle) {
     if (it == objects_.end()) return;
     const EmfObject& o = it->second;
     if (o.kind == EmfObject::Kind::Palette) return;
+    SelectMade(o);
+}
+
+// Makes the Windows-metafile object, selects it in place of the one of its kind, and lets
+// that one go.
+void EmfToWmfConverter::SelectMade(const EmfObject& o) {
     const int slot = MakeObject(o);
     if (slot < 0) return;
     out_->SelectObject(slot);

@@ -58,14 +58,11 @@ bool EmfToWmfConverter::PathOrClipRecord(std::uint32_t type, ByteView r) {
 }
 
 void EmfToWmfConverter::ClipRect(std::uint32_t type, ByteView r) {
-    const QPoint a = Map(r.I32Or(8), r.I32Or(12));
-    const QPoint b = Map(r.I32Or(16), r.I32Or(20));
-    const int left = std::min(a.x(), b.x()), top = std::min(a.y(), b.y());
-    const int right = std::max(a.x(), b.x()), bottom = std::max(a.y(), b.y());
+    const RectL box = MapBox(r, 8);
     if (type == emr::IntersectClipRect) {
-        out_->IntersectClipRect(left, top, right, bottom);
+        out_->IntersectClipRect(box.left, box.top, box.right, box.bottom);
     } else {
-        out_->ExcludeClipRect(left, top, right, bottom);
+        out_->ExcludeClipRect(box.left, box.top, box.right, box.bottom);
     }
 }
 

@@ -13,9 +13,7 @@ void EmfToWmfConverter::SmallText(ByteView r) {
     if (chars > 32767 || !r.Has(at, std::uint64_t{chars} * (eightBit ? 1 : 2))) return;
     RectL clip;
     if (hasRect) {
-        const QPoint a = Map(r.I32Or(36), r.I32Or(40)), b = Map(r.I32Or(44), r.I32Or(48));
-        clip = {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
-                std::max(a.y(), b.y())};
+        clip = MapBox(r, 36);
     }
     QByteArray bytes;
     if ((options & 0x10) == 0) {
@@ -43,12 +41,8 @@ void EmfToWmfConverter::Text(ByteView r, bool wide) {
     // Glyph indices of a font have no 8-bit text form: only the opaque box stays.
     if (options & 0x10) {
         if ((options & 0x02) == 0) return;
-        const QPoint a = Map(r.I32Or(56), r.I32Or(60)), b = Map(r.I32Or(64), r.I32Or(68));
         const QPoint at = Map(r.I32Or(36), r.I32Or(40));
-        out_->ExtTextOut(at.x(), at.y(), {}, 0x02,
-                         {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
-                          std::max(a.y(), b.y())},
-                         {});
+        out_->ExtTextOut(at.x(), at.y(), {}, 0x02, MapBox(r, 56), {});
         return;
     }
     QVector<std::int32_t> dx;
@@ -77,13 +71,7 @@ void EmfToWmfConverter::Text(ByteView r, bool wide) {
         bytes = *Slice(r, offString, chars);
     }
     const QPoint at = Map(r.I32Or(36), r.I32Or(40));
-    RectL clip;
-    if (options & 0x0006) {
-        const QPoint a = Map(r.I32Or(56), r.I32Or(60));
-        const QPoint b = Map(r.I32Or(64), r.I32Or(68));
-        clip = {std::min(a.x(), b.x()), std::min(a.y(), b.y()), std::max(a.x(), b.x()),
-                std::max(a.y(), b.y())};
-    }
+    const RectL clip = (options & 0x0006) ? MapBox(r, 56) : RectL{};
     out_->ExtTextOut(at.x(), at.y(), bytes, static_cast<std::uint16_t>(options & 0x0006), clip, dx);
 }
 

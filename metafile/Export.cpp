@@ -10,14 +10,11 @@
 #include <stdexcept>
 
 #include "metafile/EmfToWmf.h"
+#include "metafile/Limits.h"
 #include "metafile/Metafile.h"
 
 namespace tavlex::mf {
 namespace {
-
-// A natural-size bitmap larger than this is refused rather than attempted: a frame read from a
-// file may claim any size.
-constexpr qint64 kMaxBitmapBytes = qint64{512} << 20;
 
 [[noreturn]] void ThrowWriteError(const QString& path, const QString& reason) {
     QString text = QStringLiteral("%1 に書き込めません").arg(path);
@@ -74,7 +71,7 @@ void WriteMetafileFile(const Metafile& metafile, const QString& path) {
 QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
     const QSize size = metafile.NaturalPixelSize(screenPixelsPerInch);
     if (size.width() <= 0 || size.height() <= 0 ||
-        qint64{size.width()} * size.height() * 4 > kMaxBitmapBytes) {
+        qint64{size.width()} * size.height() * 4 > kExportLimits.maxBitmapBytes) {
         throw std::runtime_error(QStringLiteral("ビットマップを作成できません (%1 x %2)")
                                      .arg(size.width())
                                      .arg(size.height())

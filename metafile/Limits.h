@@ -40,4 +40,17 @@ inline constexpr ConversionLimits kWmfToEmfLimits{10'000'000, qsizetype{256} << 
 inline constexpr ConversionLimits kEmfToWmfLimits{50'000'000, qsizetype{512} << 20, 4'000'000, 1024,
                                                   100'000};
 
+// Caps of the exports. A natural-size bitmap larger than maxBitmapBytes is refused rather
+// than attempted, since a frame read from a file may claim any size; an original larger than
+// maxEmbeddedBytes is neither carried in an exported WMF nor taken back from one; past
+// maxWmfObjects slots of a WMF's 16-bit object table the EMF-to-WMF conversion makes no new
+// object (saved states keep theirs alive).
+struct ExportLimits {
+    qint64 maxBitmapBytes;
+    std::uint32_t maxEmbeddedBytes;
+    int maxWmfObjects;
+};
+
+inline constexpr ExportLimits kExportLimits{qint64{512} << 20, 256u << 20, 65000};
+
 }  // namespace tavlex::mf

@@ -124,4 +124,38 @@ void ApplyWorldTransform(QTransform& world, std::uint32_t type, ByteView r) {
         world = x;
 }
 
+bool ApplyMappingRecord(PageMapping& page, QTransform& world, std::uint32_t type, ByteView r,
+                        const ReferenceDevice& device) {
+    const std::int32_t x = r.I32Or(8), y = r.I32Or(12);
+    switch (type) {
+        case emr::SetMapMode:
+            page.SetMapMode(x, device);
+            return true;
+        case emr::SetWindowExtEx:
+            page.SetWindowExt(x, y, device);
+            return true;
+        case emr::SetViewportExtEx:
+            page.SetViewportExt(x, y, device);
+            return true;
+        case emr::SetWindowOrgEx:
+            page.windowOrg = QPointF(x, y);
+            return true;
+        case emr::SetViewportOrgEx:
+            page.viewportOrg = QPointF(x, y);
+            return true;
+        case emr::ScaleWindowExtEx:
+            page.ScaleWindowExt(x, y, r.I32Or(16), r.I32Or(20), device);
+            return true;
+        case emr::ScaleViewportExtEx:
+            page.ScaleViewportExt(x, y, r.I32Or(16), r.I32Or(20), device);
+            return true;
+        case emr::SetWorldTransform:
+        case emr::ModifyWorldTransform:
+            ApplyWorldTransform(world, type, r);
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace tavlex::mf

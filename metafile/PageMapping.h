@@ -62,4 +62,9 @@ struct PageMapping {
 // the transform as it was.
 void ApplyWorldTransform(QTransform& world, std::uint32_t type, ByteView r);
 
+// A record of the mapping family (map mode, window, viewport, world transform) applied to the
+// page mapping and the world transform; false for a record of another family.
+bool ApplyMappingRecord(PageMapping& page, QTransform& world, std::uint32_t type, ByteView r,
+                        const ReferenceDevice& device);
+
 }  // namespace tavlex::mf

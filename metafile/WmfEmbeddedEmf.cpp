@@ -2,6 +2,7 @@
 
 #include "metafile/EmfWriter.h"
 #include "metafile/GdiDefs.h"
+#include "metafile/Limits.h"
 #include "metafile/WmfWriter.h"
 
 #include <algorithm>
@@ -16,7 +17,6 @@ constexpr std::uint32_t kEmfCommentType = 1;
 constexpr std::uint32_t kVersion = 0x00010000;
 constexpr std::uint32_t kChunkBytes = 0x2000;
 constexpr std::uint32_t kFixedBytes = 34;  // identifier to the data size
-constexpr std::uint32_t kMaxEmbeddedBytes = 256u << 20;
 
 // One's complement of the XOR of the EMF's 16-bit words.
 std::uint16_t Checksum(const QByteArray& emf) {
@@ -31,7 +31,7 @@ std::uint16_t Checksum(const QByteArray& emf) {
 }  // namespace
 
 void WriteEmbeddedEmf(WmfWriter& out, const QByteArray& emf) {
-    if (emf.isEmpty() || emf.size() % 2 != 0 || emf.size() > kMaxEmbeddedBytes) return;
+    if (emf.isEmpty() || emf.size() % 2 != 0 || emf.size() > kExportLimits.maxEmbeddedBytes) return;
     const std::uint32_t total = static_cast<std::uint32_t>(emf.size());
     const std::uint32_t chunks = (total + kChunkBytes - 1) / kChunkBytes;
     const std::uint16_t checksum = Checksum(emf);
@@ -75,7 +75,8 @@ std::optional<QByteArray> FindEmbeddedEmf(ByteView metafile) {
         const std::uint32_t chunks = p.U32Or(22), size = p.U32Or(26);
         const std::uint32_t remaining = p.U32Or(30), whole = p.U32Or(34);
         if (seen == 0) {
-            if (whole == 0 || whole > kMaxEmbeddedBytes || chunks == 0) return std::nullopt;
+            if (whole == 0 || whole > kExportLimits.maxEmbeddedBytes || chunks == 0)
+                return std::nullopt;
             expectedChunks = chunks;
             total = whole;
             checksum = p.U16Or(16);
