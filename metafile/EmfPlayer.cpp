@@ -1,6 +1,7 @@
 #include "metafile/EmfPlayer.h"
 
 #include "metafile/GdiDefs.h"
+#include "metafile/StockObjects.h"
 
 #include <QPaintEngine>
 
@@ -265,71 +266,7 @@ GdiObject* EmfPlayer::Slot(std::uint32_t index) {
 
 void EmfPlayer::SelectObject(std::uint32_t index) {
     if (index & kStockObject) {
-        const std::uint32_t which = index & ~kStockObject;
-        BrushObject brush;
-        PenObject pen;
-        switch (which) {
-            case stock::WhiteBrush:
-                brush.colour = Qt::white;
-                dc_.brush = brush;
-                break;
-            case stock::LtGrayBrush:
-                brush.colour = QColor(192, 192, 192);
-                dc_.brush = brush;
-                break;
-            case stock::GrayBrush:
-                brush.colour = QColor(128, 128, 128);
-                dc_.brush = brush;
-                break;
-            case stock::DkGrayBrush:
-                brush.colour = QColor(64, 64, 64);
-                dc_.brush = brush;
-                break;
-            case stock::BlackBrush:
-                brush.colour = Qt::black;
-                dc_.brush = brush;
-                break;
-            case stock::NullBrush:
-                brush.style = brushstyle::Null;
-                dc_.brush = brush;
-                break;
-            case stock::WhitePen:
-                pen.colour = Qt::white;
-                dc_.pen = pen;
-                break;
-            case stock::BlackPen:
-                pen.colour = Qt::black;
-                dc_.pen = pen;
-                break;
-            case stock::NullPen:
-                pen.style = penstyle::Null;
-                dc_.pen = pen;
-                break;
-            case stock::OemFixedFont:
-            case stock::AnsiFixedFont:
-            case stock::AnsiVarFont:
-            case stock::SystemFont:
-            case stock::DeviceDefaultFont:
-            case stock::SystemFixedFont:
-            case stock::DefaultGuiFont:
-                dc_.font = FontObject();
-                dc_.font.face = which == stock::OemFixedFont || which == stock::AnsiFixedFont ||
-                                        which == stock::SystemFixedFont
-                                    ? QStringLiteral("Courier New")
-                                    : QStringLiteral("Arial");
-                break;
-            case stock::DefaultPalette:
-                dc_.palette.clear();
-                break;
-            case stock::DcBrush:
-                dc_.brush = brush;
-                break;  // white by default
-            case stock::DcPen:
-                dc_.pen = pen;
-                break;  // black by default
-            default:
-                break;
-        }
+        SelectStockObject(index & ~kStockObject);
         return;
     }
     if (index == 0 || index >= objects_.size()) return;
@@ -342,6 +279,31 @@ void EmfPlayer::SelectObject(std::uint32_t index) {
         dc_.font = *f;
     else if (const auto* pal = std::get_if<PaletteObject>(&obj))
         dc_.palette = pal->entries;
+}
+
+void EmfPlayer::SelectStockObject(std::uint32_t which) {
+    const StockObject stock = StockObjectAt(which);
+    switch (stock.kind) {
+        case StockObject::Kind::Pen:
+            dc_.pen = PenObject();
+            dc_.pen.style = stock.style;
+            dc_.pen.colour = ColourRef(stock.colour);
+            break;
+        case StockObject::Kind::Brush:
+            dc_.brush = BrushObject();
+            dc_.brush.style = stock.style;
+            dc_.brush.colour = ColourRef(stock.colour);
+            break;
+        case StockObject::Kind::Font:
+            dc_.font = FontObject();
+            dc_.font.face = QString::fromLatin1(StockFontFace(stock));
+            break;
+        case StockObject::Kind::Palette:
+            dc_.palette.clear();
+            break;
+        case StockObject::Kind::None:
+            break;
+    }
 }
 
 void EmfPlayer::CreatePen(ByteView r) {

@@ -63,6 +63,7 @@ class EmfPlayer final : public PlaybackContext {
     void RestoreDc(std::int32_t relative);
     GdiObject* Slot(std::uint32_t index);
     void SelectObject(std::uint32_t index);
+    void SelectStockObject(std::uint32_t which);
     void CreatePen(ByteView r);
     void ExtCreatePen(ByteView r);
     void CreateBrush(ByteView r);

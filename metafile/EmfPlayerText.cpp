@@ -4,9 +4,11 @@
 #include "metafile/FontMapper.h"
 #include "metafile/GdiDefs.h"
 
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QGuiApplication>
+#include <QPainter>
 #include <QPainterPath>
 #include <QRawFont>
 
@@ -86,6 +88,211 @@ bool PlainGlyph(const QRawFont& raw, QStringView cluster, quint32* glyph) {
     *glyph = glyphs[0];
     return *glyph != 0;
 }
+
+// The rectangle of a text record on the target, as a path to fill or clip with.
+QPainterPath TargetBox(const QTransform& full, const QRectF& rect) {
+    QPainterPath box;
+    box.addPolygon(full.map(QPolygonF(rect.normalized())));
+    return box;
+}
+
+// The font's em in target pixels. A negative height is the em size, a positive one the cell
+// height (ascent plus descent); zero asks for the default cell of 16 device units.
+double EmPixels(const FontObject& f, const FontMapper::Metrics& metrics, const QTransform& full,
+                const QTransform& frameToTarget) {
+    const double sy = std::hypot(full.m21(), full.m22());
+    if (f.height < 0) return -static_cast<double>(f.height) * sy;
+    const double cell = f.height > 0 ? f.height * sy : 16 * std::fabs(frameToTarget.m22());
+    const double h = metrics.ascent + metrics.descent;
+    return h > 0 ? cell / h : cell;
+}
+
+// How much wider than the face's own the font's width asks its glyphs to be (k: the part of
+// the em size the transform carries); 1 when the width asks for nothing sensible.
+double WidthStretch(const FontObject& f, const QFontMetricsF& fm, const QTransform& full,
+                    double k) {
+    if (f.width == 0 || !(fm.averageCharWidth() > 0)) return 1;
+    const double sx = std::hypot(full.m11(), full.m12());
+    const double stretch = std::fabs(f.width) * sx / (fm.averageCharWidth() * k);
+    if (!std::isfinite(stretch) || stretch <= 0.05 || stretch > 20) return 1;
+    return stretch;
+}
+
+// The baseline's direction. The escapement turns counterclockwise in logical space, so a
+// mapping that flips y turns it the other way on screen; glyphs stay upright either way.
+struct TextDirection {
+    QTransform linear;  // logical to target without the translation
+    // Along the baseline and across it (downwards) in logical space: spacing and the current
+    // position advance along the escapement there, so a mapping that scales x and y apart
+    // stretches rotated text by its y scale.
+    QPointF along, across;
+    QPointF u, v;      // the same on the target, of unit length
+    double ulen = 0;   // target length of one logical unit along the baseline
+    double angle = 0;  // degrees, counterclockwise on the target
+};
+
+TextDirection DirectionOf(const QTransform& full, std::int32_t escapement) {
+    TextDirection d;
+    const double rad = escapement / 10.0 * std::numbers::pi / 180;
+    d.linear = QTransform(full.m11(), full.m12(), full.m21(), full.m22(), 0, 0);
+    d.along = QPointF(std::cos(rad), -std::sin(rad));
+    d.across = QPointF(std::sin(rad), std::cos(rad));
+    QPointF u = d.linear.map(d.along);
+    d.ulen = std::hypot(u.x(), u.y());
+    d.u = d.ulen > 0 ? u / d.ulen : QPointF(1, 0);
+    d.v = QPointF(-d.u.y(), d.u.x());
+    d.angle = std::atan2(-d.u.y(), d.u.x()) * 180 / std::numbers::pi;
+    return d;
+}
+
+// Where the clusters stand and how long the run is.
+struct RunExtent {
+    std::vector<QPointF> offsets;  // per cluster from the run's start, in target pixels
+    double width = 0;              // target pixels
+    double logicalWidth = 0;       // logical units along the baseline
+};
+
+// A run with a spacing array: each cluster at the sum of the advances before it, along the
+// baseline (and across it for ETO_PDY).
+RunExtent SpacedExtent(const std::vector<QPointF>& advances, std::size_t clusters,
+                       const TextDirection& d) {
+    RunExtent extent;
+    extent.offsets.resize(clusters);
+    QPointF cum(0, 0);
+    for (std::size_t i = 0; i < clusters; ++i) {
+        extent.offsets[i] = d.linear.map(d.along * cum.x() + d.across * cum.y());
+        cum += QPointF(advances[i].x(), advances[i].y());
+    }
+    extent.width = cum.x() * d.ulen;
+    extent.logicalWidth = cum.x();
+    return extent;
+}
+
+// A run the text engine shapes: only its width (in target pixels) is known beforehand.
+RunExtent ShapedExtent(double width, const TextDirection& d) {
+    RunExtent extent;
+    extent.width = width;
+    extent.logicalWidth = d.ulen > 0 ? width / d.ulen : 0;
+    return extent;
+}
+
+// The start of the baseline on the target: the reference point is the run's left end, centre
+// or right end, at its top, baseline or bottom, as the text alignment says.
+QPointF AlignedBaseline(QPointF origin, std::uint32_t align, const TextDirection& d, double width,
+                        double ascent, double descent) {
+    if ((align & textalign::HorizontalMask) == textalign::Center)
+        origin -= d.u * (width / 2);
+    else if (align & textalign::Right)
+        origin -= d.u * width;
+    if ((align & textalign::VerticalMask) == textalign::Baseline) return origin;
+    if (align & textalign::Bottom) return origin - d.v * descent;
+    return origin + d.v * ascent;
+}
+
+// A run drawn at the current position moves it to the run's far end; centred text leaves it.
+QPointF AdvancedPosition(QPointF position, std::uint32_t align, const TextDirection& d,
+                         double logicalWidth) {
+    if ((align & textalign::HorizontalMask) == textalign::Center) return position;
+    if (align & textalign::Right) return position - d.along * logicalWidth;
+    return position + d.along * logicalWidth;
+}
+
+// The character cells of the run, which an opaque background mode fills.
+QPainterPath CellBox(QPointF baseline, const TextDirection& d, double width, double ascent,
+                     double descent) {
+    const QPolygonF box({baseline - d.v * ascent, baseline - d.v * ascent + d.u * width,
+                         baseline + d.v * descent + d.u * width, baseline + d.v * descent});
+    QPainterPath p;
+    p.addPolygon(box);
+    return p;
+}
+
+// Draws a run's glyphs, the whole text or one cluster at a time, each at its point on the
+// baseline, turned by the escapement and scaled by what the font's pixel size left over.
+class GlyphPainter {
+  public:
+    GlyphPainter(QPainter& painter, const QTransform& painterBase, PlayerFontCache::Fonts& fonts,
+                 const QColor& colour, double em, double xScale, double yScale, double angle)
+        : painter_(painter),
+          painterBase_(painterBase),
+          fonts_(fonts),
+          colour_(colour),
+          xScale_(xScale),
+          yScale_(yScale),
+          angle_(angle),
+          // Colour (bitmap) fonts are scaled as images however large the glyph: far beyond
+          // any sensible size on the device the outlines are filled instead, as the painter
+          // already does for other fonts.
+          deviceEm_(em * std::max(std::hypot(painterBase.m11(), painterBase.m12()),
+                                  std::hypot(painterBase.m21(), painterBase.m22()))) {}
+
+    void DrawShaped(const QString& text, QPointF baseline) {
+        painter_.setFont(fonts_.Font());
+        Place(baseline);
+        Draw(text);
+    }
+
+    // With a spacing array every character stands at its recorded place and needs no shaping:
+    // the face's glyph is drawn directly, and only characters that need the text engine go
+    // through it. False when the time cap ran out on the way.
+    bool DrawSpaced(const QString& text, const std::vector<int>& clusterStarts,
+                    const std::vector<QPointF>& offsets, QPointF baseline, bool decorated,
+                    const QElapsedTimer& clock, int maxMillis) {
+        const bool glyphs = deviceEm_ <= 1024 && !decorated;
+        const QRawFont none;
+        const QRawFont& raw = glyphs ? fonts_.Raw() : none;
+        QGlyphRun glyphRun;
+        glyphRun.setRawFont(raw);
+        glyphRun.setPositions({QPointF(0, 0)});
+        bool fontSet = false;
+        const std::size_t n = clusterStarts.size();
+        for (std::size_t i = 0; i < n; ++i) {
+            if ((i & 1023) == 1023 && clock.elapsed() > maxMillis) return false;
+            const int from = clusterStarts[i];
+            const int to = i + 1 < n ? clusterStarts[i + 1] : static_cast<int>(text.size());
+            const QStringView cluster = QStringView(text).mid(from, to - from);
+            if (cluster.trimmed().isEmpty()) continue;
+            Place(baseline + offsets[i]);
+            quint32 glyph = 0;
+            if (raw.isValid() && PlainGlyph(raw, cluster, &glyph)) {
+                glyphRun.setGlyphIndexes({glyph});
+                painter_.drawGlyphRun(QPointF(0, 0), glyphRun);
+                continue;
+            }
+            if (!fontSet) painter_.setFont(fonts_.Font());
+            fontSet = true;
+            Draw(cluster.toString());
+        }
+        return true;
+    }
+
+  private:
+    void Place(QPointF at) {
+        QTransform t;
+        t.translate(at.x(), at.y());
+        t.rotate(-angle_);
+        t.scale(xScale_, yScale_);
+        painter_.setWorldTransform(t * painterBase_);
+    }
+
+    void Draw(const QString& glyphs) {
+        if (deviceEm_ <= 1024) {
+            painter_.drawText(QPointF(0, 0), glyphs);
+            return;
+        }
+        QPainterPath outline;
+        outline.addText(QPointF(0, 0), fonts_.Font(), glyphs);
+        painter_.setRenderHint(QPainter::Antialiasing, true);
+        painter_.fillPath(outline, colour_);
+    }
+
+    QPainter& painter_;
+    const QTransform& painterBase_;
+    PlayerFontCache::Fonts& fonts_;
+    QColor colour_;
+    double xScale_, yScale_, angle_;
+    double deviceEm_;
+};
 
 }  // namespace
 
@@ -180,170 +387,44 @@ void EmfPlayer::DrawTextRun(const QString& text, const std::vector<int>& cluster
     painter_.setWorldTransform(painterBase_);
     const QPointF refLogical = useCurrentPosition ? dc_.position : reference;
 
-    if (rect && (options & eto::Opaque)) {
-        QPainterPath box;
-        box.addPolygon(full_.map(QPolygonF(rect->normalized())));
-        painter_.fillPath(box, dc_.backgroundColour);
-    }
+    if (rect && (options & eto::Opaque))
+        painter_.fillPath(TargetBox(full_, *rect), dc_.backgroundColour);
     if (text.isEmpty() || !qobject_cast<QGuiApplication*>(QCoreApplication::instance())) return;
 
-    // Font size in target pixels. A negative height is the em size, a positive one the cell
-    // height (ascent plus descent).
     const FontObject& f = dc_.font;
-    const double sx = std::hypot(full_.m11(), full_.m12());
-    const double sy = std::hypot(full_.m21(), full_.m22());
     const FontCache::Resolved resolved = FontCache::Shared().Resolve(f);
     const FontMapper::Metrics metrics = resolved.metrics;
-    double em;
-    if (f.height < 0) {
-        em = -static_cast<double>(f.height) * sy;
-    } else {
-        const double cell = f.height > 0 ? f.height * sy : 16 * std::fabs(frameToTarget_.m22());
-        const double h = metrics.ascent + metrics.descent;
-        em = h > 0 ? cell / h : cell;
-    }
+    const double em = EmPixels(f, metrics, full_, frameToTarget_);
     if (!std::isfinite(em) || em < 0.5 || em > 1e5) return;
     const int pixels = std::max(1, static_cast<int>(std::lround(em)));
     const double k = em / pixels;  // the rest of the size goes into the transform
     PlayerFontCache::Fonts& fonts = fonts_.Get(f, resolved.families, pixels);
-    const QFont& font = fonts.Font();
-    const QFontMetricsF fm(font);
-    double stretch = 1;
-    if (f.width != 0 && fm.averageCharWidth() > 0) {
-        stretch = std::fabs(f.width) * sx / (fm.averageCharWidth() * k);
-        if (!std::isfinite(stretch) || stretch <= 0.05 || stretch > 20) stretch = 1;
-    }
+    const QFontMetricsF fm(fonts.Font());
+    const double stretch = WidthStretch(f, fm, full_, k);
 
-    // The escapement turns counterclockwise in logical space, so a mapping that flips y turns
-    // it the other way on screen; glyphs stay upright either way.
-    const double rad = f.escapement / 10.0 * std::numbers::pi / 180;
-    const QTransform linear(full_.m11(), full_.m12(), full_.m21(), full_.m22(), 0, 0);
-    // Along the baseline and across it (downwards) in logical space: spacing and the current
-    // position advance along the escapement there, so a mapping that scales x and y apart
-    // stretches rotated text by its y scale.
-    const QPointF along(std::cos(rad), -std::sin(rad)), across(std::sin(rad), std::cos(rad));
-    QPointF u = linear.map(along);
-    const double ulen = std::hypot(u.x(), u.y());
-    u = ulen > 0 ? u / ulen : QPointF(1, 0);
-    const QPointF v(-u.y(), u.x());  // downwards, across the baseline
-    const double angle = std::atan2(-u.y(), u.x()) * 180 / std::numbers::pi;
-
-    // Cluster offsets along the baseline (and across it for ETO_PDY), in target pixels.
-    const std::size_t n = clusterStarts.size();
-    std::vector<QPointF> offsets(n);
-    double width = 0;
-    double logicalWidth = 0;
-    if (!advances.empty()) {
-        QPointF cum(0, 0);
-        for (std::size_t i = 0; i < n; ++i) {
-            offsets[i] = linear.map(along * cum.x() + across * cum.y());
-            cum += QPointF(advances[i].x(), advances[i].y());
-        }
-        width = cum.x() * ulen;
-        logicalWidth = cum.x();
-    } else {
-        width = fm.horizontalAdvance(text) * k * stretch;
-        logicalWidth = ulen > 0 ? width / ulen : 0;
-    }
-
-    QPointF origin = Map(refLogical);
-    const std::uint32_t align = dc_.textAlign;
-    if ((align & textalign::HorizontalMask) == textalign::Center)
-        origin -= u * (width / 2);
-    else if (align & textalign::Right)
-        origin -= u * width;
+    const TextDirection d = DirectionOf(full_, f.escapement);
+    const RunExtent extent = advances.empty()
+                                 ? ShapedExtent(fm.horizontalAdvance(text) * k * stretch, d)
+                                 : SpacedExtent(advances, clusterStarts.size(), d);
     const double ascent = metrics.ascent * em, descent = metrics.descent * em;
-    QPointF baseline = origin;
-    if ((align & textalign::VerticalMask) == textalign::Baseline) {
-    } else if (align & textalign::Bottom) {
-        baseline -= v * descent;
-    } else {
-        baseline += v * ascent;
-    }
-
-    if (useCurrentPosition) {
-        if ((align & textalign::HorizontalMask) == textalign::Center) {
-        } else if (align & textalign::Right) {
-            dc_.position -= along * logicalWidth;
-        } else {
-            dc_.position += along * logicalWidth;
-        }
-    }
+    const QPointF baseline =
+        AlignedBaseline(Map(refLogical), dc_.textAlign, d, extent.width, ascent, descent);
+    if (useCurrentPosition)
+        dc_.position = AdvancedPosition(dc_.position, dc_.textAlign, d, extent.logicalWidth);
 
     painter_.save();
     if (rect && (options & eto::Clipped))
-        painter_.setClipPath(
-            [&] {
-                QPainterPath p;
-                p.addPolygon(full_.map(QPolygonF(rect->normalized())));
-                return p;
-            }(),
-            Qt::IntersectClip);
-    if (dc_.backgroundMode == dcmode::Opaque) {
-        const QPolygonF box({baseline - v * ascent, baseline - v * ascent + u * width,
-                             baseline + v * descent + u * width, baseline + v * descent});
-        QPainterPath p;
-        p.addPolygon(box);
-        painter_.fillPath(p, dc_.backgroundColour);
-    }
+        painter_.setClipPath(TargetBox(full_, *rect), Qt::IntersectClip);
+    if (dc_.backgroundMode == dcmode::Opaque)
+        painter_.fillPath(CellBox(baseline, d, extent.width, ascent, descent),
+                          dc_.backgroundColour);
     painter_.setPen(dc_.textColour);
-    // Colour (bitmap) fonts are scaled as images however large the glyph: far beyond any
-    // sensible size on the device the outlines are filled instead, as the painter already does
-    // for other fonts.
-    const double deviceEm = em * std::max(std::hypot(painterBase_.m11(), painterBase_.m12()),
-                                          std::hypot(painterBase_.m21(), painterBase_.m22()));
-    auto draw = [&](const QString& glyphs) {
-        if (deviceEm <= 1024) {
-            painter_.drawText(QPointF(0, 0), glyphs);
-            return;
-        }
-        QPainterPath outline;
-        outline.addText(QPointF(0, 0), font, glyphs);
-        painter_.setRenderHint(QPainter::Antialiasing, true);
-        painter_.fillPath(outline, dc_.textColour);
-    };
-    auto place = [&](QPointF at) {
-        QTransform t;
-        t.translate(at.x(), at.y());
-        t.rotate(-angle);
-        t.scale(k * stretch, k);
-        painter_.setWorldTransform(t * painterBase_);
-    };
+    GlyphPainter glyphs(painter_, painterBase_, fonts, dc_.textColour, em, k * stretch, k, d.angle);
     if (advances.empty()) {
-        painter_.setFont(font);
-        place(baseline);
-        draw(text);
-    } else {
-        // With a spacing array every character stands at its recorded place and needs no
-        // shaping: the face's glyph is drawn directly, and only characters that need the text
-        // engine go through it.
-        const bool glyphs = deviceEm <= 1024 && !f.underline && !f.strikeOut;
-        const QRawFont none;
-        const QRawFont& raw = glyphs ? fonts.Raw() : none;
-        QGlyphRun glyphRun;
-        glyphRun.setRawFont(raw);
-        glyphRun.setPositions({QPointF(0, 0)});
-        bool fontSet = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            if ((i & 1023) == 1023 && clock_.elapsed() > limits_.maxMillis) {
-                Stop(MetafileErrorKind::TooLarge, QStringLiteral("time cap reached"));
-                break;
-            }
-            const int from = clusterStarts[i];
-            const int to = i + 1 < n ? clusterStarts[i + 1] : static_cast<int>(text.size());
-            const QStringView cluster = QStringView(text).mid(from, to - from);
-            if (cluster.trimmed().isEmpty()) continue;
-            place(baseline + offsets[i]);
-            quint32 glyph = 0;
-            if (raw.isValid() && PlainGlyph(raw, cluster, &glyph)) {
-                glyphRun.setGlyphIndexes({glyph});
-                painter_.drawGlyphRun(QPointF(0, 0), glyphRun);
-                continue;
-            }
-            if (!fontSet) painter_.setFont(font);
-            fontSet = true;
-            draw(cluster.toString());
-        }
+        glyphs.DrawShaped(text, baseline);
+    } else if (!glyphs.DrawSpaced(text, clusterStarts, extent.offsets, baseline,
+                                  f.underline || f.strikeOut, clock_, limits_.maxMillis)) {
+        Stop(MetafileErrorKind::TooLarge, QStringLiteral("time cap reached"));
     }
     painter_.restore();
 }

@@ -86,28 +86,51 @@ class EmfToWmfConverter {
     QByteArray Run();
 
   private:
+    // Mapping, the record loop and the states (EmfToWmf.cpp).
     QTransform Page() const;
     QTransform Total() const { return dc_.world * Page() * toWmf_; }
     QPoint Map(double x, double y) const;
     bool Rotated() const;
     double ScaleX() const;
     double ScaleY() const;
-
     void Record(std::uint32_t type, ByteView r);
+    // Record families; each returns false for a record not of its family.
+    bool MappingRecord(std::uint32_t type, ByteView r);
+    bool StateRecord(std::uint32_t type, ByteView r);
+    bool ObjectRecord(std::uint32_t type, ByteView r);
+    bool PathOrClipRecord(std::uint32_t type, ByteView r);
+    bool DrawRecord(std::uint32_t type, ByteView r);
+    void SaveDc();
+    void RestoreDc(std::int64_t which);
+
+    // Objects (EmfToWmfConverterObjects.cpp).
+    void CreatePalette(ByteView r);
     void Select(std::uint32_t handle);
+    void SelectStock(std::uint32_t index);
     int MakeObject(const EmfObject& object);
     void Retire(int slot);
     void FlushRetired();
-    void SelectStock(std::uint32_t index);
+
+    // Lines and shapes (EmfToWmfConverterShapes.cpp).
+    void Line(std::uint32_t type, QPointF to);
     void Points(std::uint32_t type, ByteView r, bool sixteen);
     void PolyPoly(std::uint32_t type, ByteView r, bool sixteen);
     void BoxShape(std::uint32_t type, ByteView r);
+    void DrawPolygons(const QList<QPolygonF>& polygons, bool closed);
+
+    // Text and bitmaps (EmfToWmfConverterText.cpp).
     void Text(ByteView r, bool wide);
     void SmallText(ByteView r);
     void Bitmap(std::uint32_t type, ByteView r);
+
+    // Paths and the clip (EmfToWmfConverterPaths.cpp).
+    void ClipRect(std::uint32_t type, ByteView r);
     void Clip(ByteView r);
+    void ClipToPath();
     void DrawPath(bool fill, bool stroke);
-    void DrawPolygons(const QList<QPolygonF>& polygons, bool closed);
+
+    // Shapes drawn in place of records without a Windows-metafile form
+    // (EmfToWmfConverterFills.cpp).
     void RestorePenAndBrush();
     void GradientFill(ByteView r);
     void RegionFill(std::uint32_t type, ByteView r);

@@ -3,6 +3,7 @@
 
 #include "metafile/EmfToWmfConverter.h"
 #include "metafile/GdiDefs.h"
+#include "metafile/StockObjects.h"
 
 namespace tavlex::mf::emftowmf {
 
@@ -107,10 +108,9 @@ void EmfToWmfConverter::RegionFill(std::uint32_t type, ByteView r) {
     if (own) {
         const std::uint32_t handle = r.U32Or(28);
         if (handle & kStockObject) {
-            const std::uint32_t stock = handle & ~kStockObject;
-            const std::uint32_t greys[] = {0xFFFFFF, 0xC0C0C0, 0x808080, 0x404040, 0x000000};
-            if (stock > 4) return;
-            brush = MakeObject(BrushObject(0, greys[stock]));
+            const StockObject stock = StockObjectAt(handle & ~kStockObject);
+            if (stock.kind != StockObject::Kind::Brush || stock.style != brushstyle::Solid) return;
+            brush = MakeObject(BrushObject(brushstyle::Solid, stock.colour));
         } else {
             const auto it = objects_.find(handle);
             if (it == objects_.end() || (it->second.kind != EmfObject::Kind::Brush &&

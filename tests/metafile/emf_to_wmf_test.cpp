@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <iterator>
+#include <ostream>
 #include <tuple>
 
 namespace tavlex::mf {
@@ -23,6 +25,7 @@ namespace {
 
 using testing::View;
 using testing::WithoutEscapes;
+using testing::WmfRecord;
 using testing::WmfRecords;
 using testing::WmfRecordsOf;
 
@@ -376,6 +379,105 @@ TEST(EmfToWmfTest, RoundTripPlaysLikeTheOriginal) {
     ASSERT_GT(ink, 10000);
     EXPECT_LT(differ, ink / 50) << differ << " of " << ink << " pixels differ";
 }
+
+// Every stock object, as the exported metafile makes it and as the page and its export show it:
+// a rectangle over a blue ground, drawn with the stock object and the null pen or brush.
+struct StockCase {
+    std::uint32_t index;
+    std::uint16_t made;  // the Windows-metafile record that makes it; 0 for none
+    QRgb shown;          // pens: the outline; brushes: the inside; others: the ground
+    const char* face = "";
+};
+
+void PrintTo(const StockCase& c, std::ostream* os) {
+    *os << "stock object " << c.index;
+}
+
+class StockObjectTest : public ::testing::TestWithParam<StockCase> {};
+
+constexpr QRgb kGround = qRgb(0x30, 0x80, 0xC0);
+
+TEST_P(StockObjectTest, ExportMakesItAndBothShowIt) {
+    if (!qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        GTEST_SKIP() << "needs a QGuiApplication";
+    }
+    const StockCase& c = GetParam();
+    const QByteArray emf = MakeEmf([&](EmfWriter& w) {
+        w.CreateBrushIndirect(1, 0, 0xC08030);  // the ground (COLORREF is blue, green, red)
+        w.SelectObject(1);
+        w.SelectObject(kStockObject | 8);  // NULL_PEN
+        w.Rectangle({0, 0, 2100, 2970});
+        w.SelectObject(kStockObject | 5);  // NULL_BRUSH: a pen shows only its outline
+        w.SelectObject(kStockObject | c.index);
+        w.Rectangle({500, 500, 1500, 1500});
+    });
+    const QByteArray wmf = ToWmf(emf);
+    const auto made = WmfRecords(wmf);
+    // The ground's brush, the null pen and brush, then the object itself.
+    const auto isObject = [](const WmfRecord& r) {
+        return r.function == wmr::CreatePenIndirect || r.function == wmr::CreateBrushIndirect ||
+               r.function == wmr::CreateFontIndirect;
+    };
+    std::vector<WmfRecord> objects;
+    std::copy_if(made.begin(), made.end(), std::back_inserter(objects), isObject);
+    ASSERT_GE(objects.size(), 3u);
+    if (c.made == 0) {
+        EXPECT_EQ(objects.size(), 3u);
+    } else {
+        ASSERT_EQ(objects.size(), 4u);
+        EXPECT_EQ(objects.back().function, c.made);
+    }
+    if (c.made == wmr::CreateFontIndirect) {
+        const ByteView face = *objects.back().params.Sub(18, 32);
+        EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(face.data())), QByteArray(c.face));
+    }
+    const auto shown = [](const Metafile& m) {
+        QImage image(420, 594, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        Play(m, painter, image.rect());
+        painter.end();
+        // The outline crosses the middle column near y = 100; the inside is at the centre.
+        QRgb outline = kGround;
+        for (int y = 95; y <= 105; ++y) {
+            if (image.pixel(200, y) != kGround) outline = image.pixel(200, y);
+        }
+        return std::pair{outline, image.pixel(200, 200)};
+    };
+    const Metafile original = Metafile::Load(emf);
+    const Metafile back = Metafile::Load(WithoutEscapes(wmf));
+    for (const Metafile* m : {&original, &back}) {
+        const auto [outline, inside] = shown(*m);
+        const bool pen = c.made == wmr::CreatePenIndirect;
+        const bool brush = c.made == wmr::CreateBrushIndirect;
+        const char* which = m == &back ? "exported" : "original";
+        if (!brush) {
+            EXPECT_EQ(outline, pen ? c.shown : kGround) << which;
+        }
+        EXPECT_EQ(inside, brush ? c.shown : kGround) << which;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stock, StockObjectTest,
+    ::testing::Values(StockCase{0, wmr::CreateBrushIndirect, qRgb(255, 255, 255)},
+                      StockCase{1, wmr::CreateBrushIndirect, qRgb(192, 192, 192)},
+                      StockCase{2, wmr::CreateBrushIndirect, qRgb(128, 128, 128)},
+                      StockCase{3, wmr::CreateBrushIndirect, qRgb(64, 64, 64)},
+                      StockCase{4, wmr::CreateBrushIndirect, qRgb(0, 0, 0)},
+                      StockCase{5, wmr::CreateBrushIndirect, kGround},  // null brush
+                      StockCase{6, wmr::CreatePenIndirect, qRgb(255, 255, 255)},
+                      StockCase{7, wmr::CreatePenIndirect, qRgb(0, 0, 0)},
+                      StockCase{8, wmr::CreatePenIndirect, kGround},  // null pen
+                      StockCase{9, 0, kGround},                       // no such object
+                      StockCase{10, wmr::CreateFontIndirect, kGround, "Courier New"},
+                      StockCase{12, wmr::CreateFontIndirect, kGround, "Arial"},
+                      StockCase{15, 0, kGround},  // the default palette
+                      StockCase{16, wmr::CreateFontIndirect, kGround, "Courier New"},
+                      StockCase{17, wmr::CreateFontIndirect, kGround, "Arial"},
+                      StockCase{18, wmr::CreateBrushIndirect, qRgb(255, 255, 255)},
+                      StockCase{19, wmr::CreatePenIndirect, qRgb(0, 0, 0)},
+                      StockCase{20, 0, kGround}));
 
 }  // namespace
 }  // namespace tavlex::mf

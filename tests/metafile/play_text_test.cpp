@@ -102,18 +102,81 @@ TEST(TextTest, ClippedTextStaysInsideItsRectangle) {
     EXPECT_LT(columns.back(), 40);
 }
 
-TEST(TextTest, UpdateCurrentPositionChainsRuns) {
-    const QImage image = Render(BuildEmf([](EmfWriter& w) {
+struct CurrentPositionCase {
+    const char* name;
+    std::uint32_t align;
+    int firstInk, lastInk;  // columns
+};
+
+void PrintTo(const CurrentPositionCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class CurrentPositionTest : public ::testing::TestWithParam<CurrentPositionCase> {};
+
+// Two runs of one bar, each 20 wide, from the current position at x = 50: left-aligned the
+// second follows the first, right-aligned it goes before it, and centred runs leave the
+// position where it was, so both stand on the same place.
+TEST_P(CurrentPositionTest, EachRunMovesThePositionAsItsAlignmentSays) {
+    const CurrentPositionCase& c = GetParam();
+    const QImage image = Render(BuildEmf([&](EmfWriter& w) {
         SelectFont(w, -20);
-        w.SetTextAlign(kTaUpdateCp | kTaBaseline);
-        w.MoveToEx(10, 60);
-        w.ExtTextOutW(QPoint(0, 0), "I", {40});
-        w.ExtTextOutW(QPoint(0, 0), "I", {40});
+        w.SetTextAlign(kTaUpdateCp | kTaBaseline | c.align);
+        w.MoveToEx(50, 60);
+        w.ExtTextOutW(QPoint(0, 0), "I", {20});
+        w.ExtTextOutW(QPoint(0, 0), "I", {20});
     }));
     const std::vector<int> columns = InkColumns(image, 0, 100);
-    ASSERT_FALSE(columns.empty());
-    EXPECT_NEAR(columns.front(), 11, 2);
-    EXPECT_NEAR(columns.back(), 53, 3);
+    ASSERT_FALSE(columns.empty()) << c.name;
+    EXPECT_NEAR(columns.front(), c.firstInk, 2) << c.name;
+    EXPECT_NEAR(columns.back(), c.lastInk, 2) << c.name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Alignments, CurrentPositionTest,
+                         ::testing::Values(CurrentPositionCase{"left", 0, 51, 73},
+                                           CurrentPositionCase{"right", kTaRight, 11, 33},
+                                           CurrentPositionCase{"center", kTaCenter, 41, 43}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// In opaque background mode the run's character cells, from the ascent down to the descent,
+// take the background colour; there is no rectangle in the record.
+TEST(TextTest, OpaqueBackgroundModeFillsTheCharacterCells) {
+    const QImage image = Render(BuildEmf([](EmfWriter& w) {
+        SelectFont(w, -20);
+        w.SetBkMode(2);  // OPAQUE
+        w.SetBkColor(kBlue);
+        w.SetTextAlign(kTaBaseline);
+        w.ExtTextOutW(QPoint(10, 60), "I", {40});
+    }));
+    // Arial: the cell runs from 18 pixels above the baseline to 4 below it.
+    EXPECT_TRUE(IsBlue(image.pixel(30, 45)));
+    EXPECT_TRUE(IsBlue(image.pixel(45, 62)));
+    EXPECT_TRUE(IsWhite(image.pixel(30, 38)));
+    EXPECT_TRUE(IsWhite(image.pixel(30, 67)));
+    EXPECT_TRUE(IsWhite(image.pixel(55, 50)));
+    EXPECT_TRUE(IsWhite(image.pixel(5, 50)));
+}
+
+// A font's width widens its glyphs against the face's own: twice the width, twice as wide.
+TEST(TextTest, FontWidthStretchesTheGlyphs) {
+    const auto inkWidth = [](std::int32_t width) {
+        const QImage image = Render(BuildEmf([&](EmfWriter& w) {
+            LogFont f;
+            f.height = -20;
+            f.width = width;
+            f.faceName = "Arial";
+            w.ExtCreateFontIndirectW(1, f);
+            w.SelectObject(1);
+            w.SetBkMode(1);
+            w.SetTextAlign(kTaBaseline);
+            w.ExtTextOutW(QPoint(5, 60), "HH");
+        }));
+        const std::vector<int> columns = InkColumns(image, 0, 100);
+        return columns.empty() ? 0 : columns.back() - columns.front() + 1;
+    };
+    const int narrow = inkWidth(6), wide = inkWidth(12);
+    ASSERT_GT(narrow, 0);
+    EXPECT_NEAR(static_cast<double>(wide) / narrow, 2.0, 0.25) << narrow << " and " << wide;
 }
 
 // Text turned a quarter up under a mapping that doubles y: its spacing and the current position
