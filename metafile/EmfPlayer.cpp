@@ -17,26 +17,16 @@ QColor ColourRef(std::uint32_t ref) {
                   static_cast<int>((ref >> 16) & 0xFF));
 }
 
-bool Finite(double v) {
-    return std::isfinite(v) && std::fabs(v) < 1e12;
-}
-
 }  // namespace
 
 EmfPlayer::EmfPlayer(const Metafile& metafile, QPainter& painter, const QRect& target,
                      const PlayLimits& limits)
     : metafile_(metafile), painter_(painter), limits_(limits) {
-    refPixels_ = metafile.ReferencePixels();
-    refMillimetres_ = metafile.ReferenceMillimetres();
-    if (refPixels_.width() <= 0 || refPixels_.height() <= 0 || refMillimetres_.width() <= 0 ||
-        refMillimetres_.height() <= 0) {
-        refPixels_ = QSizeF(1024, 768);  // 96 pixels per inch
-        refMillimetres_ = QSizeF(270.93, 203.2);
-    }
+    device_ = ReferenceDevice::From(metafile.ReferencePixels(), metafile.ReferenceMillimetres());
     // The frame (0.01 mm, inclusive) in pixels of the reference device, mapped onto the target
     // whose right and bottom are taken one pixel inside.
-    const double pxPerHmmX = refPixels_.width() / (refMillimetres_.width() * 100.0);
-    const double pxPerHmmY = refPixels_.height() / (refMillimetres_.height() * 100.0);
+    const double pxPerHmmX = device_.pixels.width() / (device_.millimetres.width() * 100.0);
+    const double pxPerHmmY = device_.pixels.height() / (device_.millimetres.height() * 100.0);
     const QRect frame = metafile.Frame();
     double fx0 = frame.left() * pxPerHmmX;
     double fy0 = frame.top() * pxPerHmmY;
@@ -170,73 +160,7 @@ QBrush EmfPlayer::CurrentBrush() const {
 }
 
 void EmfPlayer::UpdateTransform() {
-    const PlayerDcState& s = dc_;
-    const double sx = s.windowExt.width() != 0 ? s.viewportExt.width() / s.windowExt.width() : 1;
-    const double sy = s.windowExt.height() != 0 ? s.viewportExt.height() / s.windowExt.height() : 1;
-    const QTransform page(sx, 0, 0, sy, s.viewportOrg.x() - s.windowOrg.x() * sx,
-                          s.viewportOrg.y() - s.windowOrg.y() * sy);
-    full_ = s.world * page * frameToTarget_;
-}
-
-void EmfPlayer::SetMapMode(int mode) {
-    if (mode < mapmode::Text || mode > mapmode::Anisotropic) return;
-    PlayerDcState& s = dc_;
-    s.mapMode = mode;
-    const double mmx = refMillimetres_.width(), mmy = refMillimetres_.height();
-    const double pxx = refPixels_.width(), pxy = refPixels_.height();
-    double units = 0;  // logical units per millimetre
-    switch (mode) {
-        case mapmode::Text:
-            s.windowExt = QSizeF(1, 1);
-            s.viewportExt = QSizeF(1, 1);
-            break;
-        case mapmode::LoMetric:
-            units = 10;
-            break;
-        case mapmode::HiMetric:
-            units = 100;
-            break;
-        case mapmode::LoEnglish:
-            units = 100 / 25.4;
-            break;
-        case mapmode::HiEnglish:
-            units = 1000 / 25.4;
-            break;
-        case mapmode::Twips:
-            units = 1440 / 25.4;
-            break;
-        case mapmode::Isotropic:  // starts as LoMetric
-            units = 10;
-            break;
-        default:
-            break;  // MM_ANISOTROPIC keeps the extents
-    }
-    if (units > 0) {
-        s.windowExt = QSizeF(std::round(mmx * units), std::round(mmy * units));
-        s.viewportExt = QSizeF(pxx, -pxy);
-    }
-    UpdateTransform();
-}
-
-// Keeps the isotropic aspect: shrink the viewport extent along the longer axis.
-void EmfPlayer::FixIsotropic() {
-    PlayerDcState& s = dc_;
-    if (s.mapMode != mapmode::Isotropic || s.windowExt.width() == 0 || s.windowExt.height() == 0)
-        return;
-    const double xdim = std::fabs(s.viewportExt.width() * refMillimetres_.width() /
-                                  (s.windowExt.width() * refPixels_.width()));
-    const double ydim = std::fabs(s.viewportExt.height() * refMillimetres_.height() /
-                                  (s.windowExt.height() * refPixels_.height()));
-    if (xdim == 0 || ydim == 0) return;
-    if (xdim > ydim) {
-        const double min = s.viewportExt.width() >= 0 ? 1 : -1;
-        double cx = std::floor(s.viewportExt.width() * ydim / xdim + 0.5);
-        s.viewportExt.setWidth(cx == 0 ? min : cx);
-    } else {
-        const double min = s.viewportExt.height() >= 0 ? 1 : -1;
-        double cy = std::floor(s.viewportExt.height() * xdim / ydim + 0.5);
-        s.viewportExt.setHeight(cy == 0 ? min : cy);
-    }
+    full_ = dc_.world * dc_.page.Transform() * frameToTarget_;
 }
 
 void EmfPlayer::SaveDc() {
@@ -418,70 +342,40 @@ void EmfPlayer::PlayRecord(std::uint32_t type, ByteView r) {
     DrawRecord(type, r);
 }
 
-// Map mode, window and viewport, world transform.
+// Map mode, window and viewport, world transform; a record the platform refuses changes nothing.
 bool EmfPlayer::MappingRecord(std::uint32_t type, ByteView r) {
     PlayerDcState& s = dc_;
     switch (type) {
         case emr::SetMapMode:
-            SetMapMode(r.I32Or(8));
-            return true;
+            s.page.SetMapMode(r.I32Or(8), device_);
+            break;
         case emr::SetWindowExtEx:
-        case emr::SetViewportExtEx: {
-            const std::int32_t cx = r.I32Or(8), cy = r.I32Or(12);
-            if (cx == 0 || cy == 0 ||
-                (s.mapMode != mapmode::Isotropic && s.mapMode != mapmode::Anisotropic))
-                return true;
-            (type == emr::SetWindowExtEx ? s.windowExt : s.viewportExt) = QSizeF(cx, cy);
-            FixIsotropic();
-            UpdateTransform();
-            return true;
-        }
+            s.page.SetWindowExt(r.I32Or(8), r.I32Or(12), device_);
+            break;
+        case emr::SetViewportExtEx:
+            s.page.SetViewportExt(r.I32Or(8), r.I32Or(12), device_);
+            break;
         case emr::SetWindowOrgEx:
-            s.windowOrg = QPointF(r.I32Or(8), r.I32Or(12));
-            UpdateTransform();
-            return true;
+            s.page.windowOrg = QPointF(r.I32Or(8), r.I32Or(12));
+            break;
         case emr::SetViewportOrgEx:
-            s.viewportOrg = QPointF(r.I32Or(8), r.I32Or(12));
-            UpdateTransform();
-            return true;
+            s.page.viewportOrg = QPointF(r.I32Or(8), r.I32Or(12));
+            break;
         case emr::ScaleViewportExtEx:
-        case emr::ScaleWindowExtEx: {
-            if (s.mapMode != mapmode::Isotropic && s.mapMode != mapmode::Anisotropic) break;
-            const double xn = r.I32Or(8), xd = r.I32Or(12), yn = r.I32Or(16), yd = r.I32Or(20);
-            if (xd == 0 || yd == 0 || xn == 0 || yn == 0) break;
-            QSizeF& ext = type == emr::ScaleWindowExtEx ? s.windowExt : s.viewportExt;
-            ext = QSizeF(std::trunc(ext.width() * xn / xd), std::trunc(ext.height() * yn / yd));
-            if (ext.width() == 0 || ext.height() == 0) ext = QSizeF(1, 1);
-            FixIsotropic();
-            UpdateTransform();
-            return true;
-        }
+            s.page.ScaleViewportExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
+            break;
+        case emr::ScaleWindowExtEx:
+            s.page.ScaleWindowExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
+            break;
         case emr::SetWorldTransform:
-        case emr::ModifyWorldTransform: {
-            const auto m11 = r.F32(8), m12 = r.F32(12), m21 = r.F32(16), m22 = r.F32(20),
-                       dx = r.F32(24), dy = r.F32(28);
-            const std::uint32_t mode =
-                type == emr::SetWorldTransform ? worldmode::Set : r.U32Or(32);
-            if (mode == worldmode::Identity) {
-                s.world = QTransform();
-            } else if (m11 && m12 && m21 && m22 && dx && dy) {
-                const double v[6] = {*m11, *m12, *m21, *m22, *dx, *dy};
-                if (!std::all_of(std::begin(v), std::end(v), Finite)) break;
-                const QTransform x(v[0], v[1], v[2], v[3], v[4], v[5]);
-                if (mode == worldmode::LeftMultiply)
-                    s.world = x * s.world;
-                else if (mode == worldmode::RightMultiply)
-                    s.world = s.world * x;
-                else if (mode == worldmode::Set)
-                    s.world = x;
-            }
-            UpdateTransform();
-            return true;
-        }
+        case emr::ModifyWorldTransform:
+            ApplyWorldTransform(s.world, type, r);
+            break;
         default:
             return false;
     }
-    return true;  // a record of this family that is not played
+    UpdateTransform();
+    return true;
 }
 
 // Saved states and the plain values of the device context.

@@ -3,6 +3,7 @@
 #include "metafile/ByteView.h"
 #include "metafile/EmfObjects.h"
 #include "metafile/Metafile.h"
+#include "metafile/PageMapping.h"
 #include "metafile/PlaybackContext.h"
 #include "metafile/PlayerDcState.h"
 #include "metafile/PlayerFontCache.h"
@@ -57,8 +58,6 @@ class EmfPlayer final : public PlaybackContext {
 
     // State, mapping and objects (EmfPlayer.cpp).
     void UpdateTransform();
-    void SetMapMode(int mode);
-    void FixIsotropic();
     void SaveDc();
     void RestoreDc(std::int32_t relative);
     GdiObject* Slot(std::uint32_t index);
@@ -122,8 +121,7 @@ class EmfPlayer final : public PlaybackContext {
     QTransform frameToTarget_;
     QRectF regionWindow_;  // what regions keep of a polygon: the target and a margin
     QTransform full_;      // logical -> target
-    QSizeF refPixels_;
-    QSizeF refMillimetres_;
+    ReferenceDevice device_;
 
     PlayerDcState dc_;
     std::vector<PlayerDcState> saved_;

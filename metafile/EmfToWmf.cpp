@@ -9,48 +9,6 @@ namespace tavlex::mf {
 
 namespace emftowmf {
 
-QTransform EmfToWmfConverter::Page() const {
-    double sx = 1, sy = 1;
-    switch (dc_.mapMode) {
-        case mapmode::LoMetric:
-            sx = pixelsPerMm_.width() / 10;
-            sy = -pixelsPerMm_.height() / 10;
-            break;
-        case mapmode::HiMetric:
-            sx = pixelsPerMm_.width() / 100;
-            sy = -pixelsPerMm_.height() / 100;
-            break;
-        case mapmode::LoEnglish:
-            sx = pixelsPerMm_.width() * 0.254;
-            sy = -pixelsPerMm_.height() * 0.254;
-            break;
-        case mapmode::HiEnglish:
-            sx = pixelsPerMm_.width() * 0.0254;
-            sy = -pixelsPerMm_.height() * 0.0254;
-            break;
-        case mapmode::Twips:
-            sx = pixelsPerMm_.width() * 25.4 / 1440;
-            sy = -pixelsPerMm_.height() * 25.4 / 1440;
-            break;
-        case mapmode::Isotropic:
-        case mapmode::Anisotropic: {
-            if (dc_.windowExt.width() == 0 || dc_.windowExt.height() == 0) break;
-            sx = dc_.viewportExt.width() / dc_.windowExt.width();
-            sy = dc_.viewportExt.height() / dc_.windowExt.height();
-            if (dc_.mapMode == mapmode::Isotropic) {
-                const double m = std::min(std::abs(sx), std::abs(sy));
-                sx = std::copysign(m, sx);
-                sy = std::copysign(m, sy);
-            }
-            break;
-        }
-        default:
-            break;
-    }
-    return QTransform(sx, 0, 0, sy, dc_.viewportOrg.x() - dc_.windowOrg.x() * sx,
-                      dc_.viewportOrg.y() - dc_.windowOrg.y() * sy);
-}
-
 QPoint EmfToWmfConverter::Map(double x, double y) const {
     const QPointF p = Total().map(QPointF(x, y));
     return QPoint(Coord(p.x()), Coord(p.y()));
@@ -78,7 +36,9 @@ QByteArray EmfToWmfConverter::Run() {
     const RectL frame{emf_.I32Or(24), emf_.I32Or(28), emf_.I32Or(32), emf_.I32Or(36)};
     const double devW = emf_.I32Or(72), devH = emf_.I32Or(76);
     const double mmW = emf_.I32Or(80), mmH = emf_.I32Or(84);
-    if (devW > 0 && devH > 0 && mmW > 0 && mmH > 0) pixelsPerMm_ = QSizeF(devW / mmW, devH / mmH);
+    device_ = ReferenceDevice::From(QSizeF(devW, devH), QSizeF(mmW, mmH));
+    const QSizeF pixelsPerMm(device_.pixels.width() / device_.millimetres.width(),
+                             device_.pixels.height() / device_.millimetres.height());
 
     // Twips unless the picture would not fit in 16-bit coordinates.
     const double frameW = std::max<double>(1, std::abs(double(frame.right) - frame.left));
@@ -103,10 +63,10 @@ QByteArray EmfToWmfConverter::Run() {
     out_->SetWindowExt(placeable.right, placeable.bottom);
 
     // Reference pixels to metafile units, the frame's corner at the origin.
-    const double kx = inch / (pixelsPerMm_.width() * 25.4);
-    const double ky = inch / (pixelsPerMm_.height() * 25.4);
-    const double fx = std::min(frame.left, frame.right) / 100.0 * pixelsPerMm_.width();
-    const double fy = std::min(frame.top, frame.bottom) / 100.0 * pixelsPerMm_.height();
+    const double kx = inch / (pixelsPerMm.width() * 25.4);
+    const double ky = inch / (pixelsPerMm.height() * 25.4);
+    const double fx = std::min(frame.left, frame.right) / 100.0 * pixelsPerMm.width();
+    const double fy = std::min(frame.top, frame.bottom) / 100.0 * pixelsPerMm.height();
     toWmf_ = QTransform(kx, 0, 0, ky, -fx * kx, -fy * ky);
 
     std::uint64_t offset = emf_.U32Or(4);
@@ -138,41 +98,30 @@ bool EmfToWmfConverter::MappingRecord(std::uint32_t type, ByteView r) {
     const std::int32_t x = r.I32Or(8), y = r.I32Or(12);
     switch (type) {
         case emr::SetMapMode:
-            dc_.mapMode = x;
+            dc_.page.SetMapMode(x, device_);
             return true;
         case emr::SetWindowExtEx:
-            dc_.windowExt = QSizeF(x, y);
-            return true;
-        case emr::SetWindowOrgEx:
-            dc_.windowOrg = QPointF(x, y);
+            dc_.page.SetWindowExt(x, y, device_);
             return true;
         case emr::SetViewportExtEx:
-            dc_.viewportExt = QSizeF(x, y);
+            dc_.page.SetViewportExt(x, y, device_);
+            return true;
+        case emr::SetWindowOrgEx:
+            dc_.page.windowOrg = QPointF(x, y);
             return true;
         case emr::SetViewportOrgEx:
-            dc_.viewportOrg = QPointF(x, y);
+            dc_.page.viewportOrg = QPointF(x, y);
             return true;
         case emr::ScaleWindowExtEx:
-        case emr::ScaleViewportExtEx: {
-            if (r.I32Or(12) == 0 || r.I32Or(20) == 0) return true;
-            QSizeF& ext = type == emr::ScaleWindowExtEx ? dc_.windowExt : dc_.viewportExt;
-            ext = QSizeF(ext.width() * r.I32Or(8) / r.I32Or(12),
-                         ext.height() * r.I32Or(16) / r.I32Or(20));
+            dc_.page.ScaleWindowExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
             return true;
-        }
+        case emr::ScaleViewportExtEx:
+            dc_.page.ScaleViewportExt(r.I32Or(8), r.I32Or(12), r.I32Or(16), r.I32Or(20), device_);
+            return true;
         case emr::SetWorldTransform:
-        case emr::ModifyWorldTransform: {
-            const QTransform xf(r.F32(8).value_or(1), r.F32(12).value_or(0), r.F32(16).value_or(0),
-                                r.F32(20).value_or(1), r.F32(24).value_or(0),
-                                r.F32(28).value_or(0));
-            const std::uint32_t mode =
-                type == emr::SetWorldTransform ? worldmode::Set : r.U32Or(32);
-            if (mode == worldmode::Identity) dc_.world = QTransform();
-            if (mode == worldmode::LeftMultiply) dc_.world = xf * dc_.world;
-            if (mode == worldmode::RightMultiply) dc_.world = dc_.world * xf;
-            if (mode == worldmode::Set) dc_.world = xf;
+        case emr::ModifyWorldTransform:
+            ApplyWorldTransform(dc_.world, type, r);
             return true;
-        }
         default:
             return false;
     }

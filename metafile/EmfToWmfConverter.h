@@ -5,6 +5,7 @@
 #include "metafile/ByteView.h"
 #include "metafile/EmfWriter.h"
 #include "metafile/Limits.h"
+#include "metafile/PageMapping.h"
 #include "metafile/WmfCharset.h"
 #include "metafile/WmfWriter.h"
 
@@ -63,9 +64,7 @@ inline EmfObject BrushObject(std::uint16_t style, std::uint32_t color, std::uint
 // The part of the enhanced metafile's device context the conversion follows: its mapping and
 // world transform, the current position, and the Windows-metafile objects selected for it.
 struct ConversionDc {
-    int mapMode = mapmode::Text;
-    QPointF windowOrg, viewportOrg;
-    QSizeF windowExt{1, 1}, viewportExt{1, 1};
+    PageMapping page;
     QTransform world;
     QPointF position;                     // current position, logical units
     int pen = -1, brush = -1, font = -1;  // Windows-metafile slots selected
@@ -87,8 +86,7 @@ class EmfToWmfConverter {
 
   private:
     // Mapping, the record loop and the states (EmfToWmf.cpp).
-    QTransform Page() const;
-    QTransform Total() const { return dc_.world * Page() * toWmf_; }
+    QTransform Total() const { return dc_.world * dc_.page.Transform() * toWmf_; }
     QPoint Map(double x, double y) const;
     bool Rotated() const;
     double ScaleX() const;
@@ -139,7 +137,7 @@ class EmfToWmfConverter {
     ByteView emf_;
     std::unique_ptr<WmfWriter> out_;
     QTransform toWmf_;
-    QSizeF pixelsPerMm_{3.78, 3.78};
+    ReferenceDevice device_;
     ConversionDc dc_;
     std::vector<ConversionDc> saved_;
     std::map<std::uint32_t, EmfObject> objects_;

@@ -2,6 +2,7 @@
 
 #include "metafile/EmfObjects.h"
 #include "metafile/GdiDefs.h"
+#include "metafile/PageMapping.h"
 
 #include <QColor>
 #include <QPointF>
@@ -16,11 +17,7 @@ namespace tavlex::mf {
 
 // The attributes of a device context that SaveDC keeps and RestoreDC brings back.
 struct PlayerDcState {
-    int mapMode = mapmode::Text;
-    QPointF windowOrg{0, 0};
-    QPointF viewportOrg{0, 0};
-    QSizeF windowExt{1, 1};
-    QSizeF viewportExt{1, 1};
+    PageMapping page;
     QTransform world;
     int graphicsMode = dcmode::CompatibleGraphics;
 

@@ -380,6 +380,25 @@ TEST(EmfToWmfTest, RoundTripPlaysLikeTheOriginal) {
     EXPECT_LT(differ, ink / 50) << differ << " of " << ink << " pixels differ";
 }
 
+// The isotropic mode keeps a logical unit as long across as down in millimetres of the reference
+// device, as the page shows it, also where that device's pixels are not square.
+TEST(EmfToWmfTest, IsotropicPageKeepsItsShapeOnOblongPixels) {
+    EmfWriter::Header h;
+    h.frame = {0, 0, 10000, 10000};     // 10 cm square
+    h.devicePixels = QSize(1000, 500);  // 10 pixels a millimetre across, 5 down
+    h.deviceMillimetres = QSize(100, 100);
+    EmfWriter w(h);
+    w.SetMapMode(7);  // MM_ISOTROPIC
+    w.SetWindowExtEx(1000, 1000);
+    w.SetViewportExtEx(1000, 500);  // already square in millimetres: nothing to shrink
+    w.Rectangle({0, 0, 1000, 1000});
+    const QByteArray wmf = ToWmf(w.Finish());
+    const auto rects = WmfRecordsOf(wmf, wmr::Rectangle);
+    ASSERT_EQ(rects.size(), 1u);
+    EXPECT_NEAR(rects[0].params.I16Or(2), 5669, 2);  // right: 10 cm in twips
+    EXPECT_NEAR(rects[0].params.I16Or(0), 5669, 2);  // bottom
+}
+
 // Every stock object, as the exported metafile makes it and as the page and its export show it:
 // a rectangle over a blue ground, drawn with the stock object and the null pen or brush.
 struct StockCase {
