@@ -140,6 +140,16 @@ std::vector<AlbumPageSize> SizesOf(const std::vector<AlbumPage>& pages) {
 
 }  // namespace
 
+AlbumContents NewA4AlbumContents() {
+    AlbumContents contents;
+    contents.header.SetSignature("JXA");
+    contents.header.SetProductVersion(90000);
+    contents.settings = AlbumSettings(HasLongSettings(contents.header));
+    contents.settings.SetPaperWidthMm(210);
+    contents.settings.SetPaperHeightMm(297);
+    return contents;
+}
+
 QByteArray BuildAlbumBytes(const AlbumContents& contents, const std::vector<AlbumPage>& pages) {
     QByteArray bytes;
     QBuffer buffer(&bytes);

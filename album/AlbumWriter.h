@@ -22,6 +22,10 @@ struct AlbumContents {
     int compressionLevel = 6;              // zlib level 0..9
 };
 
+// A new album as the current writer makes it: signature "JXA", version 9.0 (the long settings
+// layout) and A4 paper. Callers change what differs.
+AlbumContents NewA4AlbumContents();
+
 struct AlbumPage {
     QByteArray data;
     std::uint8_t orientation = 0;

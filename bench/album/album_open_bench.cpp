@@ -134,11 +134,7 @@ int main() {
     QTemporaryDir dir;
     const QString album = dir.filePath(QStringLiteral("bench.YRA"));
     const QByteArray pool = MakePool();
-    tavlex::AlbumContents contents;
-    contents.header.SetSignature("JXA");
-    contents.header.SetProductVersion(90000);
-    contents.settings.SetPaperWidthMm(210);
-    contents.settings.SetPaperHeightMm(297);
+    tavlex::AlbumContents contents = tavlex::NewA4AlbumContents();
     contents.compressionLevel = 1;
     std::vector<tavlex::AlbumPageSize> pages(static_cast<std::size_t>(pageCount), {kPageSize, 0});
     QElapsedTimer timer;

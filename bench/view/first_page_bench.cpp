@@ -44,12 +44,7 @@ double Millis(const QElapsedTimer& timer) {
 // An album of about `megabytes` of body whose pages repeat the sample's pages in turn.
 QString MakeAlbum(const QTemporaryDir& dir, const std::vector<QByteArray>& samples,
                   std::int64_t megabytes) {
-    AlbumContents contents;
-    contents.header.SetSignature("JXA");
-    contents.header.SetProductVersion(90000);
-    contents.settings = AlbumSettings(HasLongSettings(contents.header));
-    contents.settings.SetPaperWidthMm(210);
-    contents.settings.SetPaperHeightMm(297);
+    AlbumContents contents = NewA4AlbumContents();
     contents.compressionLevel = 1;
     std::vector<AlbumPageSize> pages;
     std::int64_t total = 0;

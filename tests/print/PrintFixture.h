@@ -32,20 +32,15 @@ struct PrintAlbum {
 
 inline QString WritePrintAlbum(const QTemporaryDir& dir, const QString& name,
                                const PrintAlbum& recipe) {
-    AlbumContents contents;
-    contents.header.SetSignature("JXA");
-    contents.header.SetProductVersion(90000);
+    AlbumContents contents = NewA4AlbumContents();
     contents.header.SetMargins(recipe.margins[0], recipe.margins[1], recipe.margins[2],
                                recipe.margins[3]);
-    contents.settings = AlbumSettings(HasLongSettings(contents.header));
     contents.settings.SetTitle("Print test");
     contents.settings.SetAuthor("Author");
     contents.settings.SetRemarks("Remarks");
     contents.settings.SetCreated(
         DateTimeToOleDate(QDateTime(QDate(2004, 3, 7), QTime(9, 5, 0), Qt::UTC)));
     contents.settings.SetPaperCode(recipe.paperCode);
-    contents.settings.SetPaperWidthMm(210);
-    contents.settings.SetPaperHeightMm(297);
     contents.settings.SetPageOffset(recipe.pageOffset);
     contents.settings.SetUsedFonts(recipe.usedFonts);
     contents.pageOrientation = !recipe.orientations.empty();

@@ -56,16 +56,11 @@ struct Edges {
 // offsets, with the given pages.
 QString WriteAlbum(const QTemporaryDir& dir, const Edges& edges, const QList<QByteArray>& pages,
                    const QString& name = QStringLiteral("album.YRA")) {
-    AlbumContents contents;
-    contents.header.SetSignature("JXA");
-    contents.header.SetProductVersion(90000);
+    AlbumContents contents = NewA4AlbumContents();
     contents.header.SetMargins(
         PixelsToMillimetres(edges.top, 96), PixelsToMillimetres(edges.bottom, 96),
         PixelsToMillimetres(edges.left, 96), PixelsToMillimetres(edges.right, 96));
-    contents.settings = AlbumSettings(true);
     contents.settings.SetPaperCode(9);
-    contents.settings.SetPaperWidthMm(210);
-    contents.settings.SetPaperHeightMm(297);
     std::vector<AlbumPage> albumPages;
     for (const QByteArray& page : pages) albumPages.push_back({page, 0});
     const QString path = dir.filePath(name);

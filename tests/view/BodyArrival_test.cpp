@@ -29,12 +29,7 @@ std::vector<AlbumPage> LargePages(int count) {
 }
 
 QString WriteLargeAlbum(const QTemporaryDir& dir, int pages, int level) {
-    AlbumContents contents;
-    contents.header.SetSignature("JXA");
-    contents.header.SetProductVersion(90000);
-    contents.settings = AlbumSettings(HasLongSettings(contents.header));
-    contents.settings.SetPaperWidthMm(210);
-    contents.settings.SetPaperHeightMm(297);
+    AlbumContents contents = NewA4AlbumContents();
     contents.compressionLevel = level;
     const QString path = dir.filePath(QStringLiteral("大きい.YRA"));
     WriteAlbumFile(path, contents, LargePages(pages));

@@ -167,12 +167,7 @@ struct AlbumRecipe {
 
 inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
                           const AlbumRecipe& recipe) {
-    AlbumContents contents;
-    contents.header.SetSignature("JXA");
-    contents.header.SetProductVersion(90000);
-    contents.settings = AlbumSettings(HasLongSettings(contents.header));
-    contents.settings.SetPaperWidthMm(210);
-    contents.settings.SetPaperHeightMm(297);
+    AlbumContents contents = NewA4AlbumContents();
     contents.settings.SetPageOffset(recipe.pageOffset);
     contents.contents = recipe.contents;
     contents.pageOrientation = recipe.oriented;
