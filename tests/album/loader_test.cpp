@@ -114,7 +114,8 @@ TEST_F(LoaderTest, PageBufferIsReusedOnlyWhenNothingSharesIt) {
 // A large page arrives chunk by chunk on a thread of its own and ends as ReadPageBytes reads
 // it; a body cut short under the read fails the wait, and Finish reports why.
 TEST_F(LoaderTest, PageArrivesOnItsOwnThreadAndReportsAFailedRead) {
-    QByteArray big(static_cast<qsizetype>(PageArrival::kChunk * 5 + 123), '\0');
+    QByteArray big(static_cast<qsizetype>(PageArrival::kThreadedFrom + PageArrival::kChunk + 123),
+                   '\0');
     std::uint32_t state = 12345;
     for (char& c : big) {
         state = state * 1103515245u + 12345u;
