@@ -16,7 +16,7 @@ std::shared_ptr<PageArrival> PageArrival::Start(const Document& document, int pa
     SizePageBuffer(buffer, entry.Size);
     std::shared_ptr<PageArrival> arrival(new PageArrival(
         *document.BodyStream, document.Arrival.get(), entry.Offset, buffer.data(), entry.Size));
-    if (entry.Size > 2 * kChunk) {
+    if (entry.Size >= kThreadedFrom) {
         try {
             arrival->reader_ = std::thread([raw = arrival.get()] { raw->Read(); });
             return arrival;
@@ -24,7 +24,7 @@ std::shared_ptr<PageArrival> PageArrival::Start(const Document& document, int pa
             // No thread to be had: the page is read here instead.
         }
     }
-    arrival->Read();  // small pages: a thread would cost more than it saves
+    arrival->Read();
     return arrival;
 }
 

@@ -114,7 +114,8 @@ TEST_F(LoaderTest, PageBufferIsReusedOnlyWhenNothingSharesIt) {
 // A large page arrives chunk by chunk on a thread of its own and ends as ReadPageBytes reads
 // it; a body cut short under the read fails the wait, and Finish reports why.
 TEST_F(LoaderTest, PageArrivesOnItsOwnThreadAndReportsAFailedRead) {
-    QByteArray big(static_cast<qsizetype>(PageArrival::kChunk * 5 + 123), '\0');
+    QByteArray big(static_cast<qsizetype>(PageArrival::kThreadedFrom + PageArrival::kChunk + 123),
+                   '\0');
     std::uint32_t state = 12345;
     for (char& c : big) {
         state = state * 1103515245u + 12345u;
@@ -576,11 +577,22 @@ TEST_F(LoaderTest, HardLinkedNamesAreNeverTruncated) {
     EXPECT_EQ(test::ReadFile(victim), "keep me");
 }
 
-TEST_F(LoaderTest, AnExistingBodyFileIsEmptiedFirst) {
+// A stale body is replaced by a new file of this user's alone rather than truncated in place,
+// which ext4 would write back to disk in full when the window closes.
+TEST_F(LoaderTest, AnExistingBodyFileIsReplacedFirst) {
+    const QString stale = temp_.filePath("Tavlex_0.TMP");
     test::WriteFile(temp_, "Tavlex_0.TMP", QByteArray(1 << 16, 'o'));
+    ASSERT_TRUE(QFile::setPermissions(
+        stale, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther | QFile::ReadGroup));
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(stale).constData(), &before), 0);
     const AlbumLoadResult result = Load(Write("a.YRA", test::SampleAlbum()));
-    EXPECT_EQ(QFileInfo(result.document.BodyStream->Path()).size(),
-              result.document.AlbumHeader.BodyLength());
+    ASSERT_EQ(result.document.BodyStream->Path(), stale);
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(stale).constData(), &after), 0);
+    EXPECT_NE(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mode & 0777, 0600u);
+    EXPECT_EQ(after.st_size, result.document.AlbumHeader.BodyLength());
 }
 
 }  // namespace

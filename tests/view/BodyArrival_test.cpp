@@ -23,7 +23,8 @@ constexpr int kFiller = 1 << 20;
 std::vector<AlbumPage> LargePages(int count) {
     std::vector<AlbumPage> pages;
     for (int i = 0; i < count; ++i) {
-        pages.push_back({ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), false, true), 0});
+        pages.push_back(
+            {ColouredPage(QColor::fromHsv((i * 40) % 360, 120, 240), false, 1 << 20), 0});
     }
     return pages;
 }

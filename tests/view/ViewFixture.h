@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "album/AlbumWriter.h"
+#include "album/PageArrival.h"
 #include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
 #include "support/Messages.h"
@@ -121,7 +122,8 @@ inline QImage Played(const mf::Metafile& page, QSize size, const QRect& pageRect
 
 // An A4 page (794 x 1123 at 96 per inch) in one colour with a black diagonal, so that position
 // and scale show in the pixels.
-inline QByteArray ColouredPage(const QColor& colour, bool landscape = false, bool large = false) {
+inline QByteArray ColouredPage(const QColor& colour, bool landscape = false,
+                               qsizetype leadingComment = 0) {
     mf::EmfWriter::Header header;
     const int w = landscape ? 1123 : 794;
     const int h = landscape ? 794 : 1123;
@@ -130,7 +132,7 @@ inline QByteArray ColouredPage(const QColor& colour, bool landscape = false, boo
     header.devicePixels = QSize(1920, 1080);
     header.deviceMillimetres = QSize(508, 286);
     mf::EmfWriter writer(header);
-    if (large) writer.Comment(QByteArray(1 << 20, 'c'));
+    if (leadingComment > 0) writer.Comment(QByteArray(leadingComment, 'c'));
     writer.CreateBrushIndirect(1, 0, mf::ToColorRef(colour));
     writer.SelectObject(1);
     writer.CreatePen(2, 0, 1, mf::ToColorRef(Qt::black));
@@ -161,7 +163,7 @@ struct AlbumRecipe {
     std::vector<std::uint8_t> orientations;  // per page, for a 9-byte album
     bool oriented = false;
     std::vector<int> badPages;    // 1-based pages whose bytes are no metafile
-    std::vector<int> largePages;  // 1-based pages led by a 1 MiB comment, read while they play
+    std::vector<int> largePages;  // 1-based pages large enough to be read while they play
     std::vector<int> slowPages;   // 1-based pages that play for many seconds
 };
 
@@ -180,11 +182,13 @@ inline QString WriteAlbum(const QTemporaryDir& dir, const QString& name,
             return std::find(list.begin(), list.end(), i + 1) != list.end();
         };
         const QColor colour = QColor::fromHsv((i * 40) % 360, 120, 240);
-        pages.push_back({listed(recipe.badPages) ? QByteArray(300, 'x')
-                         : listed(recipe.slowPages)
-                             ? SlowPage(colour)
-                             : ColouredPage(colour, turn != 0, listed(recipe.largePages)),
-                         turn});
+        pages.push_back(
+            {listed(recipe.badPages) ? QByteArray(300, 'x')
+             : listed(recipe.slowPages)
+                 ? SlowPage(colour)
+                 : ColouredPage(colour, turn != 0,
+                                listed(recipe.largePages) ? PageArrival::kThreadedFrom : 0),
+             turn});
     }
     const QString path = dir.filePath(name);
     WriteAlbumFile(path, contents, pages);
