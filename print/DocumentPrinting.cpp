@@ -85,13 +85,13 @@ DocumentPrinting::DocumentPrinting(TViewForm& form) : QObject(&form), form_(form
     connect(&form, &TViewForm::S1Clicked, this, &DocumentPrinting::S1Click);
     connect(&form, &TViewForm::MarjinBtnClicked, this, &DocumentPrinting::MarjinBtnClick);
     connect(&form, &TViewForm::N4Clicked, this, &DocumentPrinting::N4Click);
-    form.PaintBox()->SetOverlay(
-        [this](QPainter& painter, const PageView&) { DrawPrintableArea(painter); });
+    box_ = form.PaintBox();
+    box_->SetOverlay([this](QPainter& painter, const PageView&) { DrawPrintableArea(painter); });
     CloseGuard::Instance();
 }
 
 DocumentPrinting::~DocumentPrinting() {
-    form_.PaintBox()->SetOverlay({});
+    if (box_) box_->SetOverlay({});
 }
 
 DocumentPrinting& DocumentPrinting::Attach(TViewForm& form) {

@@ -11,6 +11,7 @@ class QPrintDialog;
 namespace tavlex {
 
 class AlbumSettings;
+class PagePaintBox;
 class TPrinterEnv;
 class TViewForm;
 struct PageView;
@@ -61,6 +62,9 @@ class DocumentPrinting : public QObject {
     void RepaintPage() const;
 
     TViewForm& form_;
+    // The window deletes its children in the order they were made, so the page box may be gone
+    // before this is; the window itself is half destroyed by then and is not asked for it.
+    QPointer<PagePaintBox> box_;
     TPrinterEnv* env_ = nullptr;
     const mf::Metafile* whole_ = nullptr;
 };
