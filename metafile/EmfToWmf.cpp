@@ -91,10 +91,10 @@ QByteArray EmfToWmfConverter::Run() {
 }
 
 void EmfToWmfConverter::Record(std::uint32_t type, ByteView r) {
-    // Each family says whether the record was one of its own. Records of no family (comments,
-    // EMF+ included, escapes, records without a Windows-metafile form) are left out, as the
-    // platform's conversion leaves them out.
-    // The mapping is followed here and applied to every coordinate.
+    // Each family says whether the record was one of its own; the mapping is only followed,
+    // to be applied to every coordinate. Records of no family (comments, EMF+ included,
+    // escapes, records without a Windows-metafile form) are left out, as the platform's
+    // conversion leaves them out.
     if (ApplyMappingRecord(dc_.page, dc_.world, type, r, device_) || StateRecord(type, r) ||
         ObjectRecord(type, r) || PathOrClipRecord(type, r))
         return;
