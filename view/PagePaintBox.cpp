@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "metafile/Metafile.h"
+#include "metafile/PageWeight.h"
 #include "support/PageRect.h"
 
 namespace tavlex {
@@ -61,6 +62,14 @@ QRect PagePaintBox::AreaFor(const PageRenderCache::Key& key) const {
 
 bool PagePaintBox::KnownSlow(const PageView& view) const {
     return view.generation == slowGeneration_ || (view.page > 0 && slowPages_.contains(view.page));
+}
+
+bool PagePaintBox::Heavy(const PageView& view) {
+    if (weighedGeneration_ != view.generation) {
+        weighedGeneration_ = view.generation;
+        heavy_ = mf::HeaviestOutline(*view.metafile) >= mf::kHeavyOutlinePoints;
+    }
+    return heavy_;
 }
 
 void PagePaintBox::MarkSlow(const PageView& view) {
@@ -210,7 +219,7 @@ void PagePaintBox::paintEvent(QPaintEvent* event) {
         return;
     }
     const QRect area = AreaFor(key);
-    if (KnownSlow(view)) {
+    if (KnownSlow(view) || Heavy(view)) {
         RenderElsewhere(view, key, area, true);
         QPainter painter(this);
         PaintWaiting(painter, view, key, event->region());

@@ -76,6 +76,8 @@ class PagePaintBox : public QWidget {
     bool OverBudget(const PageRenderCache::Key& key) const;
     QRect AreaFor(const PageRenderCache::Key& key) const;
     bool KnownSlow(const PageView& view) const;
+    // The page has an outline too heavy to draw within a frame: it goes to the worker at once.
+    bool Heavy(const PageView& view);
     void MarkSlow(const PageView& view);
     // False when the frame's time ran out; the exposed part is then white again.
     bool PlayInto(QPainter& painter, const PageView& view, const QRect& pageRect,
@@ -101,6 +103,8 @@ class PagePaintBox : public QWidget {
     bool renderingQueued_ = false;
     bool busyShown_ = false;
     std::optional<std::uint64_t> slowGeneration_;
+    std::optional<std::uint64_t> weighedGeneration_;  // the page Heavy last looked at
+    bool heavy_ = false;
     std::set<int> slowPages_;
     std::optional<PageRenderCache::Key> failedKey_;  // the worker had no memory for it
 };

@@ -8,8 +8,6 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include <zlib.h>
-
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -23,6 +21,8 @@
 #include "album/AlbumLoader.h"
 #include "album/AlbumWriter.h"
 #include "album/BodyFile.h"
+
+#include "../BodyInflate.h"
 
 namespace {
 
@@ -64,29 +64,8 @@ double Seconds(const QElapsedTimer& timer) {
 
 // The baseline: inflate the stream after the header into a 64 KiB buffer that is thrown away.
 std::int64_t PlainInflate(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(48)) std::abort();
-    z_stream stream{};
-    inflateInit(&stream);
-    std::vector<char> input(64 * 1024);
-    std::vector<char> output(64 * 1024);
-    std::int64_t total = 0;
-    int status = Z_OK;
-    while (status != Z_STREAM_END) {
-        if (stream.avail_in == 0) {
-            const qint64 got = file.read(input.data(), static_cast<qint64>(input.size()));
-            if (got <= 0) std::abort();
-            stream.next_in = reinterpret_cast<Bytef*>(input.data());
-            stream.avail_in = static_cast<uInt>(got);
-        }
-        stream.next_out = reinterpret_cast<Bytef*>(output.data());
-        stream.avail_out = static_cast<uInt>(output.size());
-        status = inflate(&stream, Z_NO_FLUSH);
-        if (status != Z_OK && status != Z_STREAM_END) std::abort();
-        total += static_cast<std::int64_t>(output.size() - stream.avail_out);
-    }
-    inflateEnd(&stream);
-    return total;
+    return tavlex::bench::InflateBody(path,
+                                      [](const char*, std::int64_t, std::int64_t) { return true; });
 }
 
 long StatusKilobytes(const char* field) {

@@ -13,8 +13,6 @@
 #include <QPainter>
 #include <QTemporaryDir>
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <vector>
@@ -30,6 +28,7 @@
 #include "view/ViewerSettings.h"
 #include "view/ZoomLayout.h"
 
+#include "../BodyInflate.h"
 #include "BenchFrame.h"
 
 using namespace tavlex;
@@ -66,35 +65,16 @@ double InflateAndPlayFirst(const QString& path, const PageEntry& first, QSize sh
                            const QRect& target) {
     QElapsedTimer timer;
     timer.start();
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || !file.seek(48)) std::abort();
-    z_stream stream{};
-    inflateInit(&stream);
-    std::vector<char> input(64 * 1024);
-    std::vector<char> output(64 * 1024);
     QByteArray page(first.Size, Qt::Uninitialized);
     const std::int64_t begin = first.Offset;
     const std::int64_t end = begin + first.Size;
-    std::int64_t produced = 0;
-    while (produced < end) {
-        if (stream.avail_in == 0) {
-            const qint64 got = file.read(input.data(), static_cast<qint64>(input.size()));
-            if (got <= 0) std::abort();
-            stream.next_in = reinterpret_cast<Bytef*>(input.data());
-            stream.avail_in = static_cast<uInt>(got);
-        }
-        stream.next_out = reinterpret_cast<Bytef*>(output.data());
-        stream.avail_out = static_cast<uInt>(output.size());
-        const int status = inflate(&stream, Z_NO_FLUSH);
-        if (status != Z_OK && status != Z_STREAM_END) std::abort();
-        const std::int64_t got = static_cast<std::int64_t>(output.size() - stream.avail_out);
+    bench::InflateBody(path, [&](const char* bytes, std::int64_t count, std::int64_t produced) {
         const std::int64_t from = std::max(produced, begin);
-        const std::int64_t to = std::min(produced + got, end);
+        const std::int64_t to = std::min(produced + count, end);
         if (to > from)
-            std::copy_n(output.data() + (from - produced), to - from, page.data() + (from - begin));
-        produced += got;
-    }
-    inflateEnd(&stream);
+            std::copy_n(bytes + (from - produced), to - from, page.data() + (from - begin));
+        return produced + count < end;
+    });
     const mf::Metafile metafile = mf::Metafile::Load(page);
     QImage image(sheet, QImage::Format_RGB32);
     image.fill(Qt::white);

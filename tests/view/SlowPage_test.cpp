@@ -6,6 +6,7 @@
 
 #include "ViewFixture.h"
 #include "metafile/Metafile.h"
+#include "metafile/PageWeight.h"
 #include "tests/album/GatedBody.h"
 #include "view/PagePaintBox.h"
 #include "view/PageRenderWorker.h"
@@ -65,6 +66,7 @@ class SlowPageTest : public QObject {
     void zoomChangeAbandonsTheSlowRendering();
     void closeDuringASlowRenderingJoinsTheWorker();
     void pageFoundFastOnTheWorkerPlaysHereAgain();
+    void heavyOutlineGoesToTheWorkerAtOnce();
     void workerRenderingEqualsPlaying_data();
     void workerRenderingEqualsPlaying();
 
@@ -204,6 +206,30 @@ void SlowPageTest::pageFoundFastOnTheWorkerPlaysHereAgain() {
     box.repaint();
     QCOMPARE(box.Worker().Delivered(), 3);
     QVERIFY(!box.Worker().Busy());
+}
+
+// One polygon can take seconds to fill and cannot be interrupted once it draws, so a page with
+// one goes to the worker before anything plays here, however long the frame's budget.
+void SlowPageTest::heavyOutlineGoesToTheWorkerAtOnce() {
+    mf::EmfWriter::Header header;
+    header.frame = {0, 0, 21000, 29700};
+    header.bounds = {0, 0, 793, 1122};
+    mf::EmfWriter writer(header);
+    writer.CreateBrushIndirect(1, 0, mf::ToColorRef(QColor(120, 40, 160)));
+    writer.SelectObject(1);
+    QVector<QPoint> star;
+    for (int i = 0; i < int(mf::kHeavyOutlinePoints); ++i)
+        star.push_back(QPoint(i % 2 == 0 ? 20 : 770, 20 + (i * 7) % 1080));
+    writer.Polygon(star);
+    const mf::Metafile page = mf::Metafile::Load(writer.Finish());
+    PagePaintBox box;
+    box.resize(397, 561);
+    box.SetSource([&] { return PageView{&page, 1, 50, QMargins()}; });
+    box.SetFrameMillis(60'000);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QVERIFY(box.Worker().Busy() || box.Worker().Delivered() == 1);
+    QTRY_COMPARE_WITH_TIMEOUT(box.Worker().Delivered(), 1, 20'000);
 }
 
 void SlowPageTest::workerRenderingEqualsPlaying_data() {
