@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <system_error>
 
 #include "album/AlbumError.h"
 #include "album/platform/BodyName.h"
@@ -24,6 +25,14 @@ BodyFile::BodyFile(int fd, QString path, int number)
     : fd_(fd), path_(std::move(path)), number_(number) {}
 
 BodyFile::~BodyFile() {
+    if (writer_.joinable()) {
+        {
+            const std::lock_guard<std::mutex> lock(mutex_);
+            quit_ = true;
+        }
+        changed_.notify_all();
+        writer_.join();
+    }
     if (fd_ < 0) return;
     if (!Whole()) platform::DeleteHeldBody(fd_, path_);
     platform::CloseFile(fd_);  // also releases the lock on the name
@@ -48,19 +57,87 @@ std::unique_ptr<BodyFile> BodyFile::Create(const QString& tempFolder) {
 }
 
 BodySink::Space BodyFile::Next(std::int64_t want) {
-    if (!block_) block_.reset(new char[kBlock]);
-    return {block_.get(), std::max<std::int64_t>(1, std::min(want, kBlock))};
+    std::unique_ptr<char[]>& block = blocks_[filling_];
+    if (!block) block.reset(new char[kBlock]);
+    return {block.get(), std::max<std::int64_t>(1, std::min(want, kBlock))};
 }
 
 void BodyFile::Commit(std::int64_t used) {
-    if (!platform::WriteAt(fd_, written_, block_.get(), used)) {
+    if (used <= 0) return;
+    if (!writer_.joinable() && !alone_) {
+        try {
+            writer_ = std::thread([this] { WriteBlocks(); });
+        } catch (const std::system_error&) {
+            alone_ = true;
+        }
+    }
+    if (alone_) {
+        if (!platform::WriteAt(fd_, written_, blocks_[filling_].get(), used)) {
+            throw AlbumError(
+                AlbumErrorKind::TemporaryFile,
+                QStringLiteral("cannot write the temporary file %1: %2").arg(path_, SystemError()),
+                written_);
+        }
+        written_ += used;
+        Publish(written_);
+        return;
+    }
+    // The block filled before this one must be in the file before this one goes to the writer.
+    WaitForWriter();
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_ = blocks_[filling_].get();
+        pendingLength_ = used;
+    }
+    changed_.notify_all();
+    filling_ = 1 - filling_;
+}
+
+void BodyFile::Finish() {
+    if (!writer_.joinable()) return;
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        quit_ = true;
+    }
+    changed_.notify_all();
+    writer_.join();  // after the last block: the writer quits only with nothing pending
+    WaitForWriter();
+}
+
+void BodyFile::WaitForWriter() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return pending_ == nullptr; });
+    if (writeError_ != 0) {
+        errno = writeError_;
         throw AlbumError(
             AlbumErrorKind::TemporaryFile,
             QStringLiteral("cannot write the temporary file %1: %2").arg(path_, SystemError()),
             written_);
     }
-    written_ += used;
-    Publish(written_);
+}
+
+void BodyFile::WriteBlocks() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return quit_ || pending_ != nullptr; });
+        if (pending_ == nullptr) return;  // quitting with nothing left to write
+        const char* block = pending_;
+        const std::int64_t length = pendingLength_;
+        const std::int64_t at = written_;
+        const bool failed = writeError_ != 0;
+        lock.unlock();
+        const bool ok = !failed && platform::WriteAt(fd_, at, block, length);
+        const int error = errno;
+        lock.lock();
+        if (ok) {
+            written_ += length;
+            Publish(written_);
+        } else if (!failed) {
+            writeError_ = error != 0 ? error : EIO;
+        }
+        pending_ = nullptr;
+        changed_.notify_all();
+    }
 }
 
 void BodyFile::ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const {

@@ -2,8 +2,11 @@
 
 #include <QString>
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "album/BodySink.h"
 
@@ -31,24 +34,39 @@ class BodyFile : public BodySink {
     QString Path() const override { return path_; }
     int Number() const override { return number_; }
 
-    // The body is inflated into a block in memory and appended to the file from there: a block
-    // that stays in the processor's cache makes the copy into the page cache nearly free, where
-    // filling the file's pages through a mapping costs a page fault and a zeroing per page.
+    // The body is inflated into one of two blocks in memory while a thread of its own appends
+    // the other to the file: the copy into the page cache, a tenth of the open, runs beside the
+    // inflate instead of after it. Bytes become readable once they are in the file. A failed
+    // write is thrown by the next Commit or by Finish, which also ends the thread.
     Space Next(std::int64_t want) override;
     void Commit(std::int64_t used) override;
+    void Finish() override;
     void ReadAt(std::int64_t offset, void* buffer, std::int64_t length) const override;
 
     static constexpr std::int64_t kBlock = 256 * 1024;
 
   private:
     BodyFile(int fd, QString path, int number);
+    void WriteBlocks();
+    // Waits until no block is being written; throws the error of one that failed.
+    void WaitForWriter();
 
     int fd_ = -1;
     QString path_;
     int number_ = -1;
-    // Writer side, touched only by the inflating thread.
-    std::int64_t written_ = 0;
-    std::unique_ptr<char[]> block_;
+    // Filled by the inflating thread; the other one is the writer's while it is pending.
+    std::unique_ptr<char[]> blocks_[2];
+    int filling_ = 0;
+    bool alone_ = false;  // no thread could be had: blocks are written as they are committed
+
+    std::mutex mutex_;  // guards what follows
+    std::condition_variable changed_;
+    const char* pending_ = nullptr;  // a block waiting to be written, or being written
+    std::int64_t pendingLength_ = 0;
+    std::int64_t written_ = 0;  // bytes in the file
+    int writeError_ = 0;        // errno of a failed write; nothing more is written after it
+    bool quit_ = false;
+    std::thread writer_;
 };
 
 }  // namespace tavlex
