@@ -25,14 +25,7 @@ BodyFile::BodyFile(int fd, QString path, int number)
     : fd_(fd), path_(std::move(path)), number_(number) {}
 
 BodyFile::~BodyFile() {
-    if (writer_.joinable()) {
-        {
-            const std::lock_guard<std::mutex> lock(mutex_);
-            quit_ = true;
-        }
-        changed_.notify_all();
-        writer_.join();
-    }
+    StopWriter();
     if (fd_ < 0) return;
     if (!Whole()) platform::DeleteHeldBody(fd_, path_);
     platform::CloseFile(fd_);  // also releases the lock on the name
@@ -95,13 +88,18 @@ void BodyFile::Commit(std::int64_t used) {
 
 void BodyFile::Finish() {
     if (!writer_.joinable()) return;
+    StopWriter();
+    WaitForWriter();  // throws the error of the last block, if it failed
+}
+
+void BodyFile::StopWriter() {
+    if (!writer_.joinable()) return;
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         quit_ = true;
     }
     changed_.notify_all();
     writer_.join();  // after the last block: the writer quits only with nothing pending
-    WaitForWriter();
 }
 
 void BodyFile::WaitForWriter() {

@@ -48,6 +48,8 @@ class BodyFile : public BodySink {
   private:
     BodyFile(int fd, QString path, int number);
     void WriteBlocks();
+    // Lets the writer finish what is pending and joins it.
+    void StopWriter();
     // Waits until no block is being written; throws the error of one that failed.
     void WaitForWriter();
 
