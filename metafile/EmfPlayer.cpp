@@ -76,10 +76,7 @@ PlayResult EmfPlayer::Run() {
     std::int64_t count = 0;
     while (!stopped_ && offset < data.size()) {
         if (limits_.cancelled && limits_.cancelled()) {
-            stopped_ = true;
-            result_.complete = false;
-            result_.cancelled = true;
-            result_.stopReason = QStringLiteral("cancelled");
+            MarkCancelled();
             result_.stopRecord = static_cast<std::uint64_t>(count);
             result_.stopOffset = offset;
             break;
@@ -130,6 +127,23 @@ void EmfPlayer::Stop(MetafileErrorKind kind, const QString& reason) {
     result_.complete = false;
     result_.stopKind = kind;
     result_.stopReason = reason;
+}
+
+void EmfPlayer::MarkCancelled() {
+    stopped_ = true;
+    result_.complete = false;
+    result_.cancelled = true;
+    result_.stopReason = QStringLiteral("cancelled");
+}
+
+bool EmfPlayer::OutOfTime() {
+    if (stopped_) return true;
+    if (limits_.cancelled && limits_.cancelled()) {
+        MarkCancelled();
+    } else if (clock_.elapsed() > limits_.maxMillis) {
+        Stop(MetafileErrorKind::TooLarge, QStringLiteral("time cap reached"));
+    }
+    return stopped_;
 }
 
 bool EmfPlayer::ChargeBitmapBytes(std::int64_t bytes) {

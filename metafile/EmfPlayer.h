@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace tavlex::mf {
@@ -55,6 +56,10 @@ class EmfPlayer final : public PlaybackContext {
     bool PathOrClipRecord(std::uint32_t type, ByteView r);
     bool DrawRecord(std::uint32_t type, ByteView r);
     void Stop(MetafileErrorKind kind, const QString& reason);
+    void MarkCancelled();
+    // Between the parts of one long record: true when the page is no longer wanted or its time
+    // is up, and it stops.
+    bool OutOfTime();
 
     // State, mapping and objects (EmfPlayer.cpp).
     void UpdateTransform();
@@ -86,6 +91,10 @@ class EmfPlayer final : public PlaybackContext {
     bool PenVisible() const;
     void FillTarget(const QPainterPath& path, const QBrush& brush);
     void StrokeTarget(const QPainterPath& path);
+    // Runs draw for path, in bands of device rows when the path is heavy (see
+    // PlayLimits::bandedFrom). reach: how far the drawing may extend past the path's points, in
+    // target units.
+    void InBands(const QPainterPath& path, qreal reach, const std::function<void()>& draw);
     void Output(const QPainterPath& targetPath, bool fill, bool stroke);
     bool ReadPoints(ByteView r, std::uint64_t offset, std::uint64_t count, bool sixteen,
                     std::vector<QPointF>& out);

@@ -2,6 +2,7 @@
 
 #include "metafile/GdiDefs.h"
 
+#include <QElapsedTimer>
 #include <QPaintEngine>
 #include <QPainterPathStroker>
 
@@ -209,13 +210,14 @@ void EmfPlayer::FillTarget(const QPainterPath& path, const QBrush& brush) {
     RopScope rop(painter_, dc_.rop2, colour, skip);
     if (skip) return;
     QBrush b = brush;
-    if (b.style() <= Qt::SolidPattern || b.style() >= Qt::LinearGradientPattern) {
-        if (b.style() == Qt::SolidPattern) b.setColor(colour);
-    } else {
-        if (dc_.backgroundMode == dcmode::Opaque) painter_.fillPath(path, dc_.backgroundColour);
-        b.setColor(colour);
-    }
-    painter_.fillPath(path, b);
+    const bool hatched = b.style() > Qt::SolidPattern && b.style() < Qt::LinearGradientPattern;
+    if (hatched || b.style() == Qt::SolidPattern) b.setColor(colour);
+    InBands(path, 0, [&] {
+        // Hatching on an opaque background: the gaps take the background colour.
+        if (hatched && dc_.backgroundMode == dcmode::Opaque)
+            painter_.fillPath(path, dc_.backgroundColour);
+        painter_.fillPath(path, b);
+    });
 }
 
 void EmfPlayer::StrokeTarget(const QPainterPath& path) {
@@ -226,18 +228,89 @@ void EmfPlayer::StrokeTarget(const QPainterPath& path) {
     RopScope rop(painter_, dc_.rop2, colour, skip);
     if (skip) return;
     pen.setColor(colour);
-    if (pen.style() == Qt::CustomDashLine && dc_.backgroundMode == dcmode::Opaque &&
-        pen.widthF() <= 1) {
-        QPen gaps(dc_.backgroundColour, pen.widthF());
-        gaps.setCapStyle(pen.capStyle());
-        painter_.strokePath(path, gaps);  // gaps of styled lines take the background colour
-    }
-    // The platform widens an even-width pen towards the right and bottom of the centre line.
-    if (pen.widthF() > 1 && static_cast<int>(pen.widthF()) % 2 == 0) {
-        painter_.strokePath(path.translated(0.5, 0.5), pen);
+    // A miter may reach out miterLimit half-widths; a cosmetic pen's width is in device pixels.
+    const qreal reach =
+        (pen.isCosmetic() ? 0 : pen.widthF() * std::max<qreal>(pen.miterLimit(), 1)) + 1;
+    // A thin line is cut at a clip's edge and drawn from there, which moves its pixels; only a
+    // wide pen's outline, filled like any shape, can be drawn in bands.
+    const bool wide = !pen.isCosmetic() && pen.widthF() * painter_.combinedTransform().m11() > 1;
+    InBands(wide ? path : QPainterPath(), reach, [&] {
+        if (pen.style() == Qt::CustomDashLine && dc_.backgroundMode == dcmode::Opaque &&
+            pen.widthF() <= 1) {
+            QPen gaps(dc_.backgroundColour, pen.widthF());
+            gaps.setCapStyle(pen.capStyle());
+            painter_.strokePath(path, gaps);  // gaps of styled lines take the background colour
+        }
+        // The platform widens an even-width pen towards the right and bottom of the centre line.
+        if (pen.widthF() > 1 && static_cast<int>(pen.widthF()) % 2 == 0) {
+            painter_.strokePath(path.translated(0.5, 0.5), pen);
+            return;
+        }
+        painter_.strokePath(path, pen);
+    });
+}
+
+namespace {
+
+bool Whole(qreal v) {
+    return v == std::round(v);
+}
+
+// The device rows a path may touch, in the painter's coordinates without its transform; empty
+// when bands cannot cut it exactly: not a raster device, a rotation or shear, or a scale to
+// device pixels that puts band edges between pixel rows.
+QRect BandableArea(const QPainter& painter, const QRectF& reach) {
+    const QPaintEngine* engine = painter.paintEngine();
+    if (engine == nullptr || engine->type() != QPaintEngine::Raster ||
+        engine->paintDevice() == nullptr)
+        return {};
+    if (painter.viewTransformEnabled() && painter.window() != painter.viewport()) return {};
+    const QTransform toBase = painter.combinedTransform();
+    if (toBase.type() > QTransform::TxScale || !toBase.isInvertible()) return {};
+    const QTransform baseToPixels = toBase.inverted() * painter.deviceTransform();
+    if (baseToPixels.type() > QTransform::TxScale || !baseToPixels.isInvertible() ||
+        !Whole(baseToPixels.m11()) || !Whole(baseToPixels.m22()) || !Whole(baseToPixels.dx()) ||
+        !Whole(baseToPixels.dy()))
+        return {};
+    const QPaintDevice& pixels = *engine->paintDevice();
+    QRectF area = baseToPixels.inverted().mapRect(QRectF(0, 0, pixels.width(), pixels.height()));
+    if (painter.hasClipping()) area &= toBase.mapRect(painter.clipBoundingRect());
+    area &= toBase.mapRect(reach);
+    return area.isEmpty() ? QRect() : area.toAlignedRect();
+}
+
+}  // namespace
+
+void EmfPlayer::InBands(const QPainterPath& path, qreal reach, const std::function<void()>& draw) {
+    const QRect area = path.elementCount() < limits_.bandedFrom
+                           ? QRect()
+                           : BandableArea(painter_, path.controlPointRect().adjusted(-reach, -reach,
+                                                                                     reach, reach));
+    if (area.isEmpty()) {
+        draw();
         return;
     }
-    painter_.strokePath(path, pen);
+    // Each band walks every edge again, so bands are sized by what they cost: about 30 ms each,
+    // short enough for a cancel to act at once, long enough that the walking stays a small
+    // share. A cheap outline is done in a few bands, a self-crossing one in many.
+    constexpr qint64 kBandNanos = 30'000'000;
+    int rows = std::clamp(1'000'000 / std::max(1, path.elementCount()), 1, 64);
+    const QTransform world = painter_.worldTransform();
+    QElapsedTimer clock;
+    for (int top = area.top(); top <= area.bottom();) {
+        if (top > area.top() && OutOfTime()) return;
+        clock.start();
+        painter_.save();
+        painter_.setWorldTransform(QTransform());  // the band is in device rows
+        painter_.setClipRect(QRect(area.left(), top, area.width(), rows), Qt::IntersectClip);
+        painter_.setWorldTransform(world);
+        draw();
+        painter_.restore();
+        top += rows;
+        const qint64 spent = std::max<qint64>(clock.nsecsElapsed(), 1);
+        rows = static_cast<int>(std::clamp<qint64>(qint64{rows} * kBandNanos / spent, 1,
+                                                   std::max(1, std::min(rows * 4, area.height()))));
+    }
 }
 
 void EmfPlayer::Output(const QPainterPath& targetPath, bool fill, bool stroke) {

@@ -19,6 +19,10 @@ struct PlayLimits {
     std::int64_t maxPointsPerRecord = 4'000'000;
     std::int64_t maxRecords = 50'000'000;
     int maxMillis = 20'000;  // wall time per page
+    // An outline of this many points or more is filled and stroked on raster devices in bands of
+    // rows, asking `cancelled` and the time cap between bands: Qt cannot be stopped inside one
+    // fill, and one such fill can take minutes. The pixels are those of a single fill.
+    std::int64_t bandedFrom = 20'000;
     // Asked before every record, on the playing thread: true abandons the page at once (it is no
     // longer wanted, or the caller's time for it is up). PlayResult::cancelled says so.
     std::function<bool()> cancelled;
