@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QMdiSubWindow>
+#include <QPointer>
 #include <QString>
 
 #include <array>
@@ -234,6 +236,9 @@ class TViewForm : public QMdiSubWindow {
     QMenu* output_ = nullptr;
     std::array<QAction*, 11> mnZoom_{};
     std::array<QAction*, 11> poZoom_{};
+    // Menu items found by name: every page turn refreshes a dozen of them, and searching the
+    // menus each time cost a twentieth of a turn.
+    mutable QHash<QString, QPointer<QAction>> menuItems_;
 };
 
 }  // namespace tavlex

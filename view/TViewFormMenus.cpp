@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QMenu>
 
+#include <algorithm>
 #include <map>
 #include <vector>
 
@@ -274,13 +275,21 @@ QList<QMenu*> TViewForm::DocumentMenus() const {
 }
 
 QAction* TViewForm::MenuItem(const QString& name) const {
+    if (QAction* known = menuItems_.value(name)) return known;
+    QAction* found = nullptr;
     for (QMenu* menu : findChildren<QMenu*>()) {
-        if (menu->menuAction()->objectName() == name) return menu->menuAction();
-        for (QAction* action : menu->actions()) {
-            if (action->objectName() == name) return action;
+        QList<QAction*> actions = menu->actions();
+        actions.prepend(menu->menuAction());
+        const auto named = std::find_if(actions.cbegin(), actions.cend(), [&](QAction* action) {
+            return action->objectName() == name;
+        });
+        if (named != actions.cend()) {
+            found = *named;
+            break;
         }
     }
-    return nullptr;
+    if (found) menuItems_.insert(name, found);
+    return found;
 }
 
 }  // namespace tavlex
