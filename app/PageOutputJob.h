@@ -3,11 +3,10 @@
 #include <QObject>
 #include <QString>
 
-#include <atomic>
-#include <thread>
+#include <memory>
 
 #include "app/PageOutput.h"
-#include "metafile/Metafile.h"
+#include "view/ThreadReaper.h"
 
 class QImage;
 
@@ -20,10 +19,12 @@ class TViewForm;
 // one runs, every window's output commands are disabled and the busy cursor shows.
 //
 // Started, delivered and destroyed on the interface thread. The thread works on its own copy
-// of the page and never touches a window; it is owned by the job, a child of the window, so
-// closing the window or the program abandons the work (the page stops at its next record and
-// nothing is written) and joins the thread. A finished job reports a failure, or puts its
-// picture on the clipboard, on the interface thread and then deletes itself.
+// of the page and never touches a window. The job is a child of the window, so closing the
+// window or the program abandons the work: the page stops at its next record, nothing is
+// written, and the thread goes to the ThreadReaper, which joins it once that record ends (a
+// single record may take long, and a close does not wait for it). A finished job reports a
+// failure, or puts its picture on the clipboard, on the interface thread and then deletes
+// itself.
 class PageOutputJob : public QObject {
     Q_OBJECT
   public:
@@ -40,26 +41,16 @@ class PageOutputJob : public QObject {
 
     ~PageOutputJob() override;
 
-  signals:
-    // Delivered on the interface thread, after the result was written or reported, and just
-    // before the job deletes itself; not emitted for an abandoned job.
-    void Finished();
-
   private:
-    enum class Kind { File, Clipboard };
-    PageOutputJob(TViewForm& form, Kind kind, mf::Metafile page, QString path, PageFileType type);
-    static bool Start(PageOutputJob* job);
-    void Run();
+    struct Work;  // what the thread touches; outlives the job while the thread runs
+    explicit PageOutputJob(TViewForm& form, std::shared_ptr<Work> work);
+    static bool Start(TViewForm& form, std::shared_ptr<Work> work);
+    static void Run(const std::shared_ptr<Work>& work);
     void Deliver(const QString& failure, const QImage& image);
     void Release();
 
-    const Kind kind_;
-    const mf::Metafile page_;  // the thread's own copy
-    const QString path_;
-    const PageFileType type_;
-    const int pixelsPerInch_;
-    std::atomic<bool> abandoned_{false};
-    std::thread thread_;
+    std::shared_ptr<Work> work_;
+    ThreadReaper::Handle thread_;
 };
 
 }  // namespace tavlex
