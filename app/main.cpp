@@ -113,7 +113,9 @@ int main(int argc, char* argv[]) {
         }
         frame.show();
         result = QApplication::exec();
-        // No hand-over is taken while the frame goes.
+        // No hand-over is taken while the frame goes, nor while the application object waits
+        // for renderings abandoned inside one long record: a second start then becomes the
+        // viewer itself.
         instance.Release();
     }
     return result;

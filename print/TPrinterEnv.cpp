@@ -548,6 +548,10 @@ bool TPrinterEnv::ProgressStep(int position) {
     return TPrnForm::ProgressWindow().ProgressStep(position);
 }
 
+bool TPrinterEnv::ProgressService() {
+    return TPrnForm::ProgressWindow().ProgressService();
+}
+
 bool TPrinterEnv::ProgressEnd(int seconds) {
     return TPrnForm::ProgressWindow().ProgressEnd(seconds);
 }

@@ -91,6 +91,7 @@ class TPrinterEnv : public QObject, public PrintDevice {
 
     void ProgressBegin(const QString& caption, int maximum);
     bool ProgressStep(int position);
+    bool ProgressService();
     bool ProgressEnd(int seconds);
 
     // The dialogs: refused (a beep, false) while a job runs; a confirmed change of printer

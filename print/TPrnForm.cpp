@@ -146,6 +146,11 @@ bool TPrnForm::ProgressStep(int position) {
     return false;
 }
 
+bool TPrnForm::ProgressService() {
+    Pump();
+    return cancelled_;
+}
+
 bool TPrnForm::ProgressEnd(int seconds) {
     if (!cancelled_ && seconds > 0) SleeperSlot()(seconds * 1000);
     hide();

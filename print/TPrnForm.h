@@ -11,8 +11,9 @@ class QPushButton;
 namespace tavlex {
 
 // The print progress window: a bar, the count in the caption and a cancel button. Not modal:
-// the printing loop pumps messages through ProgressBegin/Step/End and polls the cancel flag
-// once a page. One window for the process, created on first use and hidden, never closed.
+// the printing loop pumps messages through ProgressBegin/Step/End between pages and through
+// ProgressService while a page plays, and polls the cancel flag each time. One window for the
+// process, created on first use and hidden, never closed.
 class TPrnForm : public QDialog {
     Q_OBJECT
   public:
@@ -21,7 +22,10 @@ class TPrnForm : public QDialog {
 
     void ProgressBegin(const QString& caption, int maximum);
     bool ProgressStep(int position);  // true when the user has cancelled
-    bool ProgressEnd(int seconds);    // the pause (unless cancelled), then hides; cancelled?
+    // While a page plays: handles what is pending, the cancel button among it, and says whether
+    // the user has cancelled. The bar and caption stay as they are.
+    bool ProgressService();
+    bool ProgressEnd(int seconds);  // the pause (unless cancelled), then hides; cancelled?
 
     bool Cancelled() const { return cancelled_; }
     QProgressBar* ProgressBar() const { return bar_; }

@@ -1,5 +1,6 @@
 #include "print/core/PrintLoop.h"
 
+#include <QElapsedTimer>
 #include <QPainter>
 
 #include "metafile/Metafile.h"
@@ -28,6 +29,27 @@ void StartSheet(PrintDevice& device, const PrintRun& run, int position, PrintOut
     }
 }
 
+// Plays one page, handing the progress a turn every kServiceMillis; false when the user
+// cancelled meanwhile.
+bool PlayPage(const mf::Metafile& page, PrintDevice& device, const QRect& target,
+              const PrintRun& run) {
+    mf::PlayLimits limits;
+    bool cancelled = false;
+    QElapsedTimer sinceService;
+    sinceService.start();
+    if (run.playing) {
+        limits.cancelled = [&] {
+            if (!cancelled && sinceService.elapsed() >= kServiceMillis) {
+                cancelled = run.playing();
+                sinceService.restart();
+            }
+            return cancelled;
+        };
+    }
+    const mf::PlayResult result = mf::Play(page, device.Painter(), target, limits);
+    return !(cancelled || result.cancelled);
+}
+
 }  // namespace
 
 PrintOutcome RunPrintLoop(PrintDevice& device, const PrintRun& run) {
@@ -39,9 +61,13 @@ PrintOutcome RunPrintLoop(PrintDevice& device, const PrintRun& run) {
                 break;
             }
             StartSheet(device, run, position, outcome);
-            const mf::Metafile& page = run.loadPage(position);
+            // A copy shares the bytes; the window's page may be replaced while this one plays.
+            const mf::Metafile page = run.loadPage(position);
             const QRect target = TargetRectangle(device.Metrics(), run.paperWidth, run.edgeOffsets);
-            if (!page.IsNull() && !target.isEmpty()) mf::Play(page, device.Painter(), target);
+            if (!page.IsNull() && !target.isEmpty() && !PlayPage(page, device, target, run)) {
+                outcome.cancelled = true;
+                break;
+            }
             ++outcome.pagesDrawn;
         }
         // A cancel clicked while the last page was drawn counts as well.

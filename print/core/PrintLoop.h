@@ -23,15 +23,21 @@ struct PrintRun {
     // The stored orientation of a page (used only with hasPageOrientation).
     std::function<int(int position)> pageOrientation;
     // Makes the page current and returns it whole; throws when it cannot be read or decoded.
-    // The reference stays valid until the next call.
+    // The loop plays a copy of it, so what `playing` runs may replace the original.
     std::function<const mf::Metafile&(int position)> loadPage;
     // Progress of the page at this position; true when the user has cancelled.
     std::function<bool(int position)> step;
+    // Called about every kServiceMillis while a page plays, between two of its records, so that
+    // the progress stays alive and a cancel takes effect at once; true when the user has
+    // cancelled, which abandons the page and the job.
+    std::function<bool()> playing;
     // After the last page: the pause, then closing the progress; true when cancelled.
     std::function<bool()> end;
     // Closes the progress without a pause when the loop leaves by an error.
     std::function<void()> close;
 };
+
+inline constexpr int kServiceMillis = 50;
 
 struct PrintOutcome {
     int pagesDrawn = 0;
@@ -41,8 +47,8 @@ struct PrintOutcome {
 
 // Prints positions first..last: a job begins at the first page, and with per-page orientation
 // each run of pages of one orientation becomes a job of its own. Every page is stretched over
-// the target rectangle of its sheet. A cancel aborts the whole job, so nothing of it is
-// printed; an error aborts it too and is passed on.
+// the target rectangle of its sheet. A cancel, between pages or while one plays, aborts the
+// whole job, so nothing of it is printed; an error aborts it too and is passed on.
 PrintOutcome RunPrintLoop(PrintDevice& device, const PrintRun& run);
 
 }  // namespace tavlex

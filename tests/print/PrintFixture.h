@@ -4,12 +4,15 @@
 // plain coloured A4 pages with a paper code, and the printer set to PDF output.
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QString>
 #include <QTemporaryDir>
+
+#include <algorithm>
 
 #include <memory>
 #include <vector>
@@ -28,6 +31,7 @@ struct PrintAlbum {
     std::int32_t paperCode = 9;
     QByteArray usedFonts = "IPAGothic\r\nNo Such Face";
     FixedMm margins[4] = {0, 0, 0, 0};  // top, bottom, left, right
+    std::vector<int> slowPages;         // 1-based pages that play for many seconds
 };
 
 inline QString WritePrintAlbum(const QTemporaryDir& dir, const QString& name,
@@ -48,7 +52,11 @@ inline QString WritePrintAlbum(const QTemporaryDir& dir, const QString& name,
     for (int i = 0; i < recipe.pages; ++i) {
         const std::uint8_t turn =
             recipe.orientations.empty() ? 0 : recipe.orientations[static_cast<std::size_t>(i)];
-        pages.push_back({ColouredPage(QColor::fromHsv((i * 60) % 360, 160, 230), turn != 0), turn});
+        const QColor colour = QColor::fromHsv((i * 60) % 360, 160, 230);
+        const bool slow = std::find(recipe.slowPages.begin(), recipe.slowPages.end(), i + 1) !=
+                          recipe.slowPages.end();
+        pages.push_back(
+            {slow ? SlowPage(colour, 1'000'000) : ColouredPage(colour, turn != 0), turn});
     }
     const QString path = dir.filePath(name);
     WriteAlbumFile(path, contents, pages);

@@ -141,6 +141,47 @@ class PrintingTest : public QObject {
         QVERIFY(!QFileInfo::exists(pdf));
     }
 
+    void cancelWhileASlowPagePlaysAbandonsItAtOnce() {
+        QTemporaryDir dir;
+        PrintAlbum recipe;
+        recipe.pages = 2;
+        recipe.slowPages = {1, 2};
+        MessageRecorder messages;
+        PrintWindow open(WritePrintAlbum(dir, QStringLiteral("slow.YRA"), recipe));
+        QVERIFY(open.loaded);
+        // A page this large is still being read when the window opens.
+        QTRY_VERIFY_WITH_TIMEOUT(open.form->PageMetafile(), 20000);
+        const QString pdf = dir.filePath(QStringLiteral("slow.pdf"));
+        AnswerPrintDialog(pdf);
+        // Once the job has begun, the first page plays for seconds: a timer that keeps firing
+        // meanwhile shows the messages handled while it plays, and the cancel is clicked then.
+        QElapsedTimer clock;
+        qint64 clickedAt = -1;
+        int ticksWhilePrinting = 0;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, [&] {
+            if (clickedAt >= 0 || !open.printing->PrinterEnv().Printing()) return;
+            if (++ticksWhilePrinting < 5) return;
+            clickedAt = clock.elapsed();
+            TPrnForm::ProgressWindow().Button()->click();
+        });
+        poll.start();
+        clock.start();
+        open.printing->PrnBtnClick();
+        const qint64 returnedAt = clock.elapsed();
+        QVERIFY(clickedAt >= 0);
+        // Each page plays for seconds; a generous bound on a busy machine.
+        QVERIFY2(returnedAt - clickedAt < 2500,
+                 qPrintable(QString::number(returnedAt - clickedAt)));
+        QVERIFY(!QFileInfo::exists(pdf));
+        QVERIFY(!open.printing->PrinterEnv().Printing());
+        QVERIFY(!TPrnForm::ProgressWindow().isVisible());
+        QCOMPARE(open.form->Doc().CurrentPage, 1);
+        QVERIFY(!open.form->Doc().ShowPrintableArea);
+        QVERIFY(errors_.isEmpty());
+    }
+
     void secondPrintWhileOneRunsOnlyBeeps() {
         QTemporaryDir dir;
         PrintWindow open(WritePrintAlbum(dir, QStringLiteral("r.YRA"), PrintAlbum{}));

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPainter>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
 #include "print/core/PrintDevice.h"
 #include "print/core/PrintLoop.h"
@@ -145,6 +147,65 @@ TEST_F(PrintLoopTest, PageThatCannotBeReadAbortsTheJobClosesProgressAndPassesThe
     EXPECT_EQ(device.calls.back(), "abort");
     EXPECT_FALSE(device.printing);
     EXPECT_TRUE(closed);
+}
+
+// A page that plays far longer than a service interval: the sheet filled again and again.
+mf::Metafile LongPage(QColor colour, int fills) {
+    mf::EmfWriter::Header header;
+    header.frame = {0, 0, 21000, 29700};
+    header.bounds = {0, 0, 793, 1122};
+    mf::EmfWriter writer(header);
+    writer.CreateBrushIndirect(1, 0, mf::ToColorRef(colour));
+    writer.SelectObject(1);
+    for (int i = 0; i < fills; ++i) writer.Rectangle({0, 0, 794, 1123});
+    return mf::Metafile::Load(writer.Finish());
+}
+
+class PlayingPageTest : public PrintLoopTest {
+  protected:
+    void SetUp() override { page = LongPage(QColor(20, 120, 40), 400'000); }
+};
+
+TEST_F(PlayingPageTest, CancelWhileAPagePlaysAbandonsItAndAbortsTheJob) {
+    RecordingDevice device;
+    device.sheet.fill(Qt::white);
+    PrintRun run = Run(1, 3);
+    int services = 0;
+    run.playing = [&] { return ++services == 2; };
+    QElapsedTimer clock;
+    clock.start();
+    const PrintOutcome outcome = RunPrintLoop(device, run);
+    const qint64 millis = clock.elapsed();
+    EXPECT_TRUE(outcome.cancelled);
+    EXPECT_EQ(outcome.pagesDrawn, 0);
+    // Asked again after the cancel, the progress would be told twice; the page stops instead.
+    EXPECT_EQ(services, 2);
+    EXPECT_EQ(loaded, (std::vector<int>{1}));
+    const std::vector<std::string> expected = {"begin:0", "abort"};
+    EXPECT_EQ(device.calls, expected);
+    // Far below what the whole page takes (the engine's own cap is 20 s).
+    EXPECT_LT(millis, 10'000);
+}
+
+TEST_F(PlayingPageTest, ProgressIsServedWhileAPagePlaysAndMayReplaceTheWindowsPage) {
+    RecordingDevice device;
+    device.sheet.fill(Qt::white);
+    PrintRun run = Run(1, 1);
+    mf::Metafile windowsPage = LongPage(QColor(20, 120, 40), 200'000);
+    run.loadPage = [&](int) -> const mf::Metafile& { return windowsPage; };
+    int services = 0;
+    run.playing = [&] {
+        // A page turn handled meanwhile drops the window's page under the loop.
+        windowsPage = mf::Metafile();
+        ++services;
+        return false;
+    };
+    const PrintOutcome outcome = RunPrintLoop(device, run);
+    EXPECT_FALSE(outcome.cancelled);
+    EXPECT_EQ(outcome.pagesDrawn, 1);
+    EXPECT_GE(services, 1);
+    EXPECT_EQ(device.calls.back(), "end");
+    EXPECT_EQ(device.sheet.pixelColor(50, 70), QColor(20, 120, 40));
 }
 
 }  // namespace
