@@ -1,6 +1,7 @@
 #include "app/PageOutput.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <stdexcept>
 
 #include "app/ErrorReport.h"
+#include "app/PageOutputJob.h"
 #include "metafile/Export.h"
 #include "metafile/Metafile.h"
 #include "support/ScreenResolution.h"
@@ -84,8 +86,12 @@ void WritePage(const mf::Metafile& page, const QString& path, PageFileType type)
 }
 
 void Mn_FileClick(TViewForm& form, QFileDialog& dialog) {
-    const mf::Metafile* page = form.PageMetafile();
-    if (page == nullptr) return;
+    if (PageOutputJob::Running()) {
+        // The command is disabled meanwhile; reached anyway, it refuses as commands do here.
+        QApplication::beep();
+        return;
+    }
+    if (form.PageMetafile() == nullptr) return;
     const QStringList last = dialog.selectedFiles();
     // The file picked last time stays selected in the dialog's list and would win over the name
     // offered: the selection goes, the name stays without its extension.
@@ -98,9 +104,14 @@ void Mn_FileClick(TViewForm& form, QFileDialog& dialog) {
     }
     if (dialog.exec() != QDialog::Accepted) return;
     const QStringList chosen = dialog.selectedFiles();
-    if (chosen.isEmpty()) return;
+    // The dialog handled messages: the page may have been turned meanwhile, so it is taken now.
+    const mf::Metafile* page = form.PageMetafile();
+    if (chosen.isEmpty() || page == nullptr) return;
+    const PageFileType type = SelectedPageFileType(dialog);
     try {
-        WritePage(*page, chosen.first(), SelectedPageFileType(dialog));
+        // Written here only when no thread could be had.
+        if (!PageOutputJob::StartFile(form, *page, chosen.first(), type))
+            WritePage(*page, chosen.first(), type);
     } catch (const std::exception&) {
         ReportError(
             QStringLiteral("%1 に書き込めません").arg(QDir::toNativeSeparators(chosen.first())));
@@ -108,10 +119,16 @@ void Mn_FileClick(TViewForm& form, QFileDialog& dialog) {
 }
 
 void Mn_ClipClick(TViewForm& form) {
+    if (PageOutputJob::Running()) {
+        QApplication::beep();
+        return;
+    }
     const mf::Metafile* page = form.PageMetafile();
     if (page == nullptr) return;
     std::unique_ptr<QMimeData> data;
     try {
+        if (PageOutputJob::StartClipboard(form, *page)) return;
+        // No thread to be had: the picture is made here.
         data = mf::MakeClipboardData(*page, ScreenPixelsPerInch());
     } catch (const std::exception&) {
         ReportError(QStringLiteral("クリップボードにコピーできません"));

@@ -30,11 +30,13 @@ PageFileType SelectedPageFileType(const QFileDialog& dialog);
 void WritePage(const mf::Metafile& page, const QString& path, PageFileType type);
 
 // ファイル(&F)...: offers the last name again without its extension (the type stays as chosen),
-// runs the dialog and writes the window's current page. A failed write is reported.
+// runs the dialog and writes the window's current page through a PageOutputJob, so the write
+// may still be under way when this returns. A failed write is reported.
 void Mn_FileClick(TViewForm& form, QFileDialog& dialog);
 
 // クリップボード(&C): the page as an enhanced metafile, under the usual EMF names of the
-// clipboard, with its bitmap beside it for programs that do not read metafiles.
+// clipboard, with its bitmap beside it for programs that do not read metafiles. The bitmap is
+// drawn by a PageOutputJob, which fills the clipboard once it is done.
 void Mn_ClipClick(TViewForm& form);
 
 // The clipboard formats, for the check of what was put there.

@@ -24,6 +24,7 @@
 #include "app/ErrorReport.h"
 #include "app/HelpWindow.h"
 #include "app/PageOutput.h"
+#include "app/PageOutputJob.h"
 #include "app/ProcessFolders.h"
 #include "app/RecentFiles.h"
 #include "app/StartFileList.h"
@@ -184,6 +185,7 @@ TViewForm* TVMainForm::OpenAlbum(const QString& path) {
         connect(form, &TViewForm::Mn_FileClicked, this,
                 [this, form] { Mn_FileClick(*form, *saveDialog_); });
         connect(form, &TViewForm::Mn_ClipClicked, this, [form] { Mn_ClipClick(*form); });
+        PageOutputJob::MatchCommands(*form);
         AdoptDocumentMenus(*form);
         form->show();
         if (!LoadDocument(*form, path)) {

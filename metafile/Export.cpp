@@ -69,6 +69,12 @@ void WriteMetafileFile(const Metafile& metafile, const QString& path) {
 }
 
 QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
+    bool cancelled = false;
+    return RenderNaturalBitmap(metafile, screenPixelsPerInch, PlayLimits{}, &cancelled);
+}
+
+QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch,
+                           const PlayLimits& limits, bool* cancelled) {
     const QSize size = metafile.NaturalPixelSize(screenPixelsPerInch);
     if (size.width() <= 0 || size.height() <= 0 ||
         qint64{size.width()} * size.height() * 4 > kExportLimits.maxBitmapBytes) {
@@ -83,7 +89,11 @@ QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch) {
     canvas.fill(Qt::white);
     {
         QPainter painter(&canvas);
-        Play(metafile, painter, QRect(QPoint(0, 0), size));
+        const PlayResult result = Play(metafile, painter, QRect(QPoint(0, 0), size), limits);
+        if (result.cancelled) {
+            if (cancelled) *cancelled = true;
+            return QImage();
+        }
     }
     // The resolution the picture's own size was taken at: the reference device's for an EMF.
     double pixelsPerMillimetre = screenPixelsPerInch / 25.4;
@@ -112,9 +122,13 @@ void WriteNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch, const
 }
 
 std::unique_ptr<QMimeData> MakeClipboardData(const Metafile& metafile, int screenPixelsPerInch) {
+    return MakeClipboardData(metafile, RenderNaturalBitmap(metafile, screenPixelsPerInch));
+}
+
+std::unique_ptr<QMimeData> MakeClipboardData(const Metafile& metafile, const QImage& bitmap) {
     auto data = std::make_unique<QMimeData>();
     data->setData(QString::fromLatin1(kEmfMimeType), metafile.EnhancedBytes());
-    data->setImageData(RenderNaturalBitmap(metafile, screenPixelsPerInch));
+    data->setImageData(bitmap);
     return data;
 }
 

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "metafile/Limits.h"
+
 class QMimeData;
 
 namespace tavlex::mf {
@@ -32,6 +34,10 @@ void WriteMetafileFile(const Metafile& metafile, const QString& path);
 // independent of any zoom; 24 bits per pixel (QImage::Format_RGB888). Throws when the picture
 // is too large to hold as one bitmap.
 QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch);
+// The same under the caller's limits: a page abandoned by limits.cancelled gives a null image
+// and sets *cancelled.
+QImage RenderNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch,
+                           const PlayLimits& limits, bool* cancelled);
 
 // The bytes of a Windows bitmap file with 24 bits per pixel and a 40-byte info header; empty
 // when the image cannot be encoded.
@@ -47,6 +53,8 @@ void WriteNaturalBitmap(const Metafile& metafile, int screenPixelsPerInch, const
 // WMF is given in its converted EMF form) and the natural-size bitmap for programs that do not
 // read EMF. The caller owns the result (QClipboard::setMimeData takes it over).
 std::unique_ptr<QMimeData> MakeClipboardData(const Metafile& metafile, int screenPixelsPerInch);
+// The same around a bitmap made before (RenderNaturalBitmap, perhaps on another thread).
+std::unique_ptr<QMimeData> MakeClipboardData(const Metafile& metafile, const QImage& bitmap);
 
 inline constexpr char kEmfMimeType[] = "image/x-emf";
 

@@ -3,19 +3,23 @@
 // clipboard's two formats.
 #include <QClipboard>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPointer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include "app/ErrorReport.h"
 #include "app/PageOutput.h"
+#include "app/PageOutputJob.h"
 #include "metafile/Metafile.h"
 #include "tests/view/ViewFixture.h"
+#include "view/ThreadReaper.h"
 
 using namespace tavlex;
 
@@ -38,6 +42,21 @@ void AnswerDialog(QFileDialog& dialog, const QString& name, int filter, QStringL
         dialog.findChild<QLineEdit*>("fileNameEdit")->setText(name);
         QMetaObject::invokeMethod(&dialog, "accept");
     });
+}
+
+// The output runs on a thread of its own; it is delivered through the event loop.
+bool WaitForOutput() {
+    QElapsedTimer clock;
+    clock.start();
+    while (PageOutputJob::Running() && clock.elapsed() < 60000) QTest::qWait(10);
+    // The job delivers, then deletes itself: let it go.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return !PageOutputJob::Running();
+}
+
+QByteArray FileBytes(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 struct ErrorRecorder {
@@ -70,10 +89,12 @@ class PageOutputTest : public QObject {
         QStringList offered;
         AnswerDialog(dialog, "first", 2, &offered);
         Mn_FileClick(form, dialog);
+        QVERIFY(WaitForOutput());
         QVERIFY(QFileInfo(temp_.filePath("out/first.wmf")).isFile());
         // The second time: the first name without its extension, the WMF type still chosen.
         AnswerDialog(dialog, "second.wmf", 0, &offered);
         Mn_FileClick(form, dialog);
+        QVERIFY(WaitForOutput());
         QCOMPARE(offered[0], QStringLiteral("画像"));
         QCOMPARE(offered[2], QStringLiteral("first"));
         QVERIFY(!offered[3].isEmpty() && dialog.nameFilters()[1].startsWith(offered[3]));
@@ -160,6 +181,7 @@ class PageOutputTest : public QObject {
             delete folder;  // gone before the page is written
         });
         Mn_FileClick(form, dialog);
+        QVERIFY(WaitForOutput());
         QCOMPARE(errors.errors.size(), 1);
         QVERIFY(errors.errors[0].endsWith(QStringLiteral("page.EMF に書き込めません")));
     }
@@ -169,6 +191,7 @@ class PageOutputTest : public QObject {
         TViewForm form(frame, frame.Area());
         QVERIFY(LoadDocument(form, album_));
         Mn_ClipClick(form);
+        QVERIFY(WaitForOutput());
         const QMimeData* data = QGuiApplication::clipboard()->mimeData();
         QVERIFY(data != nullptr);
         const QByteArray emf = data->data("image/x-emf");
@@ -177,6 +200,85 @@ class PageOutputTest : public QObject {
         QVERIFY(data->hasImage());
         const QImage image = qvariant_cast<QImage>(data->imageData());
         QCOMPARE(image.size(), form.PageMetafile()->NaturalPixelSize(96));
+    }
+
+    void aSlowBitmapLeavesNothingWhenItsWindowCloses_data() {
+        QTest::addColumn<bool>("clipboard");
+        QTest::newRow("bitmap file") << false;
+        QTest::newRow("clipboard") << true;
+    }
+    void aSlowBitmapLeavesNothingWhenItsWindowCloses() {
+        QFETCH(bool, clipboard);
+        test::AlbumRecipe recipe;
+        recipe.pages = 1;
+        recipe.slowPages = {1};
+        const QString album = test::WriteAlbum(temp_, "slow.YRA", recipe);
+        test::FakeFrame frame;
+        QPointer<TViewForm> form = new TViewForm(frame, frame.Area());
+        QVERIFY(LoadDocument(*form, album));
+        // A page this large is still being read when the window opens.
+        QTRY_VERIFY_WITH_TIMEOUT(form->PageMetafile(), 20000);
+        QTemporaryDir folder;
+        QFileDialog dialog;
+        SetUpPageSaveDialog(dialog, folder.path());
+        QGuiApplication::clipboard()->setText(QStringLiteral("before"));
+        ErrorRecorder errors;
+        if (clipboard) {
+            Mn_ClipClick(*form);
+        } else {
+            AnswerDialog(dialog, "slow.bmp", 3, nullptr);
+            Mn_FileClick(*form, dialog);
+        }
+        // The command came back at once; the page plays for many seconds meanwhile, under the
+        // busy cursor and with the output commands of every window disabled.
+        QVERIFY(PageOutputJob::Running());
+        QVERIFY(QGuiApplication::overrideCursor() != nullptr);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::BusyCursor);
+        QVERIFY(!form->MenuItem("Mn_File")->isEnabled());
+        QVERIFY(!form->MenuItem("Mn_Clip")->isEnabled());
+        QTest::qWait(200);
+        QVERIFY(PageOutputJob::Running());
+        delete form;
+        // The window took the job with it at once; its thread stops at the page's next record
+        // (played on, the page would take many seconds) and is joined, and nothing was written.
+        QVERIFY(!PageOutputJob::Running());
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QTRY_COMPARE_WITH_TIMEOUT(ThreadReaper::Instance().Held(), 0, 5000);
+        QCoreApplication::processEvents();
+        QCOMPARE(
+            QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("before"));
+        QVERIFY(errors.errors.isEmpty());
+    }
+
+    void aFinishedOutputGivesBackTheCommandsAndTheSameBytes() {
+        test::FakeFrame frame;
+        TViewForm form(frame, frame.Area());
+        TViewForm other(frame, frame.Area());
+        QVERIFY(LoadDocument(form, album_));
+        QTemporaryDir folder;
+        QFileDialog dialog;
+        SetUpPageSaveDialog(dialog, folder.path());
+        QGuiApplication::clipboard()->setText(QStringLiteral("kept"));
+        AnswerDialog(dialog, "page.bmp", 3, nullptr);
+        Mn_FileClick(form, dialog);
+        QVERIFY(!other.MenuItem("Mn_File")->isEnabled());
+        // Reached anyway, a second output refuses rather than starting beside the first.
+        Mn_ClipClick(other);
+        // A window made meanwhile starts with them disabled as well.
+        TViewForm later(frame, frame.Area());
+        PageOutputJob::MatchCommands(later);
+        QVERIFY(!later.MenuItem("Mn_Clip")->isEnabled());
+        QVERIFY(WaitForOutput());
+        for (TViewForm* each : {&form, &other, &later}) {
+            QVERIFY(each->MenuItem("Mn_File")->isEnabled());
+            QVERIFY(each->MenuItem("Mn_Clip")->isEnabled());
+        }
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("kept"));
+        WritePage(*form.PageMetafile(), folder.filePath("direct.bmp"), PageFileType::Bmp);
+        QCOMPARE(FileBytes(folder.filePath("page.bmp")), FileBytes(folder.filePath("direct.bmp")));
     }
 
   private:

@@ -226,6 +226,27 @@ TEST_F(ExportTest, OverwritingReplacesTheWholeFile) {
     EXPECT_EQ(ReadAll(path), stored);
 }
 
+TEST(NaturalBitmap, AbandonedMidPageGivesNoPictureAndOnlyThatOne) {
+    const Metafile page = Metafile::Load(RedCornerEmf());
+    // Asked before every record: the first answers let some records play, then it gives up.
+    for (const int allowed : {0, 3}) {
+        PlayLimits limits;
+        int asked = 0;
+        limits.cancelled = [&] { return ++asked > allowed; };
+        bool cancelled = false;
+        const QImage image = RenderNaturalBitmap(page, 96, limits, &cancelled);
+        EXPECT_TRUE(cancelled);
+        EXPECT_TRUE(image.isNull());
+        EXPECT_EQ(asked, allowed + 1) << "no record after the cancel";
+    }
+    PlayLimits never;
+    never.cancelled = [] { return false; };
+    bool cancelled = false;
+    const QImage whole = RenderNaturalBitmap(page, 96, never, &cancelled);
+    EXPECT_FALSE(cancelled);
+    EXPECT_EQ(whole, RenderNaturalBitmap(page, 96));
+}
+
 TEST(ClipboardData, CarriesAnEnhancedMetafileAndABitmap) {
     for (const QByteArray& stored : {RedCornerEmf(), RedCornerWmf()}) {
         const Metafile page = Metafile::Load(stored);
