@@ -231,5 +231,32 @@ TEST_F(PrintLoopTest, ProgressIsServedInsideOneLongRecord) {
     EXPECT_EQ(device.calls.back(), "end");
 }
 
+TEST_F(PrintLoopTest, APagePlayedOnItsThreadPrintsWhatPlayingHereDoes) {
+    // Hatching lines up with the painter's origin; text takes fonts the thread makes for itself,
+    // by a face name only the substitution table knows.
+    mf::EmfWriter::Header header;
+    header.frame = {0, 0, 21000, 29700};
+    header.bounds = {0, 0, 793, 1122};
+    mf::EmfWriter writer(header);
+    writer.CreateBrushIndirect(1, 2, mf::ToColorRef(QColor(20, 60, 180)), 5);
+    writer.SelectObject(1);
+    writer.Ellipse({40, 60, 700, 1000});
+    mf::LogFont font;
+    font.height = -300;
+    font.faceName = QStringLiteral("ＭＳ 明朝");
+    writer.ExtCreateFontIndirectW(2, font);
+    writer.SelectObject(2);
+    writer.ExtTextOutW(QPoint(60, 300), QStringLiteral("工事写真"));
+    page = mf::Metafile::Load(writer.Finish());
+    RecordingDevice here, thread;
+    for (RecordingDevice* device : {&here, &thread}) device->sheet.fill(Qt::white);
+    RunPrintLoop(here, Run(1, 1));
+    PrintRun threaded = Run(1, 1);
+    threaded.playing = [] { return false; };
+    RunPrintLoop(thread, threaded);
+    EXPECT_NE(here.sheet, QImage(here.sheet.size(), here.sheet.format()));
+    EXPECT_EQ(thread.sheet, here.sheet);
+}
+
 }  // namespace
 }  // namespace tavlex
