@@ -10,6 +10,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <stdexcept>
 #include <system_error>
 
 #include "app/ErrorReport.h"
@@ -141,13 +142,22 @@ void PageOutputJob::Run(const std::shared_ptr<Work>& work) {
     QImage image;
     try {
         if (work->kind == Work::Kind::File && work->type != PageFileType::Bmp) {
-            WritePage(work->page, work->path, work->type);
+            // A conversion to WMF cannot be stopped midway; what it makes is dropped instead.
+            const QByteArray bytes = mf::MetafileFileBytes(work->page, work->path);
+            if (work->abandoned) return;
+            mf::WriteFileBytes(work->path, bytes);
         } else {
             bool cancelled = false;
             image = mf::RenderNaturalBitmap(work->page, work->pixelsPerInch, limits, &cancelled);
-            // A picture abandoned half drawn is never written.
+            // A picture abandoned half drawn is never written, nor one abandoned since.
             if (cancelled || work->abandoned) return;
-            if (work->kind == Work::Kind::File) mf::WriteBitmapFile(image, work->path);
+            if (work->kind == Work::Kind::File) {
+                const QByteArray bytes = mf::BitmapFileBytes(image);
+                if (bytes.isEmpty()) throw std::runtime_error("bitmap encoding failed");
+                image = QImage();  // the interface thread needs it for the clipboard only
+                if (work->abandoned) return;
+                mf::WriteFileBytes(work->path, bytes);
+            }
         }
     } catch (const std::exception& error) {
         failure = QString::fromUtf8(error.what());

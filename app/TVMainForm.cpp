@@ -137,6 +137,9 @@ TVMainForm::~TVMainForm() {
     for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
         delete *it;
     }
+    // A window closed just before is no longer listed while its deletion waits in the queue: it
+    // goes now too, while the frame it reports to is whole.
+    qDeleteAll(mdiArea_->findChildren<QMdiSubWindow*>());
     if (!ResetPending()) {
         tavlex::Settings().ToolBar = !plTop_->isHidden();
         try {

@@ -22,19 +22,6 @@ namespace {
     throw std::runtime_error(text.toStdString());
 }
 
-// Writes through a temporary file so that a failed write never leaves a half-written file
-// under the chosen name.
-void WriteFileBytes(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) ThrowWriteError(path, file.errorString());
-    if (file.write(bytes) != bytes.size()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        ThrowWriteError(path, reason);
-    }
-    if (!file.commit()) ThrowWriteError(path, file.errorString());
-}
-
 }  // namespace
 
 QByteArray BitmapFileBytes(const QImage& image) {
@@ -49,6 +36,19 @@ QByteArray BitmapFileBytes(const QImage& image) {
     QImageWriter writer(&buffer, "bmp");
     if (!writer.write(rgb)) return {};
     return bytes;
+}
+
+// Through a temporary file so that a failed write never leaves a half-written file under the
+// chosen name.
+void WriteFileBytes(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) ThrowWriteError(path, file.errorString());
+    if (file.write(bytes) != bytes.size()) {
+        const QString reason = file.errorString();
+        file.cancelWriting();
+        ThrowWriteError(path, reason);
+    }
+    if (!file.commit()) ThrowWriteError(path, file.errorString());
 }
 
 bool IsWmfFileName(const QString& path) {

@@ -24,6 +24,9 @@ bool IsWmfFileName(const QString& path);
 // the kind in which the page is stored (the stored bytes).
 QByteArray MetafileFileBytes(const Metafile& metafile, const QString& path);
 
+// Writes bytes to path through a temporary file of the same folder, renamed at the end.
+void WriteFileBytes(const QString& path, const QByteArray& bytes);
+
 // Writes the stored bytes as they are.
 void WriteStoredMetafile(const Metafile& metafile, const QString& path);
 

@@ -263,13 +263,13 @@ void DocumentPrinting::PrintRange(int first, int last) {
     };
     run.loadPage = [this](int position) -> const mf::Metafile& { return PrintedPage(position); };
     run.step = [this](int position) { return env_->ProgressStep(position); };
-    // Messages are handled in the middle of a page as between pages, and nothing they can reach
-    // pulls the job from under the loop: the loop plays its own copy of the page, so a page
-    // turn or a zoom here only replaces the window's; closing this window or the frame waits
-    // for the end (CloseGuard); printing, printer setup and margins refuse while g_running is
-    // set, so neither the printer nor its painter changes; the information dialog is modal, so
-    // the page waits for it to close while its loop still serves the cancel button; other
-    // windows paint with players of their own.
+    // Messages are handled while a page plays (on a thread of the loop's) as between pages,
+    // and nothing they can reach pulls the job from under the loop or paints on it: the loop
+    // plays its own copy of the page, so a page turn or a zoom here only replaces the window's;
+    // closing this window or the frame waits for the end (CloseGuard); printing, printer setup
+    // and margins refuse while g_running is set, so neither the printer nor its painter is
+    // touched; the information dialog is modal, and its loop serves the cancel button as well;
+    // windows paint with players of their own, which share only the locked font cache.
     run.playing = [this] { return env_->ProgressService(); };
     run.end = [this] { return env_->ProgressEnd(1); };
     run.close = [this] { env_->ProgressEnd(0); };

@@ -69,6 +69,11 @@ TViewForm::~TViewForm() {
     // the frame refused is deleted without being closed).
     EndDrag();
     ReleaseToolbar();
+    // The base classes still make children emit as they take them down (the subwindow clears
+    // the focus, and the focus control reports leaving): no member of this class may answer.
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
+    if (QMdiArea* area = mdiArea()) QObject::disconnect(area, nullptr, this, nullptr);
 }
 
 void TViewForm::FormCreate() {

@@ -3,6 +3,15 @@
 #include <QElapsedTimer>
 #include <QPainter>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <system_error>
+#include <thread>
+
+#include "metafile/FontMapper.h"
 #include "metafile/Metafile.h"
 #include "print/core/PrintDevice.h"
 #include "print/core/PrintPlan.h"
@@ -29,24 +38,74 @@ void StartSheet(PrintDevice& device, const PrintRun& run, int position, PrintOut
     }
 }
 
-// Plays one page, handing the progress a turn every kServiceMillis; false when the user
-// cancelled meanwhile.
-bool PlayPage(const mf::Metafile& page, PrintDevice& device, const QRect& target,
-              const PrintRun& run) {
+// Plays one page here, handing the progress a turn every kServiceMillis between records; false
+// when the user cancelled meanwhile. Used when no thread can be had.
+bool PlayPageHere(const mf::Metafile& page, QPainter& painter, const QRect& target,
+                  const PrintRun& run) {
     mf::PlayLimits limits;
     bool cancelled = false;
     QElapsedTimer sinceService;
     sinceService.start();
-    if (run.playing) {
-        limits.cancelled = [&] {
-            if (!cancelled && sinceService.elapsed() >= kServiceMillis) {
-                cancelled = run.playing();
-                sinceService.restart();
+    limits.cancelled = [&] {
+        if (!cancelled && sinceService.elapsed() >= kServiceMillis) {
+            cancelled = run.playing();
+            sinceService.restart();
+        }
+        return cancelled;
+    };
+    const mf::PlayResult result = mf::Play(page, painter, target, limits);
+    return !(cancelled || result.cancelled);
+}
+
+// Plays one page on a thread while this one hands the progress a turn every kServiceMillis, so
+// that not even a single long record (a huge bitmap, a polygon at the point cap) holds it; false
+// when the user cancelled meanwhile. The painter is used by the thread alone until it is joined:
+// what the progress runs meanwhile never prints (see the caller's note).
+bool PlayPage(const mf::Metafile& page, PrintDevice& device, const QRect& target,
+              const PrintRun& run) {
+    QPainter& painter = device.Painter();
+    if (!run.playing) return !mf::Play(page, painter, target).cancelled;
+    // Qt's table of font substitutions has no lock: it is filled here before the thread reads it.
+    mf::FontMapper::RegisterSubstitutions();
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::atomic<bool> cancel{false};
+    mf::PlayResult result;
+    std::exception_ptr failure;
+    std::thread player;
+    try {
+        player = std::thread([&] {
+            mf::PlayLimits limits;
+            limits.cancelled = [&cancel] { return cancel.load(); };
+            try {
+                result = mf::Play(page, painter, target, limits);
+            } catch (...) {
+                failure = std::current_exception();  // out of memory
             }
-            return cancelled;
-        };
+            const std::lock_guard lock(mutex);
+            done = true;
+            ended.notify_all();
+        });
+    } catch (const std::system_error&) {
+        return PlayPageHere(page, painter, target, run);
     }
-    const mf::PlayResult result = mf::Play(page, device.Painter(), target, limits);
+    bool cancelled = false;
+    for (;;) {
+        {
+            std::unique_lock lock(mutex);
+            if (ended.wait_for(lock, std::chrono::milliseconds(kServiceMillis),
+                               [&] { return done; }))
+                break;
+        }
+        // Served on after a cancel as well: the record playing may take a while to end.
+        if (run.playing() && !cancelled) {
+            cancelled = true;
+            cancel = true;
+        }
+    }
+    player.join();
+    if (failure) std::rethrow_exception(failure);
     return !(cancelled || result.cancelled);
 }
 

@@ -27,9 +27,10 @@ struct PrintRun {
     std::function<const mf::Metafile&(int position)> loadPage;
     // Progress of the page at this position; true when the user has cancelled.
     std::function<bool(int position)> step;
-    // Called about every kServiceMillis while a page plays, between two of its records, so that
-    // the progress stays alive and a cancel takes effect at once; true when the user has
-    // cancelled, which abandons the page and the job.
+    // Called on the loop's thread about every kServiceMillis while a page plays on a thread of
+    // its own, so that the progress stays alive and a cancel takes effect at once; true when the
+    // user has cancelled, which abandons the page at its next record and the job with it. Asked
+    // on after a cancel until the page has stopped. Without it a page plays on the loop's thread.
     std::function<bool()> playing;
     // After the last page: the pause, then closing the progress; true when cancelled.
     std::function<bool()> end;
@@ -49,6 +50,8 @@ struct PrintOutcome {
 // each run of pages of one orientation becomes a job of its own. Every page is stretched over
 // the target rectangle of its sheet. A cancel, between pages or while one plays, aborts the
 // whole job, so nothing of it is printed; an error aborts it too and is passed on.
+// Runs on the caller's thread; with run.playing each page plays on a thread of its own, and the
+// device's painter belongs to that thread alone until the page has stopped.
 PrintOutcome RunPrintLoop(PrintDevice& device, const PrintRun& run);
 
 }  // namespace tavlex

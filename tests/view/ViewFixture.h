@@ -70,8 +70,12 @@ class FakeFrame : public QMainWindow, public ViewHost {
         temp_.setAutoRemove(true);
     }
 
-    // The document windows go before the toolbar relay they release.
-    ~FakeFrame() override { qDeleteAll(area_->subWindowList()); }
+    // The document windows go before the toolbar relay they release, also those closed whose
+    // deletion is still queued.
+    ~FakeFrame() override {
+        qDeleteAll(area_->subWindowList());
+        qDeleteAll(area_->findChildren<QMdiSubWindow*>());
+    }
 
     const FrameControls& Controls() const override { return controls_; }
     ToolbarRelay& Relay() override { return relay_; }
