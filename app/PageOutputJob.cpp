@@ -26,9 +26,7 @@ namespace {
 PageOutputJob* g_running = nullptr;
 
 void EnableCommands(TViewForm& form, bool enabled) {
-    for (const char* name : {"Mn_File", "Mn_Clip"}) {
-        if (QAction* item = form.MenuItem(QString::fromLatin1(name))) item->setEnabled(enabled);
-    }
+    form.SetOutputRunning(!enabled);
 }
 
 void EnableCommandsEverywhere(bool enabled) {

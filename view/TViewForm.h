@@ -113,6 +113,9 @@ class TViewForm : public QMdiSubWindow {
     void Show1Click();  // 表示: zoom items, contents, toolbar and status bar
     // The sheet's context menu: zoom as in 表示; 出力 only while Ctrl and Shift are held.
     void PopupMenu_PaperPopup(Qt::KeyboardModifiers modifiers);
+    // A page output is running (in any window): 出力's commands are greyed until it ends. They
+    // are also greyed while no page is shown.
+    void SetOutputRunning(bool running);
 
     // File, Document and View: the frame shows them in place of its own File and View menus
     // while this window is active.
@@ -239,6 +242,7 @@ class TViewForm : public QMdiSubWindow {
     // Menu items found by name: every page turn refreshes a dozen of them, and searching the
     // menus each time cost a twentieth of a turn.
     mutable QHash<QString, QPointer<QAction>> menuItems_;
+    bool outputRunning_ = false;
 };
 
 }  // namespace tavlex

@@ -268,6 +268,14 @@ void TViewForm::PopupMenu_PaperPopup(Qt::KeyboardModifiers modifiers) {
     const bool output = (modifiers & Qt::ControlModifier) && (modifiers & Qt::ShiftModifier);
     output_->menuAction()->setVisible(output);
     MenuItem(QStringLiteral("Mn_FileLine"))->setVisible(output);
+    SetOutputRunning(outputRunning_);
+}
+
+void TViewForm::SetOutputRunning(bool running) {
+    outputRunning_ = running;
+    const bool enabled = !running && PageMetafile() != nullptr;
+    MenuItem(QStringLiteral("Mn_File"))->setEnabled(enabled);
+    MenuItem(QStringLiteral("Mn_Clip"))->setEnabled(enabled);
 }
 
 QList<QMenu*> TViewForm::DocumentMenus() const {

@@ -370,6 +370,12 @@ void ViewFormTest::outputSubmenuNeedsCtrlAndShift() {
     }
     form->PopupMenu_PaperPopup(Qt::ControlModifier | Qt::ShiftModifier);
     QVERIFY(output->isVisible());
+    QVERIFY(form->MenuItem("Mn_File")->isEnabled());
+    // Without a page (it could not be read) they would do nothing: greyed.
+    form->AdoptDocument(Document{});
+    form->PopupMenu_PaperPopup(Qt::ControlModifier | Qt::ShiftModifier);
+    QVERIFY(!form->MenuItem("Mn_File")->isEnabled());
+    QVERIFY(!form->MenuItem("Mn_Clip")->isEnabled());
 }
 
 void ViewFormTest::pageScrollToggleIsShared() {
