@@ -7,15 +7,13 @@
 #include "metafile/GdiDefs.h"
 #include "metafile/Metafile.h"
 #include "metafile/PageWeight.h"
+#include "tests/common/A4Page.h"
 
 namespace tavlex::mf {
 namespace {
 
 EmfWriter Page() {
-    EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    return EmfWriter(header);
+    return test::A4PageWriter();
 }
 
 QVector<QPoint> Points(int count) {

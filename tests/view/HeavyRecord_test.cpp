@@ -29,10 +29,7 @@ constexpr qint64 kAtOnce = 1000;
 constexpr int kRecordEnds = 60'000;
 
 QByteArray OutlinePage(const QColor& colour, int points, bool acrossThePage) {
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     // Across the page: the outline alone, in the colour's thin pen. Otherwise filled.
     if (acrossThePage) {
         writer.CreateBrushIndirect(1, 1, 0);  // hollow
@@ -207,3 +204,4 @@ void HeavyRecordTest::renderingOfAGoneWorkerReachesNothing() {
 
 QTEST_MAIN(HeavyRecordTest)
 #include "HeavyRecord_test.moc"
+#include "tests/common/A4Page.h"

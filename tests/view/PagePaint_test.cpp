@@ -70,10 +70,7 @@ namespace {
 
 // A page whose shapes combine with what is beneath them: the XOR of two overlapping boxes.
 QByteArray CombiningPage() {
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     writer.CreateBrushIndirect(1, 0, mf::ToColorRef(QColor(200, 40, 90)));
     writer.SelectObject(1);
     writer.Rectangle({50, 50, 600, 800});
@@ -168,10 +165,7 @@ void PagePaintTest::sharpAtDoubleDensity() {
 
 void PagePaintTest::photographInPlaceAtDoubleDensity() {
     // A red photograph in the middle third of a white page.
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     QByteArray halftone;
     mf::PutU32(halftone, 4);  // smoothed stretching, as album pages ask for
     writer.AddRecord(mf::emr::SetStretchBltMode, halftone);
@@ -207,3 +201,4 @@ void PagePaintTest::overBudgetPlaysWithoutKeeping() {
 
 QTEST_MAIN(PagePaintTest)
 #include "PagePaint_test.moc"
+#include "tests/common/A4Page.h"

@@ -32,10 +32,7 @@ bool ShowsBusy(const PagePaintBox& box) {
 // Hatching, which lines up with the painter's origin, and text, whose fonts the worker makes
 // for itself.
 QByteArray HatchedPage() {
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     writer.CreateBrushIndirect(1, 2, mf::ToColorRef(QColor(20, 60, 180)), 5);  // diagonal cross
     writer.SelectObject(1);
     writer.Ellipse({40, 60, 700, 1000});
@@ -212,10 +209,7 @@ void SlowPageTest::pageFoundFastOnTheWorkerPlaysHereAgain() {
 // One polygon can take seconds to fill and cannot be interrupted once it draws, so a page with
 // one goes to the worker before anything plays here, however long the frame's budget.
 void SlowPageTest::heavyOutlineGoesToTheWorkerAtOnce() {
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     writer.CreateBrushIndirect(1, 0, mf::ToColorRef(QColor(120, 40, 160)));
     writer.SelectObject(1);
     QVector<QPoint> star;
@@ -269,3 +263,4 @@ void SlowPageTest::workerRenderingEqualsPlaying() {
 
 QTEST_MAIN(SlowPageTest)
 #include "SlowPage_test.moc"
+#include "tests/common/A4Page.h"

@@ -21,6 +21,7 @@
 #include "metafile/EmfWriter.h"
 #include "metafile/Metafile.h"
 #include "support/Messages.h"
+#include "tests/common/A4Page.h"
 #include "view/LoadDocument.h"
 #include "view/TViewForm.h"
 #include "view/ToolbarRelay.h"
@@ -150,10 +151,7 @@ inline QByteArray ColouredPage(const QColor& colour, bool landscape = false,
 // A page that plays for many seconds: the whole sheet filled again and again, in the colour of
 // the plain page it stands for.
 inline QByteArray SlowPage(const QColor& colour, int fills = 200'000) {
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     writer.CreateBrushIndirect(1, 0, mf::ToColorRef(colour));
     writer.SelectObject(1);
     for (int i = 0; i < fills; ++i) writer.Rectangle({0, 0, 794, 1123});

@@ -15,6 +15,7 @@
 #include "metafile/Metafile.h"
 #include "print/core/PrintDevice.h"
 #include "print/core/PrintLoop.h"
+#include "tests/common/A4Page.h"
 
 namespace tavlex {
 namespace {
@@ -151,10 +152,7 @@ TEST_F(PrintLoopTest, PageThatCannotBeReadAbortsTheJobClosesProgressAndPassesThe
 
 // A page that plays far longer than a service interval: the sheet filled again and again.
 mf::Metafile LongPage(QColor colour, int fills) {
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     writer.CreateBrushIndirect(1, 0, mf::ToColorRef(colour));
     writer.SelectObject(1);
     for (int i = 0; i < fills; ++i) writer.Rectangle({0, 0, 794, 1123});
@@ -211,10 +209,7 @@ TEST_F(PrintLoopTest, ProgressIsServedInsideOneLongRecord) {
     // One polygon of a million zigzag edges: a single record that plays for a long while.
     QVector<QPoint> zigzag;
     for (int i = 0; i < 1'000'000; ++i) zigzag << QPoint(i % 2 ? 794 : 0, (i * 7) % 1123);
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     writer.Polygon(zigzag);
     page = mf::Metafile::Load(writer.Finish());
     RecordingDevice device;
@@ -234,10 +229,7 @@ TEST_F(PrintLoopTest, ProgressIsServedInsideOneLongRecord) {
 TEST_F(PrintLoopTest, APagePlayedOnItsThreadPrintsWhatPlayingHereDoes) {
     // Hatching lines up with the painter's origin; text takes fonts the thread makes for itself,
     // by a face name only the substitution table knows.
-    mf::EmfWriter::Header header;
-    header.frame = {0, 0, 21000, 29700};
-    header.bounds = {0, 0, 793, 1122};
-    mf::EmfWriter writer(header);
+    mf::EmfWriter writer = tavlex::test::A4PageWriter();
     writer.CreateBrushIndirect(1, 2, mf::ToColorRef(QColor(20, 60, 180)), 5);
     writer.SelectObject(1);
     writer.Ellipse({40, 60, 700, 1000});
