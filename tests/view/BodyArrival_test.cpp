@@ -44,7 +44,7 @@ std::int64_t PageEnd(const Document& document, int page) {
 
 }  // namespace
 
-class BodyArrivalViewTest : public QObject {
+class BodyArrivalViewTest : public QObject, WindowCase {
     Q_OBJECT
   private slots:
     void init();
@@ -59,28 +59,17 @@ class BodyArrivalViewTest : public QObject {
     TViewForm* OpenHeld(const QString& path, std::int64_t holdFrom, GatedBody** gate,
                         FakeFrame* frame = nullptr);
 
-    FakeFrame* frame_ = nullptr;
-    QTemporaryDir* dir_ = nullptr;
-    MessageRecorder* recorder_ = nullptr;
     std::vector<GatedBody*> gates_;
 };
 
 void BodyArrivalViewTest::init() {
-    frame_ = new FakeFrame;
-    frame_->settings_.FormMaximized = false;
-    frame_->settings_.FormWidth = 900;
-    frame_->settings_.FormHeight = 700;
-    frame_->show();
-    dir_ = new QTemporaryDir;
-    recorder_ = new MessageRecorder;
+    MakeFrame(900, 700);
 }
 
 void BodyArrivalViewTest::cleanup() {
     for (GatedBody* gate : gates_) gate->Open();  // no thread left waiting on a gate
     gates_.clear();
-    delete frame_;
-    delete dir_;
-    delete recorder_;
+    DropFrame();
 }
 
 TViewForm* BodyArrivalViewTest::OpenHeld(const QString& path, std::int64_t holdFrom,

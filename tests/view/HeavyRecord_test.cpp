@@ -78,7 +78,7 @@ int Held() {
 
 }  // namespace
 
-class HeavyRecordTest : public QObject {
+class HeavyRecordTest : public QObject, WindowCase {
     Q_OBJECT
   private slots:
     void init();
@@ -89,26 +89,14 @@ class HeavyRecordTest : public QObject {
 
   private:
     TViewForm* Open(const std::vector<QByteArray>& pages);
-
-    FakeFrame* frame_ = nullptr;
-    QTemporaryDir* dir_ = nullptr;
-    MessageRecorder* recorder_ = nullptr;
 };
 
 void HeavyRecordTest::init() {
-    frame_ = new FakeFrame;
-    frame_->settings_.FormMaximized = false;
-    frame_->settings_.FormWidth = 800;
-    frame_->settings_.FormHeight = 600;
-    frame_->show();
-    dir_ = new QTemporaryDir;
-    recorder_ = new MessageRecorder;
+    MakeFrame(800, 600);
 }
 
 void HeavyRecordTest::cleanup() {
-    delete frame_;
-    delete dir_;
-    delete recorder_;
+    DropFrame();
     // Each case starts with nothing held.
     QTRY_COMPARE_WITH_TIMEOUT(Held(), 0, kRecordEnds);
 }

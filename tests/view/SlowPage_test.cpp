@@ -54,7 +54,7 @@ qint64 Timed(const std::function<void()>& action) {
 
 }  // namespace
 
-class SlowPageTest : public QObject {
+class SlowPageTest : public QObject, WindowCase {
     Q_OBJECT
   private slots:
     void init();
@@ -69,26 +69,14 @@ class SlowPageTest : public QObject {
 
   private:
     TViewForm* Open(const AlbumRecipe& recipe);
-
-    FakeFrame* frame_ = nullptr;
-    QTemporaryDir* dir_ = nullptr;
-    MessageRecorder* recorder_ = nullptr;
 };
 
 void SlowPageTest::init() {
-    frame_ = new FakeFrame;
-    frame_->settings_.FormMaximized = false;
-    frame_->settings_.FormWidth = 800;
-    frame_->settings_.FormHeight = 600;
-    frame_->show();
-    dir_ = new QTemporaryDir;
-    recorder_ = new MessageRecorder;
+    MakeFrame(800, 600);
 }
 
 void SlowPageTest::cleanup() {
-    delete frame_;
-    delete dir_;
-    delete recorder_;
+    DropFrame();
 }
 
 TViewForm* SlowPageTest::Open(const AlbumRecipe& recipe) {

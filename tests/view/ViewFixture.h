@@ -116,6 +116,32 @@ struct MessageRecorder {
     MessageHandlers previous;
 };
 
+// What each case of a window test starts from: a shown frame of the given size, a private folder
+// for its albums, and the messages it shows recorded. Made by init(), gone after cleanup().
+struct WindowCase {
+    void MakeFrame(int width, int height) {
+        frame_ = new FakeFrame;
+        frame_->settings_.FormMaximized = false;
+        frame_->settings_.FormWidth = width;
+        frame_->settings_.FormHeight = height;
+        frame_->show();
+        dir_ = new QTemporaryDir;
+        recorder_ = new MessageRecorder;
+    }
+    void DropFrame() {
+        delete frame_;
+        delete dir_;
+        delete recorder_;
+        frame_ = nullptr;
+        dir_ = nullptr;
+        recorder_ = nullptr;
+    }
+
+    FakeFrame* frame_ = nullptr;
+    QTemporaryDir* dir_ = nullptr;
+    MessageRecorder* recorder_ = nullptr;
+};
+
 // The page played alone onto white, as the window should show it.
 inline QImage Played(const mf::Metafile& page, QSize size, const QRect& pageRect) {
     QImage played(size, QImage::Format_RGB32);

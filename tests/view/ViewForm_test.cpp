@@ -42,7 +42,7 @@ void Wheel(QWidget* target, int delta) {
 
 }  // namespace
 
-class ViewFormTest : public QObject {
+class ViewFormTest : public QObject, WindowCase {
     Q_OBJECT
   private slots:
     void init();
@@ -81,26 +81,14 @@ class ViewFormTest : public QObject {
 
   private:
     TViewForm* Open(const AlbumRecipe& recipe, const QString& name = QStringLiteral("工事A.YRA"));
-
-    FakeFrame* frame_ = nullptr;
-    QTemporaryDir* dir_ = nullptr;
-    MessageRecorder* recorder_ = nullptr;
 };
 
 void ViewFormTest::init() {
-    frame_ = new FakeFrame;
-    frame_->settings_.FormMaximized = false;
-    frame_->settings_.FormWidth = 1000;
-    frame_->settings_.FormHeight = 760;
-    frame_->show();
-    dir_ = new QTemporaryDir;
-    recorder_ = new MessageRecorder;
+    MakeFrame(1000, 760);
 }
 
 void ViewFormTest::cleanup() {
-    delete frame_;
-    delete dir_;
-    delete recorder_;
+    DropFrame();
 }
 
 TViewForm* ViewFormTest::Open(const AlbumRecipe& recipe, const QString& name) {
