@@ -42,6 +42,14 @@ QString SuffixFor(PageFileType type) {
     return QStringLiteral("EMF");
 }
 
+// One output at a time: its commands are disabled meanwhile; reached anyway, one refuses as
+// commands do here.
+bool RefusedWhileOutputRuns() {
+    if (!PageOutputJob::Running()) return false;
+    QApplication::beep();
+    return true;
+}
+
 }  // namespace
 
 void SetUpPageSaveDialog(QFileDialog& dialog, const QString& programFolder) {
@@ -86,12 +94,7 @@ void WritePage(const mf::Metafile& page, const QString& path, PageFileType type)
 }
 
 void Mn_FileClick(TViewForm& form, QFileDialog& dialog) {
-    if (PageOutputJob::Running()) {
-        // The command is disabled meanwhile; reached anyway, it refuses as commands do here.
-        QApplication::beep();
-        return;
-    }
-    if (form.PageMetafile() == nullptr) return;
+    if (RefusedWhileOutputRuns() || form.PageMetafile() == nullptr) return;
     const QStringList last = dialog.selectedFiles();
     // The file picked last time stays selected in the dialog's list and would win over the name
     // offered: the selection goes, the name stays without its extension.
@@ -119,10 +122,7 @@ void Mn_FileClick(TViewForm& form, QFileDialog& dialog) {
 }
 
 void Mn_ClipClick(TViewForm& form) {
-    if (PageOutputJob::Running()) {
-        QApplication::beep();
-        return;
-    }
+    if (RefusedWhileOutputRuns()) return;
     const mf::Metafile* page = form.PageMetafile();
     if (page == nullptr) return;
     std::unique_ptr<QMimeData> data;

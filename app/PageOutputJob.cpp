@@ -9,7 +9,6 @@
 
 #include <atomic>
 #include <exception>
-#include <mutex>
 #include <stdexcept>
 #include <system_error>
 
@@ -18,6 +17,7 @@
 #include "metafile/FontMapper.h"
 #include "metafile/Metafile.h"
 #include "support/ScreenResolution.h"
+#include "view/OwnerLink.h"
 #include "view/TViewForm.h"
 
 namespace tavlex {
@@ -25,13 +25,10 @@ namespace {
 
 PageOutputJob* g_running = nullptr;
 
-void EnableCommands(TViewForm& form, bool enabled) {
-    form.SetOutputRunning(!enabled);
-}
-
-void EnableCommandsEverywhere(bool enabled) {
+// Tells every window whether an output runs, which greys or frees its output commands.
+void TellEveryWindow(bool running) {
     for (QWidget* widget : QApplication::allWidgets()) {
-        if (auto* form = qobject_cast<TViewForm*>(widget)) EnableCommands(*form, enabled);
+        if (auto* form = qobject_cast<TViewForm*>(widget)) form->SetOutputRunning(running);
     }
 }
 
@@ -54,16 +51,13 @@ struct PageOutputJob::Work {
     PageFileType type = PageFileType::Bmp;
     int pixelsPerInch = 96;
     std::atomic<bool> abandoned{false};
-    // Cleared by the job's destructor before its posted events go: a result is posted under the
-    // lock, so it is posted to a live job or not at all.
-    std::mutex ownerMutex;
-    PageOutputJob* owner = nullptr;
+    OwnerLink<PageOutputJob> owner;
 };
 
 PageOutputJob::PageOutputJob(TViewForm& form, std::shared_ptr<Work> work)
     : QObject(&form), work_(std::move(work)) {
     setObjectName(QStringLiteral("PageOutputJob"));
-    work_->owner = this;
+    work_->owner.Attach(this);
 }
 
 bool PageOutputJob::StartFile(TViewForm& form, const mf::Metafile& page, const QString& path,
@@ -99,7 +93,7 @@ bool PageOutputJob::Start(TViewForm& form, std::shared_ptr<Work> work) {
     }
     g_running = job;
     QApplication::setOverrideCursor(Qt::BusyCursor);
-    EnableCommandsEverywhere(false);
+    TellEveryWindow(true);
     return true;
 }
 
@@ -108,15 +102,12 @@ bool PageOutputJob::Running() {
 }
 
 void PageOutputJob::MatchCommands(TViewForm& form) {
-    EnableCommands(form, !Running());
+    form.SetOutputRunning(Running());
 }
 
 PageOutputJob::~PageOutputJob() {
     work_->abandoned = true;
-    {
-        const std::lock_guard lock(work_->ownerMutex);
-        work_->owner = nullptr;
-    }
+    work_->owner.Drop();
     // With the reaper full this waits for one of its records to end, as a close must somewhere.
     if (thread_.thread.joinable()) ThreadReaper::Instance().Adopt(thread_, true);
     // A result posted but not delivered goes with this object's posted events.
@@ -130,7 +121,7 @@ void PageOutputJob::Release() {
     if (!qApp) return;
     QApplication::restoreOverrideCursor();
     // While the program ends the windows are half gone; none of them needs its commands then.
-    if (!QCoreApplication::closingDown()) EnableCommandsEverywhere(true);
+    if (!QCoreApplication::closingDown()) TellEveryWindow(false);
 }
 
 void PageOutputJob::Run(const std::shared_ptr<Work>& work) {
@@ -161,13 +152,9 @@ void PageOutputJob::Run(const std::shared_ptr<Work>& work) {
         failure = QString::fromUtf8(error.what());
         if (failure.isEmpty()) failure = QStringLiteral("?");
     }
-    const std::lock_guard lock(work->ownerMutex);
-    PageOutputJob* owner = work->owner;
-    if (owner == nullptr) return;
-    // Queued to the job: if it is destroyed before the call runs, the call goes with it.
-    QMetaObject::invokeMethod(
-        owner, [owner, failure, image = std::move(image)] { owner->Deliver(failure, image); },
-        Qt::QueuedConnection);
+    work->owner.Post([failure, image = std::move(image)](PageOutputJob& owner) {
+        owner.Deliver(failure, image);
+    });
 }
 
 void PageOutputJob::Deliver(const QString& failure, const QImage& image) {

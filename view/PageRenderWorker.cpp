@@ -1,5 +1,7 @@
 #include "view/PageRenderWorker.h"
 
+#include "view/OwnerLink.h"
+
 #include "metafile/FontMapper.h"
 
 #include <QElapsedTimer>
@@ -20,10 +22,7 @@ struct PageRenderWorker::Shared {
     // record. Tickets run on across threads, so a thread handed over cannot deliver.
     std::atomic<std::uint64_t> wanted{0};
     std::atomic<int> abandoned{0};
-    // Cleared by the owner's destructor before its posted events go: a rendering is posted
-    // under the lock, so it is posted to a live owner or not at all.
-    std::mutex ownerMutex;
-    PageRenderWorker* owner = nullptr;
+    OwnerLink<PageRenderWorker> owner;
 };
 
 struct PageRenderWorker::Lane {
@@ -37,15 +36,12 @@ struct PageRenderWorker::Lane {
 
 PageRenderWorker::PageRenderWorker(QObject* parent)
     : QObject(parent), shared_(std::make_shared<Shared>()) {
-    shared_->owner = this;
+    shared_->owner.Attach(this);
 }
 
 PageRenderWorker::~PageRenderWorker() {
     shared_->wanted.fetch_add(1);
-    {
-        const std::lock_guard lock(shared_->ownerMutex);
-        shared_->owner = nullptr;
-    }
+    shared_->owner.Drop();
     if (!lane_) return;
     bool playing = false;
     {
@@ -166,20 +162,13 @@ void PageRenderWorker::Run(const std::shared_ptr<Shared>& shared,
             shared->abandoned.fetch_add(1);
             continue;
         }
-        const std::lock_guard lock(shared->ownerMutex);
-        PageRenderWorker* owner = shared->owner;
-        if (owner == nullptr) continue;
-        // Queued to the owner: if it is destroyed before the call runs, the call goes with it.
-        QMetaObject::invokeMethod(
-            owner,
-            [owner, ticket, key = job.key, area = job.area, image = std::move(image),
-             millis = clock.elapsed()] {
-                if (!owner->busy_ || owner->shared_->wanted.load() != ticket) return;  // abandoned
-                owner->busy_ = false;
-                ++owner->delivered_;
-                emit owner->Finished(key, area, image, millis);
-            },
-            Qt::QueuedConnection);
+        shared->owner.Post([ticket, key = job.key, area = job.area, image = std::move(image),
+                            millis = clock.elapsed()](PageRenderWorker& owner) {
+            if (!owner.busy_ || owner.shared_->wanted.load() != ticket) return;  // abandoned
+            owner.busy_ = false;
+            ++owner.delivered_;
+            emit owner.Finished(key, area, image, millis);
+        });
     }
 }
 
